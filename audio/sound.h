@@ -1,0 +1,34 @@
+#pragma once
+// The game's music and sound effects on top of the audio engine: set-up,
+// effects, the 3D source and listener, and the music toggle.
+
+#include <cstdint>
+#include <string>
+
+#include "audio/engine.h"
+
+struct AudioState {
+  AudioEngine* engine = nullptr;  // not owned
+  SegmentId musicSegment = 0;
+  SegmentId gunSegment = 0;
+  SegmentId deadSegment = 0;
+  SegmentStateId musicState = 0;  // 0: the music has no state yet
+  uint8_t musicPlaying = 1;       // 1: the next toggle pauses
+  MusicTime musicStartPoint = 5000;
+
+  void reset() { *this = AudioState(); }
+};
+extern AudioState audio;
+
+// Loads "Roadsong.mid", "gun.wav", "dead.wav" (bare names, working
+// directory), sets repeats and start points, places the listener and the
+// source, and starts the music from its start point. 0 or E_FAIL with
+// `error` naming the file.
+int32_t setupAudio(AudioEngine& engine, std::string& error);
+
+void playEffect(SegmentId segment);
+void placeSoundSource(float x, float z);
+void ToggleMusic();
+void UpdateListener();
+// Stops everything and forgets the engine.
+void shutdownAudio();

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Cogstorm developer entry point for a Debian 12 machine.
+#   ./dev.sh play [game options]   build and start the game with the shipped level
+#   ./dev.sh test                  build and run the whole test suite
+# Each installs the Debian packages it needs when they are missing.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config
+  libsdl2-dev libpng-dev libjpeg-dev libsndfile1-dev libsmf-dev
+  libcli11-dev nlohmann-json3-dev libgtest-dev libbenchmark-dev)
+TEST_PACKAGES=(python3)
+
+install_missing() {
+  local missing=()
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  fi
+}
+
+build() {  # build DIR [cmake options...]
+  local dir=$1; shift
+  cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+  cmake --build "$dir" -j "$(nproc)"
+}
+
+cmd=${1:-}
+shift || true
+case "$cmd" in
+  play)
+    install_missing "${BUILD_PACKAGES[@]}"
+    build build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCOGSTORM_TESTS=OFF -DCOGSTORM_BENCH=OFF
+    exec ./build/cogstorm "$@"
+    ;;
+  test)
+    install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+    build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    (cd build && ctest --output-on-failure -j "$(nproc)")
+    ;;
+  *)
+    echo "usage: $0 play [game options] | test" >&2
+    exit 2
+    ;;
+esac

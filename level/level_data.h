@@ -1,0 +1,34 @@
+#pragma once
+// Everything the level files give the game: texture lists, materials, the
+// room and prop records and the room graph.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "level/mesh_record.h"
+#include "level/room_graph.h"
+#include "render/device.h"
+
+struct LevelData {
+  std::vector<std::unique_ptr<Texture>> lightMaps;
+  std::vector<std::unique_ptr<Texture>> levelTextures;
+  std::vector<Material> materials;
+  std::vector<MeshRecord> rooms;
+  std::vector<MeshRecord> props;
+  RoomGraph roomGraph;
+
+  int32_t lightMapCount() const { return static_cast<int32_t>(lightMaps.size()); }
+  int32_t roomCount() const { return static_cast<int32_t>(rooms.size()); }
+  int32_t propCount() const { return static_cast<int32_t>(props.size()); }
+
+  // Frees everything (textures and buffers go back to the device).
+  void clear();
+};
+extern LevelData level;
+
+// Reads the five level files from the working directory, in order, builds the
+// room graph and the actors' models and resets the game. 0 or E_FAIL; on
+// failure `error` names the file, the line and what was wrong.
+int32_t loadLevel(std::string& error);

@@ -1,0 +1,94 @@
+#pragma once
+// Actors (the seven robots and the shot) and their articulated model trees.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "level/mesh_record.h"
+#include "sim/vec3.h"
+
+class TextReader;
+class Actor;
+
+struct Keyframe {
+  float time = 0.0f;
+  Vec3 angles;  // degrees about x, y, z
+};
+
+// One part of a model: a mesh, a joint and its keys. The tree is stored
+// first-child / next-sibling; every walk over it is iterative, so deep
+// chains neither overflow the stack on reading, drawing nor freeing.
+class ModelPart {
+ public:
+  explicit ModelPart(Actor* owner);
+  ~ModelPart();
+  ModelPart(const ModelPart&) = delete;
+  ModelPart& operator=(const ModelPart&) = delete;
+
+  Actor* owner;
+  MeshRecord mesh;
+  std::unique_ptr<ModelPart> sibling;
+  std::unique_ptr<ModelPart> child;
+  std::vector<Keyframe> keys;  // in file order; the last has time 1.0
+  size_t currentKey = 0;       // index into keys
+  Vec3 pivot;
+
+  bool hasNextKey() const { return currentKey + 1 < keys.size(); }
+
+  int32_t readPart(TextReader& in);  // level/model.cpp
+  void clear();                      // frees sibling and child subtrees and the keys
+
+  void DrawPart(bool isChild);  // render/model_draw.cpp
+  void RewindKeys();            // render/model_draw.cpp
+};
+
+// Interpolated key angle i (0 x, 1 y, 2 z) in degrees at the owner's walk
+// phase (render/model_draw.cpp).
+float KeyAngle(const ModelPart& part, int i);
+
+class Actor {
+ public:
+  Actor(int kind, int index);
+
+  uint8_t inFlight = 0;
+  Vec3 velocity;
+  Vec3 position;
+  Vec3 rotation;
+  Vec3 rotationCentre;
+  float walkPhase = 0.0f;
+  float sourceValue = 0.0f;
+  uint8_t walks = 0;
+  uint8_t alive = 1;
+  std::unique_ptr<ModelPart> model;
+  int32_t index = 0;
+
+  void SetPosition(float x, float y, float z) { position = Vec3(x, y, z); }
+  void SetVelocity(float x, float y, float z) {
+    velocity = Vec3(x, y, z);
+    inFlight = 1;
+  }
+  void SetRotation(float x, float y, float z) { rotation = Vec3(x, y, z); }
+  void SetRotationCentre(float x, float y, float z) { rotationCentre = Vec3(x, y, z); }
+
+  int32_t load(TextReader& in);  // level/model.cpp
+
+  void UpdateAndDraw(bool advance);  // render/model_draw.cpp
+  void AdvancePhase();               // render/model_draw.cpp
+
+  bool WalkStep();                        // sim/robots.cpp
+  bool HitTest(float x, float y, float z);  // sim/shot.cpp
+};
+
+constexpr int kRobotCount = 7;
+
+// The eight actors of the game.
+struct Actors {
+  Actors();
+  Actor robots[kRobotCount];
+  Actor shot;
+  // Back to freshly constructed actors (no models): for tests.
+  void reset();
+};
+extern Actors actors;

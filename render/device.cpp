@@ -1,0 +1,3 @@
+#include "render/device.h"
+
+RenderDevice* device = nullptr;

@@ -1,0 +1,3 @@
+#include "render/draw_flags.h"
+
+DrawFlags drawFlags;

@@ -1,0 +1,3 @@
+#include "sim/state.h"
+
+SimState sim;
