@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "audio/engine.h"
 
@@ -15,6 +16,9 @@ struct AudioState {
   SegmentStateId musicState = 0;  // 0: the music has no state yet
   uint8_t musicPlaying = 1;       // 1: the next toggle pauses
   MusicTime musicStartPoint = 5000;
+  // Every effect started, in order, since the owner last cleared the list
+  // (the headless runner's trace reads and clears it after each tick).
+  std::vector<SegmentId> startedEffects;
 
   void reset() { *this = AudioState(); }
 };
