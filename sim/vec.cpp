@@ -1,0 +1,45 @@
+#include "sim/vec.h"
+
+#include <cmath>
+
+float vec3Dot(const Vec3& a, const Vec3& b) {
+  double sum = static_cast<double>(a.x) * b.x;
+  sum += static_cast<double>(a.y) * b.y;
+  sum += static_cast<double>(a.z) * b.z;
+  return static_cast<float>(sum);
+}
+
+void vec3Cross(const Vec3& a, const Vec3& b, float& outX, float& outY, float& outZ) {
+  // Read everything first: the destinations may be the fields of a or b.
+  const double ax = a.x, ay = a.y, az = a.z, bx = b.x, by = b.y, bz = b.z;
+  outX = static_cast<float>(ay * bz - az * by);
+  outY = static_cast<float>(az * bx - ax * bz);
+  outZ = static_cast<float>(ax * by - ay * bx);
+}
+
+void normalizeComponents(float& x, float& y, float& z) {
+  const double sq = static_cast<double>(x) * x + static_cast<double>(y) * y + static_cast<double>(z) * z;
+  const float len = static_cast<float>(std::sqrt(sq));
+  x = x / len;
+  y = y / len;
+  z = z / len;
+}
+
+void vec3Normalize(Vec3& v) { normalizeComponents(v.x, v.y, v.z); }
+
+float groundAngle(Vec3 a, Vec3 b) {
+  const double dx = static_cast<double>(a.x) - b.x;
+  const double dz = static_cast<double>(a.z) - b.z;
+  if (dx == 0.0 && dz == 0.0) return -kTwoPi;
+  const float q = static_cast<float>(dz / dx);
+  float r = static_cast<float>(std::atan(static_cast<double>(q)));
+  if (dz >= 0.0 && dx < 0.0) r = r + kPi;
+  if (dz < 0.0 && dx < 0.0) r = r + kPi;
+  if (dz < 0.0 && dx > 0.0) r = r + kTwoPi;
+  return r;
+}
+
+float headingDegrees(Vec3 a, Vec3 b) {
+  const float r = groundAngle(a, b);
+  return static_cast<float>(180.0 - static_cast<double>(r) * static_cast<double>(kRadToDeg));
+}
