@@ -1,0 +1,100 @@
+#pragma once
+// Test helpers for level files: a level's five texts, writing them (with
+// small images) into a temporary folder, loading them from memory, and a
+// recording device whose textures need no image files and whose vertex
+// buffers can be made to fail.
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "render/rec/recording_device.h"
+
+// The five level files of one level.
+struct LevelText {
+  std::string lbank;
+  std::string dat;
+  std::string objects;
+  std::string enin;
+  std::string shot;
+
+  // By file name ("Lbank.txt" ...); null for another name.
+  std::string* file(const std::string& fileName);
+};
+
+// The checked-in worked examples.
+std::filesystem::path testDataDir();
+std::string readTextFile(const std::filesystem::path& path);
+// A level folder's five files.
+LevelText readLevelFolder(const std::filesystem::path& folder);
+// The worked example with five level textures (tests/data/levels/worked5).
+LevelText workedLevel();
+
+// A fresh folder under the system temporary folder, removed with its
+// contents when the object goes.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Writes the five files into `folder`, with every image they may name that
+// the worked levels use (stone.bmp, light0.bmp, light1.bmp).
+void writeLevelFolder(const std::filesystem::path& folder, const LevelText& text);
+// A small 24-bit BMP of one colour.
+void writeBmp(const std::filesystem::path& path, int width, int height, uint8_t r, uint8_t g, uint8_t b);
+
+// Changes the working folder for the life of the object.
+class ScopedChdir {
+ public:
+  explicit ScopedChdir(const std::filesystem::path& folder);
+  ~ScopedChdir();
+  ScopedChdir(const ScopedChdir&) = delete;
+  ScopedChdir& operator=(const ScopedChdir&) = delete;
+
+ private:
+  std::filesystem::path saved_;
+};
+
+// A RecordingDevice whose textures are made without reading any file (each
+// name is remembered) unless `realTextures` is set, and which can refuse a
+// texture by name or the n-th vertex buffer.
+class TestDevice : public RecordingDevice {
+ public:
+  bool realTextures = false;
+  std::string refuseTexture;   // this name fails
+  int refuseBufferAt = -1;     // this buffer (0-based count of requests) fails
+  int bufferRequests = 0;
+  std::vector<std::string> textureNames;
+  std::vector<uint32_t> bufferLengths;  // bytes asked for, in order
+  std::vector<std::vector<uint8_t>> bufferData;  // what each buffer was given
+
+  std::unique_ptr<VertexBuffer> CreateVertexBuffer(const void* data, uint32_t lengthBytes, uint32_t fvf,
+                                                   std::string& error) override;
+  std::unique_ptr<Texture> CreateTextureFromFile(const std::string& fileName, std::string& error) override;
+};
+
+// Makes `device` point at a TestDevice for the life of the object; on the
+// way out frees the level and the actors' models (their buffers came from
+// this device) and puts the old device back.
+class ScopedTestDevice {
+ public:
+  ScopedTestDevice();
+  ~ScopedTestDevice();
+  TestDevice dev;
+
+ private:
+  RenderDevice* saved_;
+};
+
+// Runs loadLevelFrom on the texts in memory.
+int32_t loadLevelText(const LevelText& text, std::string& error);
