@@ -3,6 +3,7 @@
 // room and prop records and the room graph.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,3 +33,16 @@ extern LevelData level;
 // room graph and the actors' models and resets the game. 0 or E_FAIL; on
 // failure `error` names the file, the line and what was wrong.
 int32_t loadLevel(std::string& error);
+
+class TextReader;
+// Opens the level file `fileName` into `reader`; false, with the reader
+// holding the message, when it cannot.
+using LevelFileOpener = std::function<bool(const std::string& fileName, TextReader& reader)>;
+// loadLevel with the files read through `open` instead of from the working
+// directory (tests and fuzzing keep them in memory).
+int32_t loadLevelFrom(const LevelFileOpener& open, std::string& error);
+
+// Largest room graph accepted: graphSize * graphSize bytes are allocated.
+constexpr int32_t kMaxGraphSize = 4096;
+// Fewest level textures accepted: the x-ray view draws with the fifth.
+constexpr int32_t kMinLevelTextures = 5;

@@ -1,0 +1,177 @@
+// The level loader: the five level files, in order, into the level lists,
+// the room graph and the actors' models.
+
+#include "level/level_data.h"
+
+#include <algorithm>
+#include <string>
+
+#include "level/model.h"
+#include "level/text_reader.h"
+#include "sim/collision.h"
+#include "sim/movement.h"
+
+LevelData level;
+
+void LevelData::clear() {
+  rooms.clear();
+  props.clear();
+  roomGraph = RoomGraph();
+  materials.clear();
+  levelTextures.clear();
+  lightMaps.clear();
+}
+
+namespace {
+
+// A count that must not be negative and whose entries, `tokensEach` numbers
+// or words apiece, must fit in the rest of the file.
+bool readCount(TextReader& in, int32_t& count, const char* what, int64_t tokensEach) {
+  if (!in.readInt(count, what)) return false;
+  if (count < 0) return in.fail(std::string(what) + " " + std::to_string(count) + " is negative");
+  if (!in.restCanHold(tokensEach * count))
+    return in.fail(std::string(what) + " " + std::to_string(count) + " is more than the rest of the file can hold");
+  return true;
+}
+
+bool readTextures(TextReader& in, int32_t count, std::vector<std::unique_ptr<Texture>>& list, const char* what) {
+  list.reserve(static_cast<size_t>(count));
+  for (int32_t i = 0; i < count; ++i) {
+    std::string name;
+    if (!in.readWord(name, what)) return false;
+    std::string error;
+    std::unique_ptr<Texture> texture = device->CreateTextureFromFile(name, error);
+    if (!texture) return in.fail(error.empty() ? "cannot load the image \"" + name + "\"" : error);
+    list.push_back(std::move(texture));
+  }
+  return true;
+}
+
+bool readMaterial(TextReader& in, Material& m) {
+  m = Material();  // emissive and power are not in the file: zero
+  float* fields[12] = {&m.diffuse.r,  &m.diffuse.g,  &m.diffuse.b,  &m.diffuse.a,
+                       &m.ambient.r,  &m.ambient.g,  &m.ambient.b,  &m.ambient.a,
+                       &m.specular.r, &m.specular.g, &m.specular.b, &m.specular.a};
+  static const char* const names[12] = {"diffuse red",  "diffuse green",  "diffuse blue",  "diffuse alpha",
+                                        "ambient red",  "ambient green",  "ambient blue",  "ambient alpha",
+                                        "specular red", "specular green", "specular blue", "specular alpha"};
+  for (int i = 0; i < 12; ++i)
+    if (!in.readFloat(*fields[i], names[i])) return false;
+  return true;
+}
+
+// Records of a room or prop list; each needs at least six integers.
+bool readRecords(TextReader& in, int32_t count, std::vector<MeshRecord>& list) {
+  list.reserve(static_cast<size_t>(std::min(count, 4096)));
+  for (int32_t i = 0; i < count; ++i) {
+    list.emplace_back();
+    if (list.back().readRecord(in) != kOk) return false;
+  }
+  return true;
+}
+
+bool loadModel(const LevelFileOpener& open, const char* fileName, Actor& actor, const RecordLimits& limits,
+               std::string& error) {
+  TextReader in;
+  if (open(fileName, in)) {
+    in.limits = limits;
+    if (actor.load(in) == kOk) return true;
+  }
+  error = in.error();
+  return false;
+}
+
+bool openFromWorkingDirectory(const std::string& fileName, TextReader& reader) {
+  return reader.open(fileName, fileName);
+}
+
+}  // namespace
+
+int32_t loadLevel(std::string& error) { return loadLevelFrom(openFromWorkingDirectory, error); }
+
+int32_t loadLevelFrom(const LevelFileOpener& open, std::string& error) {
+  error.clear();
+  level.clear();
+  for (Actor& robot : actors.robots) robot.model.reset();
+  actors.shot.model.reset();
+  if (device == nullptr) {
+    error = "no render device to load the level with";
+    return E_FAIL;
+  }
+  auto failed = [&error](const TextReader& in) {
+    error = in.error();
+    return E_FAIL;
+  };
+
+  // "Lbank.txt": the light maps.
+  {
+    TextReader in;
+    if (!open("Lbank.txt", in)) return failed(in);
+    int32_t count = 0;
+    if (!readCount(in, count, "lightMapCount", 1)) return failed(in);
+    if (count == 0) {
+      in.fail("the level has no light maps; at least one is needed");
+      return failed(in);
+    }
+    if (!readTextures(in, count, level.lightMaps, "light map file name")) return failed(in);
+  }
+
+  // "dat.txt": level textures, materials, the room list.
+  int32_t textureCount = 0;
+  int32_t materialCount = 0;
+  int32_t graphSize = 0;
+  {
+    TextReader in;
+    if (!open("dat.txt", in)) return failed(in);
+    if (!readCount(in, textureCount, "levelTextureCount", 1)) return failed(in);
+    if (textureCount < kMinLevelTextures) {
+      in.fail("the level names " + std::to_string(textureCount) + (textureCount == 1 ? " texture" : " textures") +
+              "; at least " + std::to_string(kMinLevelTextures) + " are needed (the x-ray view uses the fifth)");
+      return failed(in);
+    }
+    if (!readTextures(in, textureCount, level.levelTextures, "texture file name")) return failed(in);
+
+    if (!readCount(in, materialCount, "materialCount", 12)) return failed(in);
+    level.materials.resize(static_cast<size_t>(materialCount));
+    for (Material& m : level.materials)
+      if (!readMaterial(in, m)) return failed(in);
+
+    int32_t roomCount = 0;
+    if (!readCount(in, roomCount, "roomCount", 6)) return failed(in);
+    if (!in.readInt(graphSize, "graphSize")) return failed(in);
+    if (graphSize < 0) {
+      in.fail("graphSize " + std::to_string(graphSize) + " is negative");
+      return failed(in);
+    }
+    if (graphSize > kMaxGraphSize) {
+      in.fail("graphSize " + std::to_string(graphSize) + " is larger than " + std::to_string(kMaxGraphSize));
+      return failed(in);
+    }
+    level.roomGraph.allocate(graphSize);
+    in.limits = RecordLimits{materialCount, textureCount, graphSize};
+    if (!readRecords(in, roomCount, level.rooms)) return failed(in);
+  }
+
+  buildRoomGraph();
+
+  // "objects.txt": the props.
+  {
+    TextReader in;
+    if (!open("objects.txt", in)) return failed(in);
+    int32_t propCount = 0;
+    if (!readCount(in, propCount, "propCount", 6)) return failed(in);
+    in.limits = RecordLimits{materialCount, textureCount, graphSize};
+    if (!readRecords(in, propCount, level.props)) return failed(in);
+  }
+
+  // The models: every robot reads "enin.txt" from its start, then the shot
+  // reads "shot.txt". Their meshes are drawn like any record but belong to
+  // no room.
+  const RecordLimits modelLimits{materialCount, textureCount, -1};
+  for (Actor& robot : actors.robots)
+    if (!loadModel(open, "enin.txt", robot, modelLimits, error)) return E_FAIL;
+  if (!loadModel(open, "shot.txt", actors.shot, modelLimits, error)) return E_FAIL;
+
+  resetGame();
+  return kOk;
+}
