@@ -3,6 +3,13 @@
 // vector multiplied on the left, so A*B applies A first), left-handed
 // coordinates.
 
+// glibc declares sinf32 and cosf32 (as its _Float32 sine and cosine, with
+// C linkage) when <cmath> is seen. Including it here, before the
+// declarations below, gives every file the same, C, linkage for them,
+// whatever it includes first; the definitions in render/matrix.cpp take
+// the place of the library's.
+#include <cmath>
+
 #include "sim/vec3.h"
 
 struct Matrix4 {

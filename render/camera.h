@@ -1,0 +1,18 @@
+#pragma once
+// The camera: world, view and projection transforms from the player.
+
+#include "render/matrix.h"
+#include "sim/state.h"
+
+constexpr float kFieldOfViewY = 0.6108652f;  // 35 degrees
+constexpr float kAspect = 1.0f;               // whatever the window's shape
+constexpr float kNearPlane = 1.0f;
+constexpr float kFarPlane = 7000.0f;
+
+// The first-person view: from the player's position towards the point one
+// unit ahead along the heading, at height 0.
+Matrix4 playerViewMatrix(const Player& player);
+Matrix4 projectionMatrix();
+
+// Sets world (identity), view and projection, in that order.
+void SetupCamera();
