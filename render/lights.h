@@ -1,0 +1,31 @@
+#pragma once
+// Device start-up states, the two point lights and the two base textures.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "render/device.h"
+
+// The base textures, loaded at start-up. The sky is loaded (its absence
+// stops start-up) but no pass draws it.
+extern std::unique_ptr<Texture> blankTexture;
+extern std::unique_ptr<Texture> skyTexture;
+
+constexpr uint32_t kAmbientLight = 0xFF404040;
+constexpr float kLightRange = 1000.0f;
+constexpr Vec3 kFixedLightPosition{50.0f, 50.0f, 320.0f};
+
+// With `device` already made: the start-up render states, the lights, then
+// "blank.bmp" and "sky2.bmp" from the working directory. 0, or E_FAIL with
+// `error` naming the image and what was wrong with it.
+int32_t initDevice(std::string& error);
+
+// Light 0 fixed, the ambient level, light 1 at the player's position.
+void SetupLights();
+
+// The light both lamps share but for the position.
+Light pointLightAt(const Vec3& position);
+
+// Frees the two base textures (at shutdown, before the device goes).
+void releaseDeviceTextures();

@@ -1,0 +1,30 @@
+#pragma once
+// How mesh records reach the device, and the render-state blocks of the
+// frame's passes. The tick calls the blocks in this order: applyXrayStates
+// (x-ray mode only), applyScenePassStages, then after the actor pass
+// markMirrorStencil, beginReflectedView, and after the reflected passes
+// drawGlass. MeshRecord::draw itself is declared in level/mesh_record.h.
+
+#include "render/matrix.h"
+#include "sim/vec3.h"
+
+// The mirror: the plane x = -100, through this point with this normal. Its
+// pane is record 0 of the room list.
+constexpr Vec3 kMirrorPoint{-100.0f, 0.0f, 600.0f};
+constexpr Vec3 kMirrorNormal{1.0f, 0.0f, 0.0f};
+// The level texture that stands in for out-of-sight rooms in x-ray mode.
+constexpr int kXrayTextureIndex = 4;
+
+// Depth test off and additive-style blending for the x-ray look.
+void applyXrayStates();
+// Stage 0 shows the texture unlit.
+void applyScenePassStages();
+// Marks the mirror pane's visible pixels with stencil 1; the colour buffer
+// is left unchanged.
+void markMirrorStencil();
+// Saves the view, sets the view reflected in the mirror plane and the
+// states of the reflected pass. Returns the saved view for drawGlass.
+Matrix4 beginReflectedView();
+// Restores culling and the view, then draws the pane as glass over the
+// reflection; stencil testing ends with it.
+void drawGlass(const Matrix4& savedView);
