@@ -1,0 +1,58 @@
+// <cmath> first: glibc's sinf32/cosf32 must be declared before the
+// float overloads of render/matrix.h.
+#include <cmath>
+
+#include "sim/robots.h"
+
+
+#include "audio/sound.h"
+#include "sim/collision.h"
+#include "sim/movement.h"
+#include "sim/state.h"
+#include "sim/vec.h"
+
+namespace {
+
+// Ground point at `distance` along the actor direction (cos, 0, -sin) of
+// `angle` degrees from (x, z). The angle is stored in radians as a float
+// before its sine and cosine are taken.
+void actorOffset(float x, float z, double angle, float distance, float& outX, float& outZ) {
+  const float rad = static_cast<float>(angle * kDegToRad);
+  outX = static_cast<float>(x + static_cast<double>(distance) * std::cos(static_cast<double>(rad)));
+  outZ = static_cast<float>(z - static_cast<double>(distance) * std::sin(static_cast<double>(rad)));
+}
+
+}  // namespace
+
+bool Actor::WalkStep() {
+  sim.moverIndex = index;
+  const double h = rotation.y;
+  if (isPathBlocked(position.x, position.y, position.z)) return false;
+  float sx, sz;
+  actorOffset(position.x, position.z, h + 90.0, kRobotSideProbe, sx, sz);
+  if (isPathBlocked(sx, position.y, sz)) return false;
+  actorOffset(position.x, position.z, h - 90.0, kRobotSideProbe, sx, sz);
+  if (isPathBlocked(sx, position.y, sz)) return false;
+  // z first, then x.
+  const float rad = static_cast<float>(h * kDegToRad);
+  position.z = static_cast<float>(position.z - static_cast<double>(kRobotStep) * std::sin(static_cast<double>(rad)));
+  position.x = static_cast<float>(position.x + static_cast<double>(kRobotStep) * std::cos(static_cast<double>(rad)));
+  return true;
+}
+
+void robotTurnAndStep(Actor& robot) {
+  const float yaw = headingDegrees(robot.position, sim.player.position);
+  robot.SetRotation(0.0f, yaw, 0.0f);
+  robot.WalkStep();
+}
+
+bool robotCatchesPlayer() {
+  const Vec3& player = sim.player.position;
+  for (const Actor& robot : actors.robots) {
+    if (robot.alive && withinReach(player.x, player.z, robot.position.x, robot.position.z)) {
+      playEffect(audio.deadSegment);
+      return true;
+    }
+  }
+  return false;
+}

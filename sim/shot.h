@@ -1,0 +1,38 @@
+#pragma once
+// The player's one shot: firing, the per-tick wall test of its flight and
+// the hit test against the robots. Actor::HitTest is declared in
+// level/model.h and defined in shot.cpp.
+//
+// The tick runs the flight and the hits after the robots have moved:
+//
+//   shotBlocked();                      // a wall stops it: inFlight := 0
+//   if (actors.shot.inFlight) actors.shot.UpdateAndDraw(true);  // moves it
+//   sim.moverIndex = 0;                 // shotBlocked left it at -1
+//   shotHits();
+
+#include "sim/vec3.h"
+
+constexpr float kShotMuzzle = 24.0f;     // distance ahead of the player at which a shot starts
+constexpr float kShotSpeed = 14.0f;      // distance moved per tick
+constexpr double kHitHalfWidth = 20.0;   // half-width of the square hit box around a robot
+constexpr Vec3 kShotPark{0.0f, -250.0f, 0.0f};  // where a shot rests after a hit and at the start
+
+// The fire command: ignored while the game is over or the shot is in
+// flight; otherwise puts the shot kShotMuzzle ahead of the player at height
+// 0, turned to the player's heading, flying at kShotSpeed along it.
+void fireShot();
+
+// The wall test of one tick of flight: shotTip := position + velocity,
+// sim.moverIndex := -1, then isPathBlocked at the shot's position, i.e. the
+// segment from where the shot will be back to where it is. When blocked the
+// shot stops where it is (inFlight := 0; not moved, not parked) and the
+// result is true. Leaves sim.moverIndex at -1: the caller moves a shot that
+// is still in flight (UpdateAndDraw) and then sets sim.moverIndex back to 0.
+bool shotBlocked();
+
+// The hit tests of one tick: robots 0..6 in order are tested with
+// HitTest at the shot's position; a hit parks the shot at kShotPark with
+// zero velocity and not in flight. Only a shot in flight hits, and only live
+// robots can be hit: a parked or wall-stopped shot, and the dead robots'
+// resting place, take no part.
+void shotHits();
