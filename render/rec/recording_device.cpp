@@ -135,15 +135,14 @@ std::string describeCalls(const std::vector<RecordedCall>& calls) {
   return s;
 }
 
-RecordedCall& RecordingDevice::record(CallKind kind, uint32_t a, uint32_t b, uint32_t c) const {
-  RecordedCall* call = &discard_;
-  if (keep_ != Keep::Nothing) call = &calls_.emplace_back();
-  *call = RecordedCall();
+RecordedCall* RecordingDevice::record(CallKind kind, uint32_t a, uint32_t b, uint32_t c) const {
+  if (keep_ == Keep::Nothing) return nullptr;
+  RecordedCall* call = &calls_.emplace_back();
   call->kind = kind;
   call->a = a;
   call->b = b;
   call->c = c;
-  return *call;
+  return call;
 }
 
 std::string RecordingDevice::textureFileName(uint32_t id) const {
@@ -172,7 +171,7 @@ std::unique_ptr<Texture> RecordingDevice::CreateTextureFromFile(const std::strin
 }
 
 void RecordingDevice::Clear(uint32_t flags, uint32_t color, float z, uint32_t stencil) {
-  record(CallKind::Clear, flags, color, stencil).depth = z;
+  if (RecordedCall* call = record(CallKind::Clear, flags, color, stencil)) call->depth = z;
 }
 
 void RecordingDevice::BeginScene() {
@@ -215,7 +214,7 @@ void RecordingDevice::SetTransform(uint32_t kind, const Matrix4& m) {
     view_ = m;
   else if (kind == D3DTS_PROJECTION)
     projection_ = m;
-  record(CallKind::SetTransform, kind).payload = m;
+  if (RecordedCall* call = record(CallKind::SetTransform, kind)) call->payload = m;
 }
 
 Matrix4 RecordingDevice::GetTransform(uint32_t kind) const {
@@ -226,19 +225,21 @@ Matrix4 RecordingDevice::GetTransform(uint32_t kind) const {
     m = view_;
   else if (kind == D3DTS_PROJECTION)
     m = projection_;
-  record(CallKind::GetTransform, kind).payload = m;
+  if (RecordedCall* call = record(CallKind::GetTransform, kind)) call->payload = m;
   return m;
 }
 
 void RecordingDevice::SetLight(uint32_t index, const Light& light) {
-  record(CallKind::SetLight, index).payload = light;
+  if (RecordedCall* call = record(CallKind::SetLight, index)) call->payload = light;
 }
 
 void RecordingDevice::LightEnable(uint32_t index, bool enable) {
   record(CallKind::LightEnable, index, enable ? 1 : 0);
 }
 
-void RecordingDevice::SetMaterial(const Material& material) { record(CallKind::SetMaterial).payload = material; }
+void RecordingDevice::SetMaterial(const Material& material) {
+  if (RecordedCall* call = record(CallKind::SetMaterial)) call->payload = material;
+}
 
 void RecordingDevice::SetStreamSource(uint32_t stream, const VertexBuffer* buffer, uint32_t stride) {
   record(CallKind::SetStreamSource, stream, buffer != nullptr ? buffer->id() : 0, stride);

@@ -103,11 +103,11 @@ class RecordingDevice : public RenderDevice {
   void DrawPrimitive(uint32_t type, uint32_t startVertex, uint32_t primitiveCount) override;
 
  private:
-  RecordedCall& record(CallKind kind, uint32_t a = 0, uint32_t b = 0, uint32_t c = 0) const;
+  // The new entry, or null while recording is off.
+  RecordedCall* record(CallKind kind, uint32_t a = 0, uint32_t b = 0, uint32_t c = 0) const;
 
   Keep keep_ = Keep::CurrentFrame;
   mutable std::vector<RecordedCall> calls_;  // GetTransform is const but recorded
-  mutable RecordedCall discard_;
   Matrix4 world_ = Matrix4::identity();
   Matrix4 view_ = Matrix4::identity();
   Matrix4 projection_ = Matrix4::identity();
