@@ -1,0 +1,185 @@
+#pragma once
+// The silent audio engine: plays nothing, records every call in order and
+// keeps a music clock that moves only when its owner says so. Headless runs
+// and the tests use it; the media checks it makes at load time are the same
+// ones the sounding engine makes, so a missing or broken file fails here
+// exactly as it does there.
+//
+// The owner drives it: advance(ms) once per tick (the headless runner passes
+// 33), and clearCalls() once it has read the calls of the tick. Recording is
+// on from the start; setRecording(false) stops it for long runs that never
+// read the calls.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "audio/engine.h"
+#include "sim/vec3.h"
+
+// ---------------------------------------------------------------------------
+// Media checks, shared with the sounding engine.
+
+constexpr int32_t kMusicTicksPerQuarter = 768;
+constexpr int32_t kDefaultMicrosecondsPerQuarter = 500000;  // 120 bpm
+constexpr size_t kMaxMidiFileBytes = size_t{1} << 20;
+constexpr size_t kMaxWaveFileBytes = size_t{64} << 20;
+constexpr int64_t kMaxWaveSamples = int64_t{1} << 25;
+
+struct MidiInfo {
+  std::vector<uint8_t> bytes;          // the whole file, checked
+  int32_t pulsesPerQuarter = 0;        // the file's own division
+  int64_t lengthPulses = 0;            // in the file's pulses, end of the longest track
+  MusicTime length = 0;                // in music ticks, 768 per quarter note
+  int32_t microsecondsPerQuarter = kDefaultMicrosecondsPerQuarter;  // first tempo event
+  bool hasTempo = false;
+};
+
+struct WaveSound {
+  int32_t channels = 0;
+  int32_t sampleRate = 0;
+  int64_t frames = 0;
+  std::vector<int16_t> samples;  // interleaved; left empty when only checking
+};
+
+// Checks a standard MIDI file (header, chunk sizes, every event of every
+// track) and reads its length and first tempo with libsmf. `name` is the
+// file name the messages use. false with `error` naming the file and what
+// was wrong.
+bool decodeMidi(std::vector<uint8_t> bytes, const std::string& name, MidiInfo& out, std::string& error);
+bool readMidiFile(const std::string& path, MidiInfo& out, std::string& error);
+
+// Checks a WAV file (RIFF layout, no chunk cut short) and decodes it with
+// libsndfile to 16-bit samples; with `keepSamples` false the samples are
+// read and dropped.
+bool decodeWave(const uint8_t* data, size_t size, const std::string& name, bool keepSamples, WaveSound& out,
+                std::string& error);
+bool readWaveFile(const std::string& path, bool keepSamples, WaveSound& out, std::string& error);
+
+// Music ticks in `microseconds` at the given tempo, rounded down.
+int64_t musicTicksFor(int64_t microseconds, int32_t microsecondsPerQuarter);
+
+// ---------------------------------------------------------------------------
+// The recorded calls.
+
+enum class AudioOp : uint8_t {
+  LoadSegment,             // segment: the new id (0 on failure), value: the attempt (see loadName)
+  SetRepeats,              // segment, value: repeats
+  SetStartPoint,           // segment, value: start point
+  PlaySegment,             // segment, flag: secondary, value: the new state
+  Stop,
+  GetTime,                 // value: the time returned
+  GetStartTime,            // segment: the state, value: the time returned
+  GetStartPoint,           // segment: the state, value: the point returned
+  GetLoopPoints,           // segment, value: loop start, value2: loop end
+  GetLength,               // segment, value: the length returned
+  GetRepeats,              // segment, value: the repeats returned
+  SetSourcePosition,       // a: position, flag: deferred
+  SetListenerPosition,     // a: position, flag: deferred
+  SetListenerOrientation,  // a: front, b: top, flag: deferred
+};
+
+struct AudioCall {
+  AudioOp op = AudioOp::Stop;
+  bool flag = false;
+  int32_t segment = 0;  // segment or segment state, see AudioOp
+  int64_t value = 0;
+  int64_t value2 = 0;
+  Vec3 a;
+  Vec3 b;
+};
+
+const char* audioOpName(AudioOp op);
+
+// ---------------------------------------------------------------------------
+
+class SilentAudioEngine : public AudioEngine {
+ public:
+  SilentAudioEngine() = default;
+
+  // AudioEngine
+  SegmentId LoadSegment(const std::string& fileName, std::string& error) override;
+  void SetRepeats(SegmentId segment, uint32_t repeats) override;
+  void SetStartPoint(SegmentId segment, MusicTime start) override;
+  SegmentStateId PlaySegment(SegmentId segment, bool secondary) override;
+  void Stop() override;
+  MusicTime GetTime() override;
+  MusicTime GetStartTime(SegmentStateId state) override;
+  MusicTime GetStartPoint(SegmentStateId state) override;
+  void GetLoopPoints(SegmentId segment, MusicTime& start, MusicTime& end) override;
+  MusicTime GetLength(SegmentId segment) override;
+  uint32_t GetRepeats(SegmentId segment) override;
+  void SetSourcePosition(float x, float y, float z, bool deferred) override;
+  void SetListenerPosition(float x, float y, float z, bool deferred) override;
+  void SetListenerOrientation(const Vec3& front, const Vec3& top, bool deferred) override;
+
+  // The clock: music time advances by the music ticks of `milliseconds` at
+  // the tempo of the last MIDI file loaded (120 bpm before any). Ticks are
+  // counted from the total time, so per-tick steps never drift. Negative
+  // steps are ignored. Music time wraps at 32 bits like the platform's.
+  void advance(int64_t milliseconds);
+  MusicTime now() const;  // the clock, without recording a call
+  int32_t microsecondsPerQuarter() const { return microsecondsPerQuarter_; }
+
+  // The calls since the last clear, in order.
+  const std::vector<AudioCall>& calls() const { return calls_; }
+  void clearCalls() { calls_.clear(); }
+  void setRecording(bool on) { recording_ = on; }
+
+  // What is sounding now: the primary segment (until stopped or played out)
+  // and the effects started within the last kKeptStates plays that have not
+  // been stopped or played out.
+  bool musicSounding() const;
+  int32_t effectsSounding() const;
+
+  // The file name a segment was loaded from ("" for an unknown id), and the
+  // file name a recorded LoadSegment call asked for.
+  std::string segmentName(SegmentId segment) const;
+  std::string loadName(const AudioCall& call) const;
+  // One call as a line of text, e.g. "PlaySegment 1 secondary -> 7".
+  std::string describe(const AudioCall& call) const;
+
+  // How many recent play states are remembered for the state queries; older
+  // ones answer 0, except the current primary one, which is always kept.
+  static constexpr size_t kKeptStates = 64;
+
+ private:
+  struct Segment {
+    std::string name;
+    MusicTime length = 0;
+    MusicTime loopStart = 0;
+    MusicTime loopEnd = 0;
+    uint32_t repeats = 0;
+    MusicTime startPoint = 0;
+    bool music = false;
+  };
+  struct PlayState {
+    SegmentStateId id = 0;
+    SegmentId segment = 0;
+    MusicTime startTime = 0;
+    MusicTime startPoint = 0;
+    bool secondary = false;
+    bool stopped = false;
+  };
+
+  Segment* find(SegmentId segment);
+  const Segment* find(SegmentId segment) const;
+  const PlayState* findState(SegmentStateId state) const;
+  bool sounding(const PlayState& state) const;
+  void record(const AudioCall& call);
+  void setTempo(int32_t microsecondsPerQuarter);
+
+  std::vector<Segment> segments_;  // id - 1
+  PlayState primary_;              // id 0: none
+  PlayState recent_[kKeptStates];  // ring, by state id
+  SegmentStateId lastStateId_ = 0;
+
+  int32_t microsecondsPerQuarter_ = kDefaultMicrosecondsPerQuarter;
+  int64_t baseTicks_ = 0;         // the clock at the last tempo change
+  int64_t microsecondsSince_ = 0;  // since the last tempo change
+
+  std::vector<AudioCall> calls_;
+  std::vector<std::string> attempts_;  // every file name LoadSegment was given
+  bool recording_ = true;
+};
