@@ -1,10 +1,115 @@
 #include "app/cli.h"
 
+#include <unistd.h>
+
 #include <CLI/CLI.hpp>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <string>
+
+#include "app/check.h"
+#include "app/headless.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool holdsLevel(const fs::path& dir) {
+  std::error_code ec;
+  return fs::is_regular_file(dir / "dat.txt", ec);
+}
+
+// The level folder: --data, else the working directory when it holds a
+// level, else the level shipped with the program. Empty with a message
+// when there is none.
+std::string findLevelFolder(const std::string& data, std::string& error) {
+  if (!data.empty()) {
+    std::error_code ec;
+    if (!fs::is_directory(data, ec)) {
+      error = data + ": no such level folder";
+      return {};
+    }
+    return data;
+  }
+  if (holdsLevel(fs::current_path())) return fs::current_path().string();
+  for (const char* shipped : {COGSTORM_SHIPPED_LEVEL_BUILD, COGSTORM_SHIPPED_LEVEL_INSTALL})
+    if (holdsLevel(shipped)) return shipped;
+  error = std::string("no level to play: the working directory holds no \"dat.txt\" and no level is installed at ") +
+          COGSTORM_SHIPPED_LEVEL_INSTALL + "; name a level folder with --data DIR";
+  return {};
+}
+
+std::string absolute(const std::string& path) {
+  if (path.empty()) return path;
+  std::error_code ec;
+  fs::path abs = fs::absolute(path, ec);
+  return ec ? path : abs.string();
+}
+
+}  // namespace
 
 int runCogstorm(int argc, char** argv) {
-  CLI::App app{"Cogstorm: a first-person action game", "cogstorm"};
-  app.set_version_flag("--version", COGSTORM_VERSION);
-  CLI11_PARSE(app, argc, argv);
-  return 0;
+  CLI::App app{"Cogstorm: walk the rooms, watch the mirror, stop the seven robots.", "cogstorm"};
+  app.set_version_flag("--version", std::string("cogstorm ") + COGSTORM_VERSION);
+
+  std::string data;
+  bool check = false;
+  bool headless = false;
+  HeadlessOptions run;
+  bool ticksGiven = false;
+  app.add_option("--data", data, "Folder with the level files, images and media (default: the working "
+                                 "directory when it holds dat.txt, else the shipped level)")
+      ->type_name("DIR");
+  app.add_flag("--check", check, "Load the level without window or sound, print a summary and exit");
+  app.add_flag("--headless", headless, "Run without window or sound device, ticks back to back");
+  app.add_option_function<int64_t>(
+         "--ticks",
+         [&](const int64_t& n) {
+           run.ticks = n;
+           ticksGiven = true;
+         },
+         "Stop after N ticks and exit 0")
+      ->type_name("N")
+      ->check(CLI::NonNegativeNumber);
+  app.add_option("--input", run.inputPath, "Key script: lines \"TICK CODE\", pressed just before that tick")
+      ->type_name("FILE");
+  app.add_option("--trace", run.tracePath, "Write one JSON line per tick to FILE")->type_name("FILE");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::Success& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    app.exit(e);
+    return 2;
+  }
+
+  // Files named on the command line are taken from where the program was
+  // started, before it changes into the level folder.
+  run.inputPath = absolute(run.inputPath);
+  run.tracePath = absolute(run.tracePath);
+
+  std::string error;
+  const std::string folder = findLevelFolder(data, error);
+  if (folder.empty()) {
+    std::cerr << "cogstorm: " << error << '\n';
+    return 1;
+  }
+  if (chdir(folder.c_str()) != 0) {
+    std::cerr << "cogstorm: " << folder << ": cannot enter the level folder: " << std::strerror(errno) << '\n';
+    return 1;
+  }
+
+  if (check) return runCheck(std::cout, std::cerr);
+  if (headless) {
+    if (!ticksGiven) {
+      std::cerr << "cogstorm: --headless needs --ticks N\n";
+      return 2;
+    }
+    return runHeadless(run, std::cerr);
+  }
+  std::cerr << "cogstorm: this build has no window yet; use --headless or --check\n";
+  return 1;
 }

@@ -1,0 +1,54 @@
+#include "app/actor_pass.h"
+
+#include "app/game_state.h"
+#include "level/model.h"
+#include "render/draw_flags.h"
+#include "sim/movement.h"
+#include "sim/robots.h"
+#include "sim/shot.h"
+#include "sim/state.h"
+
+namespace {
+
+void endGameAt(float x) {
+  sim.player.position.x = x;
+  sim.player.position.z = kEndPlaceZ;
+  sim.player.heading = 0.0f;
+  sim.gameOver = 1;
+}
+
+}  // namespace
+
+void RunActorPass() {
+  // Robots turn, step, and are advanced and drawn, in index order. Dead
+  // robots and robots of a finished game turn and step too.
+  for (Actor& robot : actors.robots) {
+    if (!shell.robotsFrozen) robotTurnAndStep(robot);
+    drawFlags.drawingObjects = 1;
+    robot.UpdateAndDraw(true);
+    drawFlags.drawingObjects = 0;
+  }
+
+  // Both end tests run every tick, also once the game is over.
+  if (robotCatchesPlayer()) endGameAt(kCaughtPlaceX);
+  bool anyAlive = false;
+  for (const Actor& robot : actors.robots) anyAlive = anyAlive || robot.alive;
+  if (!anyAlive) endGameAt(kWonPlaceX);
+
+  // The shot: the wall test looks from where it is to where it will be.
+  Actor& shot = actors.shot;
+  drawFlags.drawingObjects = 1;
+  shotBlocked();  // a wall stops the shot where it is
+  if (shot.inFlight) shot.UpdateAndDraw(true);
+  sim.moverIndex = 0;
+  drawFlags.drawingObjects = 0;
+
+  shotHits();
+}
+
+void RunReflectedActorPass() {
+  drawFlags.drawingObjects = 1;
+  for (Actor& robot : actors.robots) robot.UpdateAndDraw(false);
+  // The mirror shows the shot only while the direct view does.
+  if (actors.shot.inFlight) actors.shot.UpdateAndDraw(false);
+}

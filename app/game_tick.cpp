@@ -1,0 +1,71 @@
+#include "app/game_tick.h"
+
+#include "app/actor_pass.h"
+#include "app/game_state.h"
+#include "level/level_data.h"
+#include "render/camera.h"
+#include "render/device.h"
+#include "render/draw_flags.h"
+#include "render/lights.h"
+#include "render/record_draw.h"
+#include "sim/collision.h"
+#include "sim/state.h"
+
+ShellState shell;
+
+bool roomInSight(int32_t roomNumber) {
+  // A player over no floor sees everything, so nothing vanishes.
+  if (shell.currentRoom < 0) return true;
+  return level.roomGraph.get(shell.currentRoom, roomNumber) != 0;
+}
+
+int32_t GameTick() {
+  // The stencil is cleared with the frame and used only for the mirror.
+  device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, kClearColour, 1.0f, 0);
+  device->BeginScene();
+
+  SetupLights();
+  SetupCamera();
+  sim.separationEnabled = 1;
+  if (drawFlags.xrayMode) applyXrayStates();
+  shell.currentRoom = locateRoom(sim.player.position);
+  applyScenePassStages();
+
+  const int32_t roomCount = level.roomCount();
+  for (int32_t i = 0; i < roomCount; ++i) {
+    const MeshRecord& room = level.rooms[i];
+    drawFlags.outOfSight = roomInSight(room.roomNumber) ? 0 : 1;
+    if (!room.isMarker && (!drawFlags.outOfSight || drawFlags.xrayMode)) room.draw(i, 0, 0);
+  }
+
+  drawFlags.drawingObjects = 1;
+  for (int32_t i = 0; i < level.propCount(); ++i)
+    if (roomInSight(level.props[i].roomNumber)) level.props[i].draw(i, 0, 0);
+  drawFlags.drawingObjects = 0;
+
+  RunActorPass();
+
+  markMirrorStencil();
+  const Matrix4 savedView = beginReflectedView();
+
+  RunReflectedActorPass();
+  for (int32_t i = 0; i < level.propCount(); ++i)
+    if (roomInSight(level.props[i].roomNumber)) level.props[i].draw(i, 0, 0);
+  drawFlags.drawingObjects = 0;
+
+  // Reflected rooms, each followed by its light-map overlay (not the pane).
+  for (int32_t i = 0; i < roomCount; ++i) {
+    const MeshRecord& room = level.rooms[i];
+    drawFlags.outOfSight = roomInSight(room.roomNumber) ? 0 : 1;
+    if (!room.isMarker && (!drawFlags.outOfSight || drawFlags.xrayMode)) {
+      room.draw(i, 0, 0);
+      if (i != 0) room.draw(i, 1, 0);
+    }
+  }
+
+  drawGlass(savedView);
+  device->SetRenderState(D3DRS_STENCILENABLE, FALSE_);
+
+  device->EndScene();
+  return device->Present();
+}

@@ -1,0 +1,11 @@
+#pragma once
+// One tick of the game: advance the world one step and draw one frame.
+
+#include <cstdint>
+
+constexpr uint32_t kClearColour = 0xFF000000u;
+
+int32_t GameTick();
+
+// Whether a record of room `roomNumber` is in sight from the player's room.
+bool roomInSight(int32_t roomNumber);

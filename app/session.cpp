@@ -1,0 +1,33 @@
+#include "app/session.h"
+
+#include "app/game_state.h"
+#include "audio/sound.h"
+#include "level/level_data.h"
+#include "level/model.h"
+#include "render/device.h"
+#include "render/draw_flags.h"
+#include "render/lights.h"
+#include "sim/state.h"
+
+StartFailure startGame(RenderDevice& renderDevice, AudioEngine& engine, std::string& error) {
+  sim.reset();
+  shell.reset();
+  drawFlags.reset();
+  actors.reset();
+  level.clear();
+
+  if (setupAudio(engine, error) != kOk) return StartFailure::Media;
+  device = &renderDevice;
+  if (initDevice(error) != kOk) return StartFailure::Device;
+  if (loadLevel(error) != kOk) return StartFailure::Level;
+  return StartFailure::None;
+}
+
+void shutdownGame() {
+  // Everything the device made goes back before the device does.
+  level.clear();
+  actors.reset();
+  releaseDeviceTextures();
+  shutdownAudio();
+  device = nullptr;
+}

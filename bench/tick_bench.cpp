@@ -1,0 +1,49 @@
+// One game tick on the recording device, seven robots walking towards the
+// player on the arena test level.
+
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "app/game_tick.h"
+#include "app/session.h"
+#include "audio/rec/silent_engine.h"
+#include "render/rec/recording_device.h"
+#include "sim/movement.h"
+#include "sim/state.h"
+
+namespace {
+
+void BM_GameTick(benchmark::State& state) {
+  const std::string arena = std::string(COGSTORM_SOURCE_DIR) + "/tests/data/levels/arena";
+  if (chdir(arena.c_str()) != 0) {
+    state.SkipWithError("cannot enter the arena level");
+    return;
+  }
+  RecordingDevice renderDevice;
+  SilentAudioEngine engine;
+  std::string error;
+  if (startGame(renderDevice, engine, error) != StartFailure::None) {
+    state.SkipWithError(error.c_str());
+    return;
+  }
+  int ticks = 0;
+  for (auto _ : state) {
+    GameTick();
+    engine.clearCalls();
+    // Keep the robots walking: start a new game before they catch up.
+    if (++ticks == 25 || sim.gameOver) {
+      state.PauseTiming();
+      resetGame();
+      ticks = 0;
+      state.ResumeTiming();
+    }
+  }
+  shutdownGame();
+}
+BENCHMARK(BM_GameTick)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

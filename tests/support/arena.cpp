@@ -1,0 +1,28 @@
+#include "support/arena.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "app/game_tick.h"
+#include "app/session.h"
+#include "audio/sound.h"
+
+std::string arenaFolder() { return std::string(COGSTORM_TEST_DATA) + "/levels/arena"; }
+
+void ArenaGame::SetUp() {
+  previousDir = std::filesystem::current_path().string();
+  ASSERT_EQ(chdir(arenaFolder().c_str()), 0);
+  std::string error;
+  ASSERT_EQ(startGame(renderDevice, engine, error), StartFailure::None) << error;
+  audio.startedEffects.clear();
+}
+
+void ArenaGame::TearDown() {
+  shutdownGame();
+  if (!previousDir.empty()) {
+    EXPECT_EQ(chdir(previousDir.c_str()), 0);
+  }
+}
+
+void ArenaGame::tick() { GameTick(); }
