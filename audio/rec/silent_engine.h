@@ -94,6 +94,10 @@ const char* audioOpName(AudioOp op);
 
 // ---------------------------------------------------------------------------
 
+// Segments: a file named .mid or .midi is music, anything else a WAV
+// effect. Music has the length of its MIDI file and sets the clock's tempo;
+// an effect's length is its duration in music ticks at the tempo when it was
+// loaded. Loop points are 0, 0 and repeats 0 until set.
 class SilentAudioEngine : public AudioEngine {
  public:
   SilentAudioEngine() = default;
