@@ -63,8 +63,7 @@ int32_t GameTick() {
     }
   }
 
-  drawGlass(savedView);
-  device->SetRenderState(D3DRS_STENCILENABLE, FALSE_);
+  drawGlass(savedView);  // and stencil testing ends with the glass
 
   device->EndScene();
   return device->Present();

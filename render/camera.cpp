@@ -7,7 +7,7 @@ Matrix4 playerViewMatrix(const Player& player) {
   const Vec3& p = player.position;
   const float h = player.heading * kDegToRad;
   const Vec3 eye(p.x, p.y, p.z);
-  const Vec3 target(p.x + sinf32(h), 0.0f, p.z + cosf32(h));
+  const Vec3 target(p.x + sine32(h), 0.0f, p.z + cosine32(h));
   return matrixLookAtLH(eye, target, Vec3(0.0f, 1.0f, 0.0f));
 }
 

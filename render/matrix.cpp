@@ -6,8 +6,8 @@
 
 #include <cmath>
 
-float sinf32(float radians) { return static_cast<float>(std::sin(static_cast<double>(radians))); }
-float cosf32(float radians) { return static_cast<float>(std::cos(static_cast<double>(radians))); }
+float sine32(float radians) { return static_cast<float>(std::sin(static_cast<double>(radians))); }
+float cosine32(float radians) { return static_cast<float>(std::cos(static_cast<double>(radians))); }
 
 namespace {
 
@@ -47,7 +47,7 @@ Matrix4 matrixTranslation(float x, float y, float z) {
 }
 
 Matrix4 matrixRotationX(float radians) {
-  const float c = cosf32(radians), s = sinf32(radians);
+  const float c = cosine32(radians), s = sine32(radians);
   Matrix4 r = Matrix4::identity();
   r.m[1][1] = c;
   r.m[1][2] = s;
@@ -57,7 +57,7 @@ Matrix4 matrixRotationX(float radians) {
 }
 
 Matrix4 matrixRotationY(float radians) {
-  const float c = cosf32(radians), s = sinf32(radians);
+  const float c = cosine32(radians), s = sine32(radians);
   Matrix4 r = Matrix4::identity();
   r.m[0][0] = c;
   r.m[0][2] = -s;
@@ -67,7 +67,7 @@ Matrix4 matrixRotationY(float radians) {
 }
 
 Matrix4 matrixRotationZ(float radians) {
-  const float c = cosf32(radians), s = sinf32(radians);
+  const float c = cosine32(radians), s = sine32(radians);
   Matrix4 r = Matrix4::identity();
   r.m[0][0] = c;
   r.m[0][1] = s;

@@ -3,13 +3,6 @@
 // vector multiplied on the left, so A*B applies A first), left-handed
 // coordinates.
 
-// glibc declares sinf32 and cosf32 (as its _Float32 sine and cosine, with
-// C linkage) when <cmath> is seen. Including it here, before the
-// declarations below, gives every file the same, C, linkage for them,
-// whatever it includes first; the definitions in render/matrix.cpp take
-// the place of the library's.
-#include <cmath>
-
 #include "sim/vec3.h"
 
 struct Matrix4 {
@@ -30,8 +23,8 @@ inline bool operator==(const Matrix4& a, const Matrix4& b) {
 }
 
 // Sine and cosine of a 32-bit float in radians, returned as floats.
-float sinf32(float radians);
-float cosf32(float radians);
+float sine32(float radians);
+float cosine32(float radians);
 
 Matrix4 matrixMultiply(const Matrix4& a, const Matrix4& b);  // a*b: a first
 Matrix4 matrixTranslation(float x, float y, float z);

@@ -1,5 +1,3 @@
-// <cmath> first: glibc's sinf32/cosf32 must be declared before the
-// float overloads of render/matrix.h.
 #include <cmath>
 
 #include "sim/shot.h"

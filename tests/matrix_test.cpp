@@ -40,8 +40,8 @@ Matrix4 rows(std::initializer_list<std::initializer_list<float>> r) {
 TEST(Trig, IsTheDoubleFunctionRoundedToFloat) {
   // Arguments where the float library functions round differently.
   for (float x : {0x1.002ab6p-7f, 0x1.012964p-7f, 0x1.0419d6p-7f, 1.5707963f, -4.712389f, 0.6108652f}) {
-    EXPECT_EQ(sinf32(x), static_cast<float>(std::sin(static_cast<double>(x)))) << x;
-    EXPECT_EQ(cosf32(x), static_cast<float>(std::cos(static_cast<double>(x)))) << x;
+    EXPECT_EQ(sine32(x), static_cast<float>(std::sin(static_cast<double>(x)))) << x;
+    EXPECT_EQ(cosine32(x), static_cast<float>(std::cos(static_cast<double>(x)))) << x;
   }
 }
 
@@ -56,7 +56,7 @@ TEST(MatrixBuilders, TranslationAndRotationsInRowVectorForm) {
   expectNear(transformPoint(Vec3(1, 0, 0), matrixRotationZ(quarter)), Vec3(0, 1, 0));
 
   const float a = 0.3f;
-  const float c = cosf32(a), s = sinf32(a);
+  const float c = cosine32(a), s = sine32(a);
   EXPECT_EQ(matrixRotationX(a), rows({{1, 0, 0, 0}, {0, c, s, 0}, {0, -s, c, 0}, {0, 0, 0, 1}}));
   EXPECT_EQ(matrixRotationY(a), rows({{c, 0, -s, 0}, {0, 1, 0, 0}, {s, 0, c, 0}, {0, 0, 0, 1}}));
   EXPECT_EQ(matrixRotationZ(a), rows({{c, s, 0, 0}, {-s, c, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}));
