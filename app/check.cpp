@@ -33,7 +33,8 @@ void printSummary(std::ostream& out) {
   out << "light maps: " << level.lightMaps.size() << "\n";
   out << "level textures: " << level.levelTextures.size() << "\n";
   out << "materials: " << level.materials.size() << "\n";
-  out << "room records: " << level.rooms.size() << " (" << markers << " markers)\n";
+  out << "room records: " << level.rooms.size() << "\n";
+  out << "marker records: " << markers << "\n";
   out << "props: " << level.props.size() << "\n";
   out << "room graph: " << level.roomGraph.size << " rooms, " << cellsSet << " cells set\n";
   out << "model parts: robots";

@@ -22,7 +22,8 @@ const char* const kWorked5Summary =
     "light maps: 2\n"
     "level textures: 5\n"
     "materials: 1\n"
-    "room records: 3 (1 markers)\n"
+    "room records: 3\n"
+    "marker records: 1\n"
     "props: 1\n"
     "room graph: 1 rooms, 1 cells set\n"
     "model parts: robots 1 1 1 1 1 1 1, shot 1\n";
