@@ -84,7 +84,12 @@ int32_t ModelPart::readPart(TextReader& in) {
   std::vector<ModelPart*> waiting;
   clear();
   ModelPart* part = this;
+  int32_t parts = 0;
   for (;;) {
+    if (++parts > kMaxModelParts) {
+      in.fail("the model has more than " + std::to_string(kMaxModelParts) + " parts");
+      return E_FAIL;
+    }
     if (!readPartBody(*part, in)) return E_FAIL;
     int32_t flag = 0;
     if (!in.readInt(flag, "child flag")) return E_FAIL;

@@ -83,6 +83,10 @@ class Actor {
 
 constexpr int kRobotCount = 7;
 
+// Most parts one model file may hold: every robot reads its own copy of the
+// model, so this bounds what a hostile file can make the game allocate.
+constexpr int32_t kMaxModelParts = 250000;
+
 // The eight actors of the game.
 struct Actors {
   Actors();

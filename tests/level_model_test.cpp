@@ -253,3 +253,15 @@ TEST(LevelModel, DeepChainsLoadAndFreeWithoutRecursion) {
     // The Actor frees the whole tree again when it goes.
   }
 }
+
+TEST(LevelModel, ModelsBeyondThePartLimitAreRefused) {
+  // Each robot holds its own copy, so a model file may not ask for
+  // millions of parts.
+  const std::string part = "0 0 0 1 0 0 0 -1 0 0 0 0 0 ";
+  std::string text = "0\n";
+  for (int i = 0; i < kMaxModelParts; ++i) text += part + "0 1\n";
+  text += part + "0 0\n";
+  ModelCase c(text);
+  ASSERT_FALSE(c.ok());
+  EXPECT_NE(c.error.find("more than 250000 parts"), std::string::npos) << c.error;
+}
