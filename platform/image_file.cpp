@@ -1,5 +1,7 @@
 #include "platform/image_file.h"
 
+#include "platform/file_bytes.h"
+
 #include <SDL.h>
 #include <jerror.h>
 #include <jpeglib.h>
@@ -378,45 +380,7 @@ bool decodeImage(const uint8_t* data, size_t size, const std::string& name, Imag
 
 bool loadImageFile(const std::string& path, ImageRgba& image, std::string& error) {
   image = ImageRgba();
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
-    const int err = errno;
-    error = path + ": cannot open (" + std::strerror(err) + ")";
-    return false;
-  }
-  struct stat st {};
-  if (fstat(fileno(file), &st) != 0 || !S_ISREG(st.st_mode)) {
-    std::fclose(file);
-    error = path + ": not a regular file";
-    return false;
-  }
-  if (static_cast<uint64_t>(st.st_size) > kMaxImageFileBytes) {
-    std::fclose(file);
-    error = path + ": file of " + std::to_string(st.st_size) + " bytes is too large for an image";
-    return false;
-  }
   std::vector<uint8_t> bytes;
-  bytes.reserve(static_cast<size_t>(st.st_size));
-  uint8_t chunk[65536];
-  bool readError = false;
-  for (;;) {
-    const size_t n = std::fread(chunk, 1, sizeof chunk, file);
-    bytes.insert(bytes.end(), chunk, chunk + n);
-    if (bytes.size() > kMaxImageFileBytes) break;
-    if (n < sizeof chunk) {
-      readError = std::ferror(file) != 0;
-      break;
-    }
-  }
-  const int err = errno;
-  std::fclose(file);
-  if (readError) {
-    error = path + ": cannot read (" + std::strerror(err) + ")";
-    return false;
-  }
-  if (bytes.size() > kMaxImageFileBytes) {
-    error = path + ": file is too large for an image";
-    return false;
-  }
+  if (!readFileBytes(path, kMaxImageFileBytes, "an image", bytes, error)) return false;
   return decodeImage(bytes.data(), bytes.size(), path, image, error);
 }

@@ -122,8 +122,11 @@ TEST(LevelLoad, EachRobotOwnsItsOwnTree) {
     }
   }
   actors.robots[3].model->currentKey = 2;
-  for (int a = 0; a < kRobotCount; ++a)
-    if (a != 3) EXPECT_EQ(actors.robots[a].model->currentKey, 0u);
+  for (int a = 0; a < kRobotCount; ++a) {
+    if (a != 3) {
+      EXPECT_EQ(actors.robots[a].model->currentKey, 0u);
+    }
+  }
   EXPECT_EQ(countParts(actors.shot.model.get()), 1u);
 }
 

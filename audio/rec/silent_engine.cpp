@@ -1,5 +1,7 @@
 #include "audio/rec/silent_engine.h"
 
+#include "platform/file_bytes.h"
+
 // smf.h includes glib.h inside extern "C", which only works when GLib's
 // C++ parts have been seen first.
 #include <glib.h>
@@ -19,52 +21,7 @@
 namespace {
 
 // ---------------------------------------------------------------------------
-// Files
-
-bool readWholeFile(const std::string& path, size_t maxBytes, const char* what, std::vector<uint8_t>& bytes,
-                   std::string& error) {
-  bytes.clear();
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
-    const int err = errno;
-    error = path + ": cannot open (" + std::strerror(err) + ")";
-    return false;
-  }
-  struct stat st {};
-  if (fstat(fileno(file), &st) != 0 || !S_ISREG(st.st_mode)) {
-    std::fclose(file);
-    error = path + ": not a regular file";
-    return false;
-  }
-  if (static_cast<uint64_t>(st.st_size) > maxBytes) {
-    std::fclose(file);
-    error = path + ": file of " + std::to_string(st.st_size) + " bytes is too large for " + what;
-    return false;
-  }
-  bytes.reserve(static_cast<size_t>(st.st_size));
-  uint8_t chunk[65536];
-  bool readError = false;
-  for (;;) {
-    const size_t n = std::fread(chunk, 1, sizeof chunk, file);
-    bytes.insert(bytes.end(), chunk, chunk + n);
-    if (bytes.size() > maxBytes) break;
-    if (n < sizeof chunk) {
-      readError = std::ferror(file) != 0;
-      break;
-    }
-  }
-  const int err = errno;
-  std::fclose(file);
-  if (readError) {
-    error = path + ": cannot read (" + std::strerror(err) + ")";
-    return false;
-  }
-  if (bytes.size() > maxBytes) {
-    error = path + ": file is too large for " + what;
-    return false;
-  }
-  return true;
-}
+// Byte order
 
 uint32_t be32(const uint8_t* p) {
   return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
@@ -438,7 +395,7 @@ bool decodeMidi(std::vector<uint8_t> bytes, const std::string& name, MidiInfo& o
 bool readMidiFile(const std::string& path, MidiInfo& out, std::string& error) {
   out = MidiInfo();
   std::vector<uint8_t> bytes;
-  if (!readWholeFile(path, kMaxMidiFileBytes, "a piece of music", bytes, error)) return false;
+  if (!readFileBytes(path, kMaxMidiFileBytes, "a piece of music", bytes, error)) return false;
   return decodeMidi(std::move(bytes), path, out, error);
 }
 
@@ -510,7 +467,7 @@ bool decodeWave(const uint8_t* data, size_t size, const std::string& name, bool 
 bool readWaveFile(const std::string& path, bool keepSamples, WaveSound& out, std::string& error) {
   out = WaveSound();
   std::vector<uint8_t> bytes;
-  if (!readWholeFile(path, kMaxWaveFileBytes, "a sound", bytes, error)) return false;
+  if (!readFileBytes(path, kMaxWaveFileBytes, "a sound", bytes, error)) return false;
   return decodeWave(bytes.data(), bytes.size(), path, keepSamples, out, error);
 }
 
