@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Cogstorm developer entry point for a Debian 12 machine.
 #   ./dev.sh play [game options]   build and start the game with the shipped level
-#   ./dev.sh test                  build and run the whole test suite
+#   ./dev.sh test                  build and run the whole test suite, also under ASan/UBSan
 # Each installs the Debian packages it needs when they are missing.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -9,7 +9,6 @@ cd "$(dirname "$0")"
 BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config
   libsdl2-dev libpng-dev libjpeg-dev libsndfile1-dev libsmf-dev
   libcli11-dev nlohmann-json3-dev libgtest-dev libbenchmark-dev)
-TEST_PACKAGES=(python3)
 
 install_missing() {
   local missing=()
@@ -40,9 +39,12 @@ case "$cmd" in
     exec ./build/cogstorm "$@"
     ;;
   test)
-    install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+    install_missing "${BUILD_PACKAGES[@]}"
     build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
     (cd build && ctest --output-on-failure -j "$(nproc)")
+    # The same suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
+    build build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCOGSTORM_SANITIZE=ON -DCOGSTORM_BENCH=OFF
+    (cd build-sanitize && ctest --output-on-failure -j "$(nproc)")
     ;;
   *)
     echo "usage: $0 play [game options] | test" >&2
