@@ -8,6 +8,7 @@ cd "$(dirname "$0")"
 
 BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config
   libsdl2-dev libpng-dev libjpeg-dev libsndfile1-dev libsmf-dev
+  libopenal-dev libfluidsynth-dev timgm6mb-soundfont libgl-dev libegl-dev libgl1-mesa-dri
   libcli11-dev nlohmann-json3-dev libgtest-dev libbenchmark-dev)
 
 install_missing() {
