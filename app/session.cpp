@@ -9,18 +9,25 @@
 #include "render/lights.h"
 #include "sim/state.h"
 
-StartFailure startGame(RenderDevice& renderDevice, AudioEngine& engine, std::string& error) {
+StartFailure startAudio(AudioEngine& engine, std::string& error) {
   sim.reset();
   shell.reset();
   drawFlags.reset();
   actors.reset();
   level.clear();
+  return setupAudio(engine, error) == kOk ? StartFailure::None : StartFailure::Media;
+}
 
-  if (setupAudio(engine, error) != kOk) return StartFailure::Media;
+StartFailure startDeviceAndLevel(RenderDevice& renderDevice, std::string& error) {
   device = &renderDevice;
   if (initDevice(error) != kOk) return StartFailure::Device;
   if (loadLevel(error) != kOk) return StartFailure::Level;
   return StartFailure::None;
+}
+
+StartFailure startGame(RenderDevice& renderDevice, AudioEngine& engine, std::string& error) {
+  const StartFailure failure = startAudio(engine, error);
+  return failure != StartFailure::None ? failure : startDeviceAndLevel(renderDevice, error);
 }
 
 void shutdownGame() {

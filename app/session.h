@@ -18,6 +18,12 @@ enum class StartFailure { None, Media, Device, Level };
 // directory. On failure `error` says what and where.
 StartFailure startGame(RenderDevice& renderDevice, AudioEngine& engine, std::string& error);
 
+// The same in two steps, for a start that opens its window between them:
+// the music and sounds (a missing one stops the game before any window
+// exists), then the device states, base textures and the level.
+StartFailure startAudio(AudioEngine& engine, std::string& error);
+StartFailure startDeviceAndLevel(RenderDevice& renderDevice, std::string& error);
+
 // Releases what startGame made, in the game's shut-down order; safe after a
 // failed start. The device and engine themselves stay with the caller.
 void shutdownGame();
