@@ -1,0 +1,142 @@
+#include "platform/window.h"
+
+#include <SDL.h>
+
+#include <atomic>
+
+struct WindowParts {
+  SDL_Window* window = nullptr;
+  SDL_GLContext context = nullptr;
+  Uint32 tickEvent = 0;
+  SDL_TimerID timer = 0;
+  std::atomic<bool> tickPending{false};
+};
+
+namespace {
+
+constexpr int kWindowX = 100;
+constexpr int kWindowY = 100;
+constexpr int kWindowSize = 512;
+constexpr Uint32 kTickMilliseconds = 33;
+
+// Like the system's timer messages, ticks never pile up: while one waits
+// to be handled, the timer adds no other.
+Uint32 onTimer(Uint32 interval, void* param) {
+  WindowParts* parts = static_cast<WindowParts*>(param);
+  if (!parts->tickPending.exchange(true)) {
+    SDL_Event event{};
+    event.type = parts->tickEvent;
+    SDL_PushEvent(&event);
+  }
+  return interval;
+}
+
+}  // namespace
+
+std::unique_ptr<GameWindow> GameWindow::create(std::string& error) {
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS) != 0) {
+    error = std::string("cannot open a window: ") + SDL_GetError();
+    return nullptr;
+  }
+  auto parts = std::make_unique<WindowParts>();
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+  SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);  // the mirror needs a stencil
+  SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 1);
+  SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, 2);
+  parts->window = SDL_CreateWindow("Cogstorm!", kWindowX, kWindowY, kWindowSize, kWindowSize,
+                                   SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+  if (parts->window == nullptr) {
+    // Without multisampling, rather than without a window.
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 0);
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, 0);
+    parts->window = SDL_CreateWindow("Cogstorm!", kWindowX, kWindowY, kWindowSize, kWindowSize,
+                                     SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+  }
+  if (parts->window == nullptr) {
+    error = std::string("cannot open a window: ") + SDL_GetError();
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS);
+    return nullptr;
+  }
+  parts->context = SDL_GL_CreateContext(parts->window);
+  if (parts->context == nullptr) {
+    error = std::string("cannot create an OpenGL context: ") + SDL_GetError();
+    SDL_DestroyWindow(parts->window);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS);
+    return nullptr;
+  }
+  SDL_GL_SetSwapInterval(0);  // the timer paces the frames
+  parts->tickEvent = SDL_RegisterEvents(1);
+  return std::unique_ptr<GameWindow>(new GameWindow(std::move(parts)));
+}
+
+GameWindow::GameWindow(std::unique_ptr<WindowParts> parts) : parts_(std::move(parts)) {}
+
+GameWindow::~GameWindow() {
+  if (parts_->timer) SDL_RemoveTimer(parts_->timer);
+  SDL_GL_DeleteContext(parts_->context);
+  SDL_DestroyWindow(parts_->window);
+  SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS);
+}
+
+void GameWindow::show() { SDL_ShowWindow(parts_->window); }
+
+void GameWindow::swapBuffers() { SDL_GL_SwapWindow(parts_->window); }
+
+void GameWindow::run(const std::function<void()>& tick, const std::function<void(uint32_t)>& key,
+                     int64_t maxTicks) {
+  parts_->timer = SDL_AddTimer(kTickMilliseconds, onTimer, parts_.get());
+  int64_t ticks = 0;
+  SDL_Event event;
+  while (SDL_WaitEvent(&event)) {
+    if (event.type == SDL_QUIT) break;
+    if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE) break;
+    if (event.type == SDL_KEYDOWN) {
+      const uint32_t code = gameKeyCode(event.key.keysym.sym);
+      if (code != 0) key(code);
+    } else if (event.type == parts_->tickEvent) {
+      parts_->tickPending = false;
+      tick();
+      if (maxTicks > 0 && ++ticks >= maxTicks) break;
+    }
+  }
+  SDL_RemoveTimer(parts_->timer);
+  parts_->timer = 0;
+}
+
+void showMessageBox(const std::string& caption, const std::string& text) {
+  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption.c_str(), text.c_str(), nullptr);
+}
+
+uint32_t gameKeyCode(int32_t sdlKeycode) {
+  // Letters arrive as their upper-case codes, with or without Shift.
+  if (sdlKeycode >= SDLK_a && sdlKeycode <= SDLK_z) return static_cast<uint32_t>('A' + (sdlKeycode - SDLK_a));
+  if (sdlKeycode >= SDLK_0 && sdlKeycode <= SDLK_9) return static_cast<uint32_t>('0' + (sdlKeycode - SDLK_0));
+  if (sdlKeycode >= SDLK_F1 && sdlKeycode <= SDLK_F12) return static_cast<uint32_t>(112 + (sdlKeycode - SDLK_F1));
+  if (sdlKeycode >= SDLK_KP_1 && sdlKeycode <= SDLK_KP_9) return static_cast<uint32_t>(97 + (sdlKeycode - SDLK_KP_1));
+  switch (sdlKeycode) {
+    case SDLK_BACKSPACE: return 8;
+    case SDLK_TAB: return 9;
+    case SDLK_RETURN: return 13;
+    case SDLK_ESCAPE: return 27;
+    case SDLK_SPACE: return 32;
+    case SDLK_PAGEUP: return 33;
+    case SDLK_PAGEDOWN: return 34;
+    case SDLK_END: return 35;
+    case SDLK_HOME: return 36;
+    case SDLK_LEFT: return 37;
+    case SDLK_UP: return 38;
+    case SDLK_RIGHT: return 39;
+    case SDLK_DOWN: return 40;
+    case SDLK_INSERT: return 45;
+    case SDLK_DELETE: return 46;
+    case SDLK_KP_0: return 96;
+    case SDLK_KP_MULTIPLY: return 106;
+    case SDLK_KP_PLUS: return 107;
+    case SDLK_KP_MINUS: return 109;
+    case SDLK_KP_PERIOD: return 110;
+    case SDLK_KP_DIVIDE: return 111;
+    default: return 0;
+  }
+}
