@@ -1,9 +1,5 @@
 #include "app/headless.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <memory>
 #include <ostream>
 #include <vector>
 
@@ -18,12 +14,6 @@
 
 namespace {
 
-struct FileCloser {
-  void operator()(std::FILE* f) const {
-    if (f) std::fclose(f);
-  }
-};
-
 }  // namespace
 
 int runHeadless(const HeadlessOptions& options, std::ostream& err) {
@@ -33,17 +23,17 @@ int runHeadless(const HeadlessOptions& options, std::ostream& err) {
     err << "cogstorm: " << error << '\n';
     return 1;
   }
-  std::unique_ptr<std::FILE, FileCloser> trace;
-  if (!options.tracePath.empty()) {
-    trace.reset(std::fopen(options.tracePath.c_str(), "wb"));
-    if (!trace) {
-      err << "cogstorm: " << options.tracePath << ": cannot write the trace: " << std::strerror(errno) << '\n';
-      return 1;
-    }
+  TraceFile trace;
+  if (!options.tracePath.empty() && !trace.open(options.tracePath, error)) {
+    err << "cogstorm: " << error << '\n';
+    return 1;
   }
 
+  // Nobody reads the calls of a headless run: keep none.
   RecordingDevice renderDevice;
+  renderDevice.setRecording(false);
   SilentAudioEngine engine;
+  engine.setRecording(false);
   const StartFailure failure = startGame(renderDevice, engine, error);
   if (failure != StartFailure::None) {
     if (failure == StartFailure::Media)
@@ -54,29 +44,22 @@ int runHeadless(const HeadlessOptions& options, std::ostream& err) {
     return 1;
   }
 
-  std::string line;
   size_t next = 0;
   audio.startedEffects.clear();
   for (int64_t tick = 1; tick <= options.ticks; ++tick) {
     engine.advance(kTickMilliseconds);
     for (; next < presses.size() && presses[next].tick == tick; ++next) HandleKeyDown(presses[next].code);
     GameTick();
-    if (trace) {
-      line.clear();
-      appendTraceLine(line, tick);
-      line += '\n';
-      if (std::fwrite(line.data(), 1, line.size(), trace.get()) != line.size()) {
-        err << "cogstorm: " << options.tracePath << ": cannot write the trace: " << std::strerror(errno) << '\n';
-        shutdownGame();
-        return 1;
-      }
+    if (trace.isOpen() && !trace.write(tick, error)) {
+      err << "cogstorm: " << error << '\n';
+      shutdownGame();
+      return 1;
     }
     audio.startedEffects.clear();
-    engine.clearCalls();
   }
   shutdownGame();
-  if (trace && std::fclose(trace.release()) != 0) {
-    err << "cogstorm: " << options.tracePath << ": cannot write the trace: " << std::strerror(errno) << '\n';
+  if (!trace.close(error)) {
+    err << "cogstorm: " << error << '\n';
     return 1;
   }
   return 0;

@@ -1,8 +1,10 @@
 #include "app/trace.h"
 
+#include <cerrno>
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "app/game_state.h"
 #include "audio/sound.h"
@@ -96,4 +98,43 @@ void appendTraceLine(std::string& out, int64_t tick) {
   out += "],\"music\":\"";
   out += musicName();
   out += "\"}";
+}
+
+TraceFile::~TraceFile() {
+  if (file_) std::fclose(file_);
+}
+
+std::string TraceFile::failure(const char* what) const {
+  return path_ + ": cannot " + what + " the trace: " + std::strerror(errno);
+}
+
+bool TraceFile::open(const std::string& path, std::string& error) {
+  path_ = path;
+  file_ = std::fopen(path.c_str(), "wb");
+  if (!file_) {
+    error = failure("write");
+    return false;
+  }
+  return true;
+}
+
+bool TraceFile::write(int64_t tick, std::string& error) {
+  line_.clear();
+  appendTraceLine(line_, tick);
+  line_ += '\n';
+  if (std::fwrite(line_.data(), 1, line_.size(), file_) != line_.size()) {
+    error = failure("write");
+    return false;
+  }
+  return true;
+}
+
+bool TraceFile::close(std::string& error) {
+  std::FILE* file = file_;
+  file_ = nullptr;
+  if (file && std::fclose(file) != 0) {
+    error = failure("write");
+    return false;
+  }
+  return true;
 }

@@ -3,6 +3,7 @@
 // player, the robots, the shot, the effects started and the music state.
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 // Appends the trace line of tick `tick` (without the newline) to `out`.
@@ -11,3 +12,28 @@ void appendTraceLine(std::string& out, int64_t tick);
 
 // A float so that it reads back to the same 32-bit value; NaN is null.
 void appendTraceFloat(std::string& out, float value);
+
+// A trace file: opened before the first tick, one line written after each.
+class TraceFile {
+ public:
+  TraceFile() = default;
+  ~TraceFile();
+  TraceFile(const TraceFile&) = delete;
+  TraceFile& operator=(const TraceFile&) = delete;
+
+  // False with `error` naming the file when it cannot be created.
+  bool open(const std::string& path, std::string& error);
+  bool isOpen() const { return file_ != nullptr; }
+  // Writes the line of tick `tick`; false with `error` when it cannot.
+  bool write(int64_t tick, std::string& error);
+  // Flushes and closes; false with `error` when the data did not all reach
+  // the file.
+  bool close(std::string& error);
+
+ private:
+  std::string failure(const char* what) const;
+
+  std::string path_;
+  std::FILE* file_ = nullptr;
+  std::string line_;
+};
