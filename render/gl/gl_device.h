@@ -1,0 +1,129 @@
+#pragma once
+// The OpenGL render device: the game's Direct3D 8 fixed-function states
+// translated to OpenGL's fixed-function pipeline (compatibility context).
+// The only file with GL calls is gl_device.cpp.
+//
+// State is kept as the Direct3D values the game set and translated lazily:
+// each DrawPrimitive converts only what changed since the previous draw.
+//
+// The device needs a current GL context (4.5, or any with
+// ARB_clip_control) for its whole life. Textures and vertex buffers it made
+// should be freed while that context is still current.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "render/device.h"
+
+class GlDevice : public RenderDevice {
+ public:
+  // `present` shows the finished frame (the platform swaps the window's
+  // buffers). A GL context must be current.
+  explicit GlDevice(std::function<void()> present);
+  ~GlDevice() override;
+  GlDevice(const GlDevice&) = delete;
+  GlDevice& operator=(const GlDevice&) = delete;
+
+  // False when the context lacks what the device needs (depth 0..1 clip
+  // control); `problem` then says what is missing.
+  bool usable() const { return problem_.empty(); }
+  const std::string& problem() const { return problem_; }
+
+  // How many draws were skipped (no primitives, no usable stream, or a
+  // range past the end of the buffer); for tests and diagnostics.
+  uint64_t skippedDraws() const { return skippedDraws_; }
+
+  // RenderDevice.
+  std::unique_ptr<VertexBuffer> CreateVertexBuffer(const void* data, uint32_t lengthBytes, uint32_t fvf,
+                                                   std::string& error) override;
+  std::unique_ptr<Texture> CreateTextureFromFile(const std::string& fileName, std::string& error) override;
+  void Clear(uint32_t flags, uint32_t color, float z, uint32_t stencil) override;
+  void BeginScene() override;
+  void EndScene() override;
+  int32_t Present() override;
+  void SetRenderState(uint32_t state, uint32_t value) override;
+  void SetTextureStageState(uint32_t stage, uint32_t type, uint32_t value) override;
+  void SetTexture(uint32_t stage, const Texture* texture) override;
+  void SetTransform(uint32_t kind, const Matrix4& m) override;
+  Matrix4 GetTransform(uint32_t kind) const override;
+  void SetLight(uint32_t index, const Light& light) override;
+  void LightEnable(uint32_t index, bool enable) override;
+  void SetMaterial(const Material& material) override;
+  void SetStreamSource(uint32_t stream, const VertexBuffer* buffer, uint32_t stride) override;
+  void SetVertexShader(uint32_t fvf) override;
+  void DrawPrimitive(uint32_t type, uint32_t startVertex, uint32_t primitiveCount) override;
+
+  // Textures and buffers tell their device when they go, so that a freed
+  // one is never drawn from. Shared with them; cleared when the device goes.
+  struct Registry {
+    GlDevice* device = nullptr;
+  };
+
+  // Called by the textures and buffers of this device as they are freed.
+  void forgetTexture(uint32_t glName);
+  void forgetBuffer(uint32_t glName);
+
+  static constexpr uint32_t kStages = 2;
+  static constexpr uint32_t kRenderStates = 256;  // every Direct3D 8 state number is below this
+  static constexpr uint32_t kStageStates = 32;
+
+ private:
+  struct StageBinding {
+    uint32_t texture = 0;  // GL name; 0: none (the white texture stands in)
+  };
+  struct LightSlot {
+    Light light;
+    bool enabled = false;
+    bool set = false;
+  };
+
+  void applyRenderStates();
+  void applyStages();
+  void applyLights();
+  void applyTransforms();
+  void applyStream();
+  void setDepthAndStencilMasks();
+
+  std::function<void()> present_;
+  std::string problem_;
+  std::shared_ptr<Registry> registry_;
+
+  // What the game set, and what GL has now.
+  uint32_t renderState_[kRenderStates] = {};
+  uint32_t appliedRenderState_[kRenderStates] = {};
+  uint32_t stageState_[kStages][kStageStates] = {};
+  uint32_t appliedStageState_[kStages][kStageStates] = {};
+  StageBinding stageTexture_[kStages];
+  StageBinding appliedStageTexture_[kStages];
+  int8_t appliedUnitEnabled_[kStages] = {-1, -1};  // -1: not known yet
+  bool appliedCombineValid_[kStages] = {};
+  bool stagesDirty_ = true;
+
+  Matrix4 world_ = Matrix4::identity();
+  Matrix4 view_ = Matrix4::identity();
+  Matrix4 projection_ = Matrix4::identity();
+  bool modelViewDirty_ = true;
+  bool projectionDirty_ = true;
+
+  std::vector<LightSlot> lights_;  // one per GL light
+  bool lightParamsDirty_ = true;
+  bool lightPositionsDirty_ = true;
+
+  Material material_;
+  bool materialDirty_ = true;
+
+  uint32_t streamBuffer_ = 0;  // GL name; 0: none
+  uint32_t streamLength_ = 0;
+  uint32_t streamStride_ = 0;
+  bool streamDirty_ = true;
+  uint32_t vertexFormat_ = 0;
+
+  uint32_t whiteTexture_ = 0;
+  int maxTextureSize_ = 0;
+  uint32_t nextTextureId_ = 1;
+  uint32_t nextBufferId_ = 1;
+  uint64_t skippedDraws_ = 0;
+};

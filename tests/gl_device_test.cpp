@@ -1,0 +1,508 @@
+// The OpenGL device on a real (software) GL: what each translated state
+// puts on the screen, read back pixel by pixel, and one whole game frame.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <GL/gl.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/game_tick.h"
+#include "app/session.h"
+#include "audio/rec/silent_engine.h"
+#include "audio/sound.h"
+#include "render/gl/gl_device.h"
+#include "support/arena.h"
+#include "support/gl_context.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Vertex {
+  float x, y, z;
+  float nx, ny, nz;
+  float u0, v0;
+  float u1, v1;
+};
+static_assert(sizeof(Vertex) == kMeshVertexStride);
+
+constexpr int kSize = GlTestContext::kSize;
+
+// A quad from (x0, y0) to (x1, y1) at depth z, facing the viewer (normal
+// towards -z), as a strip bottom-left, top-left, bottom-right, top-right.
+std::vector<Vertex> quad(float x0, float y0, float x1, float y1, float z) {
+  return {
+      {x0, y0, z, 0, 0, -1, 0, 1, 0, 1},
+      {x0, y1, z, 0, 0, -1, 0, 0, 0, 0},
+      {x1, y0, z, 0, 0, -1, 1, 1, 1, 1},
+      {x1, y1, z, 0, 0, -1, 1, 0, 1, 0},
+  };
+}
+
+// The same quad wound the other way: bottom-left, bottom-right, top-left,
+// top-right.
+std::vector<Vertex> backQuad(float x0, float y0, float x1, float y1, float z) {
+  std::vector<Vertex> v = quad(x0, y0, x1, y1, z);
+  std::swap(v[1], v[2]);
+  return v;
+}
+
+uint8_t red(uint32_t argb) { return static_cast<uint8_t>(argb >> 16); }
+uint8_t green(uint32_t argb) { return static_cast<uint8_t>(argb >> 8); }
+uint8_t blue(uint32_t argb) { return static_cast<uint8_t>(argb); }
+
+// Window pixel of a clip-space point under an identity projection.
+int columnOf(float x) { return static_cast<int>((x + 1.0f) * 0.5f * kSize); }
+int rowOf(float y) { return static_cast<int>((1.0f - y) * 0.5f * kSize); }
+
+::testing::AssertionResult colorNear(uint32_t actual, int r, int g, int b, int tolerance = 2) {
+  const int dr = red(actual) - r, dg = green(actual) - g, db = blue(actual) - b;
+  if (std::abs(dr) <= tolerance && std::abs(dg) <= tolerance && std::abs(db) <= tolerance)
+    return ::testing::AssertionSuccess();
+  char buf[128];
+  std::snprintf(buf, sizeof buf, "pixel (%d, %d, %d) is not within %d of (%d, %d, %d)", red(actual), green(actual),
+                blue(actual), tolerance, r, g, b);
+  return ::testing::AssertionFailure() << buf;
+}
+
+class GlDeviceTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    context = new GlTestContext;
+    if (!context->create(contextError)) {
+      delete context;
+      context = nullptr;
+    }
+    scratch = fs::temp_directory_path() / ("cogstorm-gl-test-" + std::to_string(getpid()));
+    fs::create_directories(scratch);
+  }
+  static void TearDownTestSuite() {
+    delete context;
+    context = nullptr;
+    std::error_code ignored;
+    fs::remove_all(scratch, ignored);
+  }
+
+  void SetUp() override {
+    ASSERT_NE(context, nullptr) << "no GL context for the GL device tests: " << contextError;
+    dev = std::make_unique<GlDevice>([] { context->swap(); });
+    ASSERT_TRUE(dev->usable()) << dev->problem() << " (" << context->rendererName() << ")";
+    dev->SetTransform(D3DTS_PROJECTION, Matrix4::identity());
+    // The states the game's own frames start from.
+    dev->SetRenderState(D3DRS_LIGHTING, FALSE_);
+    stage0(D3DTOP_SELECTARG1, D3DTA_TEXTURE);
+    dev->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0xFF000000u, 1.0f, 0);
+  }
+
+  void TearDown() override {
+    buffers.clear();
+    textures.clear();
+    dev.reset();
+    if (context != nullptr) {
+      EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    }
+  }
+
+  void stage0(uint32_t op, uint32_t arg) {
+    dev->SetTextureStageState(0, D3DTSS_COLOROP, op);
+    dev->SetTextureStageState(0, D3DTSS_COLORARG1, arg);
+    dev->SetTextureStageState(0, D3DTSS_ALPHAOP, op);
+    dev->SetTextureStageState(0, D3DTSS_ALPHAARG1, arg);
+  }
+
+  // A texture of one colour, made from a PNG file.
+  const Texture* solidTexture(uint8_t r, uint8_t g, uint8_t b, uint8_t a = 255, int side = 8) {
+    std::vector<uint8_t> pixels;
+    for (int i = 0; i < side * side; ++i) pixels.insert(pixels.end(), {r, g, b, a});
+    const std::string path = (scratch / ("tex" + std::to_string(textures.size()) + ".png")).string();
+    std::string error;
+    EXPECT_TRUE(writePng(path, side, side, pixels, error)) << error;
+    std::unique_ptr<Texture> texture = dev->CreateTextureFromFile(path, error);
+    EXPECT_NE(texture, nullptr) << error;
+    textures.push_back(std::move(texture));
+    return textures.back().get();
+  }
+
+  const VertexBuffer* buffer(const std::vector<Vertex>& vertices) {
+    std::string error;
+    auto vb = dev->CreateVertexBuffer(vertices.data(), static_cast<uint32_t>(vertices.size() * sizeof(Vertex)),
+                                      kMeshFvf, error);
+    EXPECT_NE(vb, nullptr) << error;
+    buffers.push_back(std::move(vb));
+    return buffers.back().get();
+  }
+
+  void drawStrip(const std::vector<Vertex>& vertices) {
+    dev->SetStreamSource(0, buffer(vertices), kMeshVertexStride);
+    dev->SetVertexShader(kMeshFvf);
+    dev->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, static_cast<uint32_t>(vertices.size() - 2));
+  }
+
+  uint32_t at(float x, float y) const { return context->pixel(columnOf(x), rowOf(y)); }
+
+  static GlTestContext* context;
+  static std::string contextError;
+  static fs::path scratch;
+  std::unique_ptr<GlDevice> dev;
+  std::vector<std::unique_ptr<Texture>> textures;
+  std::vector<std::unique_ptr<VertexBuffer>> buffers;
+};
+
+GlTestContext* GlDeviceTest::context = nullptr;
+std::string GlDeviceTest::contextError;
+fs::path GlDeviceTest::scratch;
+
+}  // namespace
+
+TEST_F(GlDeviceTest, ClearFillsWhatItsFlagsName) {
+  dev->Clear(D3DCLEAR_TARGET, 0xFF3366CCu, 1.0f, 0);
+  EXPECT_TRUE(colorNear(context->pixel(0, 0), 0x33, 0x66, 0xCC, 0));
+  EXPECT_TRUE(colorNear(context->pixel(kSize - 1, kSize - 1), 0x33, 0x66, 0xCC, 0));
+
+  // Depth cleared to 0.2 even while depth writes are off: a quad at 0.5
+  // then fails the depth test.
+  dev->SetRenderState(D3DRS_ZWRITEENABLE, FALSE_);
+  dev->SetTexture(0, solidTexture(255, 255, 0));
+  drawStrip(quad(-1, -1, 0, 1, 0.5f));  // the states are now in GL
+  dev->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 0.2f, 0);
+  drawStrip(quad(-1, -1, 1, 1, 0.5f));
+  EXPECT_TRUE(colorNear(at(0.5f, 0.5f), 0, 0, 0, 0));
+
+  // A target-only clear leaves depth alone.
+  dev->Clear(D3DCLEAR_TARGET, 0xFF0000FFu, 1.0f, 0);
+  drawStrip(quad(-1, -1, 1, 1, 0.5f));
+  EXPECT_TRUE(colorNear(at(0.5f, 0.5f), 0, 0, 255, 0));
+
+  // Nothing named: nothing changes.
+  dev->Clear(0, 0xFFFFFFFFu, 1.0f, 0);
+  EXPECT_TRUE(colorNear(at(0.5f, 0.5f), 0, 0, 255, 0));
+
+  dev->BeginScene();
+  dev->EndScene();
+  EXPECT_EQ(dev->Present(), kOk);
+}
+
+TEST_F(GlDeviceTest, TexturesThroughTheStages) {
+  // Stage 0 shows its texture as it is, however the scene is lit.
+  dev->SetRenderState(D3DRS_LIGHTING, TRUE_);
+  dev->SetRenderState(D3DRS_AMBIENT, 0xFF404040u);
+  dev->SetTexture(0, solidTexture(200, 100, 50));
+  drawStrip(quad(-1, -1, 0, 1, 0.5f));
+  EXPECT_TRUE(colorNear(at(-0.5f, 0.0f), 200, 100, 50));
+  EXPECT_TRUE(colorNear(at(0.5f, 0.0f), 0, 0, 0, 0));
+
+  // Stage 1 multiplies in a grey light map.
+  dev->SetTexture(1, solidTexture(128, 128, 128));
+  dev->SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  dev->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE);
+  dev->SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_CURRENT);
+  dev->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+  drawStrip(quad(0, -1, 1, 1, 0.5f));
+  EXPECT_TRUE(colorNear(at(0.5f, 0.0f), 100, 50, 25));
+
+  // Stage 1 disabled again: the base texture alone.
+  dev->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+  drawStrip(quad(0, -1, 1, 0, 0.4f));
+  EXPECT_TRUE(colorNear(at(0.5f, -0.5f), 200, 100, 50));
+  EXPECT_TRUE(colorNear(at(0.5f, 0.5f), 100, 50, 25));
+
+  // Disabling stage 0 switches stage 1 off too: the unlit diffuse, white,
+  // even though stage 1 would multiply by grey.
+  dev->SetRenderState(D3DRS_LIGHTING, FALSE_);
+  dev->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE);
+  dev->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_DISABLE);
+  drawStrip(quad(-1, 0, 0, 1, 0.3f));
+  EXPECT_TRUE(colorNear(at(-0.5f, 0.5f), 255, 255, 255));
+
+  // A stage reading a texture with none bound reads opaque white: stage 0
+  // on nothing, stage 1's grey light map over it.
+  dev->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  dev->SetTexture(0, nullptr);
+  drawStrip(quad(-1, -1, 0, 0, 0.3f));
+  EXPECT_TRUE(colorNear(at(-0.5f, -0.5f), 128, 128, 128));
+}
+
+TEST_F(GlDeviceTest, AFreedTextureIsNeverSampled) {
+  dev->SetTexture(0, solidTexture(10, 200, 10));
+  drawStrip(quad(-1, -1, 0, 1, 0.5f));
+  EXPECT_TRUE(colorNear(at(-0.5f, 0.0f), 10, 200, 10));
+  textures.clear();  // still set on stage 0
+  drawStrip(quad(0, -1, 1, 1, 0.5f));
+  EXPECT_TRUE(colorNear(at(0.5f, 0.0f), 255, 255, 255));
+}
+
+TEST_F(GlDeviceTest, BadImageFilesFailWithTheirName) {
+  std::string error;
+  const std::string missing = (scratch / "no-such.bmp").string();
+  EXPECT_EQ(dev->CreateTextureFromFile(missing, error), nullptr);
+  EXPECT_NE(error.find(missing), std::string::npos) << error;
+
+  const std::string truncated = std::string(COGSTORM_TEST_DATA) + "/images/truncated.png";
+  error.clear();
+  EXPECT_EQ(dev->CreateTextureFromFile(truncated, error), nullptr);
+  EXPECT_NE(error.find(truncated), std::string::npos) << error;
+
+  error.clear();
+  EXPECT_EQ(dev->CreateVertexBuffer(nullptr, 40, kMeshFvf, error), nullptr);
+  EXPECT_FALSE(error.empty());
+}
+
+TEST_F(GlDeviceTest, Blending) {
+  dev->Clear(D3DCLEAR_TARGET, 0xFF0000FFu, 1.0f, 0);
+  dev->SetTexture(0, solidTexture(255, 0, 0, 128));
+  dev->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE_);
+  dev->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+  dev->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  drawStrip(quad(-1, -1, 0, 1, 0.5f));
+  EXPECT_TRUE(colorNear(at(-0.5f, 0.0f), 128, 0, 127));
+
+  // ONE/ZERO: opaque, whatever the alpha.
+  dev->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+  dev->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ZERO);
+  drawStrip(quad(0, -1, 1, 0, 0.5f));
+  EXPECT_TRUE(colorNear(at(0.5f, -0.5f), 255, 0, 0));
+
+  // ZERO/ONE (the mirror's stencil mark): the colour stays as it was.
+  dev->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ZERO);
+  dev->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+  drawStrip(quad(0, 0, 1, 1, 0.4f));
+  EXPECT_TRUE(colorNear(at(0.5f, 0.5f), 0, 0, 255, 0));
+
+  // DESTCOLOR/ZERO (the reflection): multiplies what is there.
+  dev->SetTexture(0, solidTexture(128, 128, 128));
+  dev->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_DESTCOLOR);
+  dev->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ZERO);
+  drawStrip(quad(0, -1, 1, 0, 0.3f));
+  EXPECT_TRUE(colorNear(at(0.5f, -0.5f), 128, 0, 0));
+
+  // Blending off again: the texture replaces.
+  dev->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE_);
+  drawStrip(quad(-1, -1, 0, 0, 0.2f));
+  EXPECT_TRUE(colorNear(at(-0.5f, -0.5f), 128, 128, 128));
+}
+
+TEST_F(GlDeviceTest, DepthTestAndDepthWrites) {
+  const Texture* nearRed = solidTexture(255, 0, 0);
+  const Texture* farGreen = solidTexture(0, 255, 0);
+  // Near first, far second: the near quad stays in front.
+  dev->SetTexture(0, nearRed);
+  drawStrip(quad(-1, -1, 0, 1, 0.3f));
+  dev->SetTexture(0, farGreen);
+  drawStrip(quad(-1, -1, 0, 1, 0.6f));
+  EXPECT_TRUE(colorNear(at(-0.5f, 0.0f), 255, 0, 0, 0));
+  // Equal depth passes (LEQUAL).
+  drawStrip(quad(-1, -1, 0, 0, 0.3f));
+  EXPECT_TRUE(colorNear(at(-0.5f, -0.5f), 0, 255, 0, 0));
+
+  // Without depth writes the near quad leaves no depth behind.
+  dev->SetRenderState(D3DRS_ZWRITEENABLE, FALSE_);
+  dev->SetTexture(0, nearRed);
+  drawStrip(quad(0, -1, 1, 1, 0.3f));
+  dev->SetRenderState(D3DRS_ZWRITEENABLE, TRUE_);
+  dev->SetTexture(0, farGreen);
+  drawStrip(quad(0, -1, 1, 1, 0.6f));
+  EXPECT_TRUE(colorNear(at(0.5f, 0.0f), 0, 255, 0, 0));
+
+  // Depth testing off (x-ray): later draws cover earlier ones.
+  dev->SetRenderState(D3DRS_ZENABLE, FALSE_);
+  dev->SetTexture(0, solidTexture(0, 0, 255));
+  drawStrip(quad(-1, -1, 1, 1, 0.9f));
+  EXPECT_TRUE(colorNear(at(-0.5f, 0.5f), 0, 0, 255, 0));
+  EXPECT_TRUE(colorNear(at(0.5f, 0.5f), 0, 0, 255, 0));
+}
+
+TEST_F(GlDeviceTest, CullingFollowsTheScreenWinding) {
+  dev->SetTexture(0, solidTexture(255, 255, 255));
+  // CCW (the default) keeps the game's front faces and drops back faces.
+  drawStrip(quad(-1, 0, 0, 1, 0.5f));
+  drawStrip(backQuad(0, 0, 1, 1, 0.5f));
+  EXPECT_TRUE(colorNear(at(-0.5f, 0.5f), 255, 255, 255, 0));
+  EXPECT_TRUE(colorNear(at(0.5f, 0.5f), 0, 0, 0, 0));
+
+  // CW (the reflected pass) is the other way round.
+  dev->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
+  drawStrip(quad(-1, -1, 0, 0, 0.5f));
+  drawStrip(backQuad(0, -1, 1, 0, 0.5f));
+  EXPECT_TRUE(colorNear(at(-0.5f, -0.5f), 0, 0, 0, 0));
+  EXPECT_TRUE(colorNear(at(0.5f, -0.5f), 255, 255, 255, 0));
+
+  // NONE draws both.
+  dev->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+  dev->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  drawStrip(quad(-1, -1, 0, 1, 0.5f));
+  drawStrip(backQuad(0, -1, 1, 1, 0.5f));
+  EXPECT_TRUE(colorNear(at(-0.5f, 0.0f), 255, 255, 255, 0));
+  EXPECT_TRUE(colorNear(at(0.5f, 0.0f), 255, 255, 255, 0));
+
+  // The game's reflection: the mirrored view reverses the winding and CW
+  // culling keeps the mirrored front faces.
+  dev->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+  Matrix4 mirror = Matrix4::identity();
+  mirror.m[0][0] = -1.0f;
+  dev->SetTransform(D3DTS_VIEW, mirror);
+  dev->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
+  drawStrip(quad(0, -1, 1, 1, 0.5f));  // shows on the left
+  EXPECT_TRUE(colorNear(at(-0.5f, 0.0f), 255, 255, 255, 0));
+  EXPECT_EQ(dev->GetTransform(D3DTS_VIEW), mirror);
+}
+
+TEST_F(GlDeviceTest, StencilConfinesTheMirror) {
+  dev->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0xFF000000u, 1.0f, 0);
+  // Mark the top left quarter, colour unchanged, as the stencil mark does.
+  dev->SetRenderState(D3DRS_STENCILENABLE, TRUE_);
+  dev->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_ALWAYS);
+  dev->SetRenderState(D3DRS_STENCILREF, 1);
+  dev->SetRenderState(D3DRS_STENCILMASK, 0xFFFFFFFFu);
+  dev->SetRenderState(D3DRS_STENCILWRITEMASK, 0xFFFFFFFFu);
+  dev->SetRenderState(D3DRS_STENCILZFAIL, D3DSTENCILOP_KEEP);
+  dev->SetRenderState(D3DRS_STENCILFAIL, D3DSTENCILOP_KEEP);
+  dev->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_REPLACE);
+  dev->SetRenderState(D3DRS_ZWRITEENABLE, FALSE_);
+  dev->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE_);
+  dev->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ZERO);
+  dev->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+  dev->SetTexture(0, nullptr);
+  drawStrip(quad(-1, 0, 0, 1, 0.5f));
+  EXPECT_TRUE(colorNear(at(-0.5f, 0.5f), 0, 0, 0, 0));
+
+  // Draw everywhere where the stencil equals 1.
+  dev->SetRenderState(D3DRS_ZWRITEENABLE, TRUE_);
+  dev->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_EQUAL);
+  dev->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_KEEP);
+  dev->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE_);
+  dev->SetTexture(0, solidTexture(0, 255, 255));
+  drawStrip(quad(-1, -1, 1, 1, 0.5f));
+  EXPECT_TRUE(colorNear(at(-0.5f, 0.5f), 0, 255, 255, 0));
+  EXPECT_TRUE(colorNear(at(0.5f, 0.5f), 0, 0, 0, 0));
+  EXPECT_TRUE(colorNear(at(-0.5f, -0.5f), 0, 0, 0, 0));
+
+  // The frame clear resets the stencil even under a zero write mask.
+  dev->SetRenderState(D3DRS_STENCILWRITEMASK, 0);
+  drawStrip(quad(-1, -1, 1, 1, 0.5f));  // the mask is now in GL
+  dev->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0xFF000000u, 1.0f, 0);
+  drawStrip(quad(-1, -1, 1, 1, 0.5f));
+  EXPECT_TRUE(colorNear(at(-0.5f, 0.5f), 0, 0, 0, 0));
+
+  // Stencil testing off: drawn everywhere.
+  dev->SetRenderState(D3DRS_STENCILENABLE, FALSE_);
+  drawStrip(quad(-1, -1, 1, 1, 0.5f));
+  EXPECT_TRUE(colorNear(at(0.5f, -0.5f), 0, 255, 255, 0));
+}
+
+TEST_F(GlDeviceTest, GlassTakesItsColourFromTheLitMaterial) {
+  stage0(D3DTOP_SELECTARG1, D3DTA_DIFFUSE);
+  dev->SetRenderState(D3DRS_LIGHTING, TRUE_);
+  dev->SetRenderState(D3DRS_AMBIENT, 0xFF404040u);
+  Material glass;
+  glass.diffuse = ColorValue{0.0f, 0.0f, 1.0f, 1.0f};
+  glass.ambient = ColorValue{1.0f, 1.0f, 1.0f, 1.0f};
+  dev->SetMaterial(glass);
+
+  // No light: the ambient level alone (64 of 255) times the material's.
+  drawStrip(quad(-1, 0, 0, 1, 0.5f));
+  EXPECT_TRUE(colorNear(at(-0.5f, 0.5f), 64, 64, 64));
+
+  // A point light straight in front, without fading: full diffuse.
+  Light light;
+  light.type = D3DLIGHT_POINT;
+  light.diffuse = ColorValue{1.0f, 1.0f, 1.0f, 0.0f};
+  light.position = Vec3(0.0f, 0.0f, -1000.0f);
+  light.range = 1000.0f;
+  light.attenuation0 = 1.0f;
+  dev->SetLight(0, light);
+  dev->LightEnable(0, true);
+  drawStrip(quad(0, 0, 1, 1, 0.5f));
+  EXPECT_TRUE(colorNear(at(0.5f, 0.5f), 64, 64, 255));
+
+  // Lights stay in world space when the view moves: a light off to the
+  // side lights the same world point the same under two views.
+  light.position = Vec3(1.0f, 0.0f, -0.5f);
+  dev->SetLight(0, light);
+  dev->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+  drawStrip(quad(-0.5f, -0.5f, 0.5f, 0.5f, 0.5f));
+  const uint32_t reference = at(0.0f, 0.0f);
+  EXPECT_LT(blue(reference), 250);  // lit at a slant
+  EXPECT_GT(blue(reference), 100);
+  dev->SetTransform(D3DTS_VIEW, matrixTranslation(0.5f, 0.0f, 0.0f));
+  dev->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+  drawStrip(quad(-0.5f, -0.5f, 0.5f, 0.5f, 0.5f));
+  EXPECT_TRUE(colorNear(at(0.5f, 0.0f), red(reference), green(reference), blue(reference)));
+
+  // The glass's alpha is the material's diffuse alpha.
+  glass.diffuse.a = 0.25f;
+  dev->SetMaterial(glass);
+  dev->SetTransform(D3DTS_VIEW, Matrix4::identity());
+  dev->LightEnable(0, false);
+  dev->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFFFF0000u, 1.0f, 0);
+  dev->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE_);
+  dev->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+  dev->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  drawStrip(quad(-1, -1, 1, 1, 0.5f));
+  EXPECT_TRUE(colorNear(at(0.0f, 0.0f), 64 / 4 + 255 * 3 / 4, 16, 16, 3));
+
+  // Lighting off: the diffuse is opaque white.
+  dev->SetRenderState(D3DRS_LIGHTING, FALSE_);
+  dev->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE_);
+  drawStrip(quad(-1, -1, 1, 1, 0.4f));
+  EXPECT_TRUE(colorNear(at(0.0f, 0.0f), 255, 255, 255, 0));
+}
+
+TEST_F(GlDeviceTest, DrawsThatCannotBeMadeAreSkipped) {
+  dev->SetTexture(0, solidTexture(255, 255, 255));
+  const VertexBuffer* four = buffer(quad(-1, -1, 1, 1, 0.5f));
+  dev->SetStreamSource(0, four, kMeshVertexStride);
+  dev->SetVertexShader(kMeshFvf);
+  dev->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 0);  // nothing
+  dev->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 3);  // five vertices from four
+  dev->DrawPrimitive(D3DPT_TRIANGLESTRIP, 1, 2);
+  dev->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2);  // six from four
+  dev->DrawPrimitive(D3DPT_TRIANGLELIST, 0xFFFFFFFFu, 0xFFFFFFFFu);
+  dev->DrawPrimitive(99, 0, 1);
+  EXPECT_EQ(dev->skippedDraws(), 6u);
+  EXPECT_TRUE(colorNear(at(0.0f, 0.0f), 0, 0, 0, 0));
+
+  dev->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);  // exactly the buffer
+  EXPECT_EQ(dev->skippedDraws(), 6u);
+  EXPECT_TRUE(colorNear(at(0.0f, 0.0f), 255, 255, 255, 0));
+
+  // A freed buffer, or none, is not drawn from.
+  buffers.clear();
+  dev->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+  dev->SetStreamSource(0, nullptr, kMeshVertexStride);
+  dev->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+  EXPECT_EQ(dev->skippedDraws(), 8u);
+}
+
+// The whole game on the arena test level, drawn by GL.
+TEST_F(GlDeviceTest, ArenaFrame) {
+  const std::string previousDir = fs::current_path().string();
+  ASSERT_EQ(chdir(arenaFolder().c_str()), 0);
+  SilentAudioEngine engine;
+  std::string error;
+  const StartFailure started = startGame(*dev, engine, error);
+  ASSERT_EQ(started, StartFailure::None) << error;
+  audio.startedEffects.clear();
+  for (int i = 0; i < 3; ++i) {
+    GameTick();
+    engine.advance(33);
+    engine.clearCalls();
+  }
+  GameTick();  // this frame is read before the next swap
+  const std::vector<uint8_t> frame = context->readPixels();
+  shutdownGame();
+  ASSERT_EQ(chdir(previousDir.c_str()), 0);
+
+  size_t lit = 0;
+  for (size_t i = 0; i < frame.size(); i += 4)
+    if (frame[i] > 8 || frame[i + 1] > 8 || frame[i + 2] > 8) ++lit;
+  EXPECT_GT(lit, frame.size() / 4 / 2) << "most of the frame is black";
+
+  ASSERT_TRUE(writePng("/tmp/cogstorm-arena.png", kSize, kSize, frame, error)) << error;
+}
