@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,6 +20,7 @@
 #include "audio/rec/silent_engine.h"
 #include "audio/sound.h"
 #include "render/gl/gl_device.h"
+#include "sim/state.h"
 #include "support/arena.h"
 #include "support/gl_context.h"
 
@@ -480,29 +483,96 @@ TEST_F(GlDeviceTest, DrawsThatCannotBeMadeAreSkipped) {
   EXPECT_EQ(dev->skippedDraws(), 8u);
 }
 
-// The whole game on the arena test level, drawn by GL.
-TEST_F(GlDeviceTest, ArenaFrame) {
+namespace {
+
+double meanDifference(const std::vector<uint8_t>& img, int ax, int ay, int bx, int by, int side) {
+  double sum[2][3] = {};
+  const int corners[2][2] = {{ax, ay}, {bx, by}};
+  for (int k = 0; k < 2; ++k)
+    for (int y = corners[k][1]; y < corners[k][1] + side; ++y)
+      for (int x = corners[k][0]; x < corners[k][0] + side; ++x)
+        for (int c = 0; c < 3; ++c) sum[k][c] += img[(static_cast<size_t>(y) * kSize + x) * 4 + c];
+  double difference = 0.0;
+  for (int c = 0; c < 3; ++c) difference += std::abs(sum[0][c] - sum[1][c]) / (side * side);
+  return difference;
+}
+
+}  // namespace
+
+// The game started in `folder` on this device; `frames` ticks, the last one
+// after the player is put at `position` facing `heading`.
+std::vector<uint8_t> GlDeviceTest_playFrame(GlTestContext& context, GlDevice& dev, const std::string& folder,
+                                            Vec3 position, float heading, std::string& error) {
   const std::string previousDir = fs::current_path().string();
-  ASSERT_EQ(chdir(arenaFolder().c_str()), 0);
-  SilentAudioEngine engine;
-  std::string error;
-  const StartFailure started = startGame(*dev, engine, error);
-  ASSERT_EQ(started, StartFailure::None) << error;
-  audio.startedEffects.clear();
-  for (int i = 0; i < 3; ++i) {
-    GameTick();
-    engine.advance(33);
-    engine.clearCalls();
+  if (chdir(folder.c_str()) != 0) {
+    error = folder + ": cannot change into it";
+    return {};
   }
-  GameTick();  // this frame is read before the next swap
-  const std::vector<uint8_t> frame = context->readPixels();
+  SilentAudioEngine engine;
+  std::vector<uint8_t> frame;
+  if (startGame(dev, engine, error) == StartFailure::None) {
+    audio.startedEffects.clear();
+    for (int i = 0; i < 3; ++i) {
+      GameTick();
+      engine.advance(33);
+      engine.clearCalls();
+    }
+    sim.player.position = position;
+    sim.player.heading = heading;
+    GameTick();  // read before the next swap
+    frame = context.readPixels();
+  }
   shutdownGame();
-  ASSERT_EQ(chdir(previousDir.c_str()), 0);
+  if (chdir(previousDir.c_str()) != 0) error = previousDir + ": cannot change back into it";
+  return frame;
+}
+
+// The whole game on the arena test level, drawn by GL: floor, walls, a
+// robot, and the mirror pane on the left wall.
+TEST_F(GlDeviceTest, ArenaFrame) {
+  std::string error;
+  const std::vector<uint8_t> frame =
+      GlDeviceTest_playFrame(*context, *dev, arenaFolder(), Vec3(0.0f, 0.0f, 50.0f), 0.0f, error);
+  ASSERT_EQ(frame.size(), static_cast<size_t>(kSize) * kSize * 4) << error;
+  ASSERT_TRUE(writePng("/tmp/cogstorm-arena.png", kSize, kSize, frame, error)) << error;
 
   size_t lit = 0;
   for (size_t i = 0; i < frame.size(); i += 4)
     if (frame[i] > 8 || frame[i + 1] > 8 || frame[i + 2] > 8) ++lit;
   EXPECT_GT(lit, frame.size() / 4 / 2) << "most of the frame is black";
+  // The pane (glass over its own wall texture) against the bare wall beside
+  // it, at the same height.
+  EXPECT_GT(meanDifference(frame, 100, 240, 50, 240, 12), 30.0) << "the mirror looks like the wall it hangs on";
 
-  ASSERT_TRUE(writePng("/tmp/cogstorm-arena.png", kSize, kSize, frame, error)) << error;
+  // Facing the mirror from across the room, the pane in the middle of the
+  // view and the wall on either side.
+  const std::vector<uint8_t> facing =
+      GlDeviceTest_playFrame(*context, *dev, arenaFolder(), Vec3(250.0f, 0.0f, 600.0f), -90.0f, error);
+  ASSERT_EQ(facing.size(), frame.size()) << error;
+  EXPECT_GT(meanDifference(facing, 236, 236, 20, 236, 40), 30.0) << "the mirror looks like the wall it hangs on";
+}
+
+// The arena with its pane as a marker record, so that only the stencil
+// mark and the glass draw it: the reflected room then shows through.
+TEST_F(GlDeviceTest, ArenaMirrorReflects) {
+  const fs::path folder = scratch / "arena-marker-pane";
+  fs::remove_all(folder);
+  fs::copy(arenaFolder(), folder, fs::copy_options::recursive);
+  {
+    std::ifstream in(folder / "dat.txt");
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string dat = text.str();
+    const std::string pane = "\n0 0 1 1 4 2\n";
+    const size_t at = dat.find(pane);
+    ASSERT_NE(at, std::string::npos) << "the arena's record 0 is not where it was";
+    dat.replace(at, pane.size(), "\n1 0 0 1 1 4 2\n");
+    std::ofstream out(folder / "dat.txt", std::ios::trunc);
+    out << dat;
+  }
+  std::string error;
+  const std::vector<uint8_t> frame =
+      GlDeviceTest_playFrame(*context, *dev, folder.string(), Vec3(600.0f, 0.0f, 350.0f), -70.0f, error);
+  ASSERT_EQ(frame.size(), static_cast<size_t>(kSize) * kSize * 4) << error;
+  ASSERT_TRUE(writePng("/tmp/cogstorm-arena-mirror.png", kSize, kSize, frame, error)) << error;
 }
