@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -117,6 +118,17 @@ TEST(AlEngineOpen, MissingOrBrokenSoundFontIsAClearError) {
     EXPECT_EQ(AlAudioEngine::openLoopback(kRate, error), nullptr);
     EXPECT_NE(error.find("gun.wav: cannot be loaded as a SoundFont"), std::string::npos) << error;
   }
+  {
+    // The variable picks the SoundFont over the usual ones.
+    std::string error;
+    const std::string other = std::string(kSoundFontFolder) + "/default-GM.sf2";
+    if (FILE* f = std::fopen(other.c_str(), "rb")) {
+      std::fclose(f);
+      ScopedEnv env("COGSTORM_SOUNDFONT", other);
+      EXPECT_EQ(findSoundFont(error), other);
+      EXPECT_NE(AlAudioEngine::openLoopback(kRate, error), nullptr) << error;
+    }
+  }
   std::string error;
   EXPECT_EQ(AlAudioEngine::openLoopback(1000, error), nullptr);
   EXPECT_NE(error.find("1000"), std::string::npos) << error;
@@ -176,6 +188,36 @@ TEST(AlEngineEffects, AnEffectSoundsForItsLengthThenFallsSilent) {
   EXPECT_GT(rmsBoth(out, 0, kRate / 10), 0.01);
   EXPECT_LT(rmsBoth(out, kRate / 10 + kRate / 50), 1e-6);
   EXPECT_EQ(engine->effectsSounding(), 0);
+}
+
+TEST(AlEngineEffects, RepeatsAndStartPointsOfAnEffect) {
+  auto engine = openEngine();
+  ASSERT_NE(engine, nullptr);
+  placeNear(*engine);
+  const SegmentId gun = load(*engine, "gun.wav");  // 0.1 s
+  engine->SetRepeats(gun, 1);
+  engine->PlaySegment(gun, true);
+  std::vector<float> out = renderSeconds(*engine, 0.3);
+  EXPECT_GT(rmsBoth(out, kRate / 10 + kRate / 100, kRate / 5 - kRate / 100), 0.01);  // the second pass
+  EXPECT_LT(rmsBoth(out, kRate / 5 + kRate / 50), 1e-6);
+
+  // Starting half-way (the clock's default 120 bpm: 0.05 s is 76 ticks)
+  // leaves half the sound.
+  engine->SetRepeats(gun, 0);
+  engine->SetStartPoint(gun, 77);
+  engine->PlaySegment(gun, true);
+  out = renderSeconds(*engine, 0.1);
+  EXPECT_GT(rmsBoth(out, 0, kRate / 25), 0.01);
+  EXPECT_LT(rmsBoth(out, kRate / 20 + kRate / 100), 1e-6);
+
+  // For ever, until stopped.
+  engine->SetStartPoint(gun, 0);
+  engine->SetRepeats(gun, kRepeatInfinite);
+  engine->PlaySegment(gun, true);
+  out = renderSeconds(*engine, 1.0);
+  EXPECT_GT(rmsBoth(out, kRate * 9 / 10), 0.01);
+  engine->Stop();
+  EXPECT_EQ(rmsBoth(renderSeconds(*engine, 0.1)), 0.0);
 }
 
 TEST(AlEngineEffects, TwoEffectsMixWithoutStoppingEachOtherOrTheMusic) {
