@@ -497,11 +497,9 @@ double meanDifference(const std::vector<uint8_t>& img, int ax, int ay, int bx, i
   return difference;
 }
 
-}  // namespace
-
-// The game started in `folder` on this device; `frames` ticks, the last one
-// after the player is put at `position` facing `heading`.
-std::vector<uint8_t> GlDeviceTest_playFrame(GlTestContext& context, GlDevice& dev, const std::string& folder,
+// The game started in `folder` on this device: three ticks, then one more
+// with the player put at `position` facing `heading`, whose frame is read.
+std::vector<uint8_t> playArenaFrame(GlTestContext& context, GlDevice& dev, const std::string& folder,
                                             Vec3 position, float heading, std::string& error) {
   const std::string previousDir = fs::current_path().string();
   if (chdir(folder.c_str()) != 0) {
@@ -527,12 +525,14 @@ std::vector<uint8_t> GlDeviceTest_playFrame(GlTestContext& context, GlDevice& de
   return frame;
 }
 
+}  // namespace
+
 // The whole game on the arena test level, drawn by GL: floor, walls, a
 // robot, and the mirror pane on the left wall.
 TEST_F(GlDeviceTest, ArenaFrame) {
   std::string error;
   const std::vector<uint8_t> frame =
-      GlDeviceTest_playFrame(*context, *dev, arenaFolder(), Vec3(0.0f, 0.0f, 50.0f), 0.0f, error);
+      playArenaFrame(*context, *dev, arenaFolder(), Vec3(0.0f, 0.0f, 50.0f), 0.0f, error);
   ASSERT_EQ(frame.size(), static_cast<size_t>(kSize) * kSize * 4) << error;
   ASSERT_TRUE(writePng("/tmp/cogstorm-arena.png", kSize, kSize, frame, error)) << error;
 
@@ -547,7 +547,7 @@ TEST_F(GlDeviceTest, ArenaFrame) {
   // Facing the mirror from across the room, the pane in the middle of the
   // view and the wall on either side.
   const std::vector<uint8_t> facing =
-      GlDeviceTest_playFrame(*context, *dev, arenaFolder(), Vec3(250.0f, 0.0f, 600.0f), -90.0f, error);
+      playArenaFrame(*context, *dev, arenaFolder(), Vec3(250.0f, 0.0f, 600.0f), -90.0f, error);
   ASSERT_EQ(facing.size(), frame.size()) << error;
   EXPECT_GT(meanDifference(facing, 236, 236, 20, 236, 40), 30.0) << "the mirror looks like the wall it hangs on";
 }
@@ -572,7 +572,11 @@ TEST_F(GlDeviceTest, ArenaMirrorReflects) {
   }
   std::string error;
   const std::vector<uint8_t> frame =
-      GlDeviceTest_playFrame(*context, *dev, folder.string(), Vec3(600.0f, 0.0f, 350.0f), -70.0f, error);
+      playArenaFrame(*context, *dev, folder.string(), Vec3(600.0f, 0.0f, 350.0f), -70.0f, error);
   ASSERT_EQ(frame.size(), static_cast<size_t>(kSize) * kSize * 4) << error;
   ASSERT_TRUE(writePng("/tmp/cogstorm-arena-mirror.png", kSize, kSize, frame, error)) << error;
+  // Glass over nothing would be one flat colour; the reflection puts the
+  // far wall in the pane's upper part and the floor in its lower part.
+  EXPECT_GT(meanDifference(frame, 210, 215, 210, 305, 35), 30.0) << "no reflection in the pane";
+  EXPECT_GT(meanDifference(frame, 210, 215, 100, 215, 35), 30.0) << "the mirror looks like the wall it hangs on";
 }
