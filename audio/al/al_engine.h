@@ -15,6 +15,11 @@
 // the tempo of the last MIDI file loaded, 768 ticks per quarter note, so a
 // pause computed from it resumes where the music stood.
 //
+// When the piece ends, FluidSynth lets the last notes die away for about two
+// seconds; that tail sounds and counts on the clock like the rest.
+//
+// OpenAL's current context is process-wide: have one engine open at a time.
+//
 // Two ways to open it: open() on the default output device, fed by the
 // engine's own thread, and openLoopback() on an OpenAL Soft loopback device
 // that mixes only when render() is called (the tests; nothing runs in the
@@ -24,9 +29,9 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <condition_variable>
 #include <string>
 #include <thread>
-#include <condition_variable>
 #include <vector>
 
 #include "audio/engine.h"
