@@ -6,6 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
+TEST_PACKAGES=(xvfb xdotool)
 BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config
   libsdl2-dev libpng-dev libjpeg-dev libsndfile1-dev libsmf-dev
   libopenal-dev libfluidsynth-dev timgm6mb-soundfont libgl-dev libegl-dev libgl1-mesa-dri
@@ -40,7 +41,7 @@ case "$cmd" in
     exec ./build/cogstorm "$@"
     ;;
   test)
-    install_missing "${BUILD_PACKAGES[@]}"
+    install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
     build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
     (cd build && ctest --output-on-failure -j "$(nproc)")
     # The same suite again under AddressSanitizer and UndefinedBehaviorSanitizer.

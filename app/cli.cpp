@@ -11,6 +11,7 @@
 
 #include "app/check.h"
 #include "app/headless.h"
+#include "app/windowed.h"
 
 namespace fs = std::filesystem;
 
@@ -70,12 +71,12 @@ int runCogstorm(int argc, char** argv) {
            run.ticks = n;
            ticksGiven = true;
          },
-         "Stop after N ticks and exit 0")
+         "Stop after N ticks and exit 0 (in the window: 0 runs until it is closed)")
       ->type_name("N")
       ->check(CLI::NonNegativeNumber);
   app.add_option("--input", run.inputPath, "Key script: lines \"TICK CODE\", pressed just before that tick")
       ->type_name("FILE");
-  app.add_option("--trace", run.tracePath, "Write one JSON line per tick to FILE")->type_name("FILE");
+  app.add_option("--trace", run.tracePath, "Write one JSON line per tick to FILE (headless or in the window)")->type_name("FILE");
 
   try {
     app.parse(argc, argv);
@@ -110,6 +111,9 @@ int runCogstorm(int argc, char** argv) {
     }
     return runHeadless(run, std::cerr);
   }
-  std::cerr << "cogstorm: this build has no window yet; use --headless or --check\n";
-  return 1;
+  if (!run.inputPath.empty()) {
+    std::cerr << "cogstorm: --input goes with --headless; in the window the keyboard plays\n";
+    return 2;
+  }
+  return runWindowed(ticksGiven ? run.ticks : 0, run.tracePath, std::cerr);
 }

@@ -1,0 +1,130 @@
+// The game in a real window on a real X server (Xvfb), with keys typed by
+// xdotool: the window opens with its caption, the keyboard moves the player,
+// and the program ends on its own after the ticks asked for.
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Starts a program with the given environment additions; returns its pid.
+pid_t spawn(const std::vector<std::string>& args, const std::vector<std::string>& env, int stdoutFd = -1) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
+    if (stdoutFd >= 0) dup2(stdoutFd, 1);
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execvp(argv[0], argv.data());
+    _exit(127);
+  }
+  return pid;
+}
+
+int waitExit(pid_t pid) {
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+class RealWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    // -displayfd: the server picks a free display and tells us its number.
+    xvfb = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "800x600x24", "-nolisten", "tcp"},
+                 {}, -1);
+    close(fds[1]);
+    char buf[32] = {};
+    const ssize_t n = read(fds[0], buf, sizeof buf - 1);
+    close(fds[0]);
+    ASSERT_GT(n, 0) << "Xvfb did not start (is the xvfb package installed?)";
+    display = ":" + std::string(buf, static_cast<size_t>(n - (buf[n - 1] == '\n' ? 1 : 0)));
+    dir = fs::temp_directory_path() / ("cogstorm-xvfb-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+  }
+  void TearDown() override {
+    if (xvfb > 0) {
+      kill(xvfb, SIGTERM);
+      waitExit(xvfb);
+    }
+    fs::remove_all(dir);
+  }
+
+  int xdotool(const std::vector<std::string>& args) {
+    std::vector<std::string> full{"xdotool"};
+    full.insert(full.end(), args.begin(), args.end());
+    // search prints the window ids it finds: not wanted in the test log.
+    const int devNull = ::open("/dev/null", O_WRONLY);
+    const int code = waitExit(spawn(full, {"DISPLAY=" + display}, devNull));
+    if (devNull >= 0) close(devNull);
+    return code;
+  }
+
+  pid_t xvfb = -1;
+  std::string display;
+  fs::path dir;
+};
+
+// The arena with a wall across it at z = 200: the robots have no clear
+// line to the player, so none comes near while the keys are typed.
+fs::path walledArena(const fs::path& dir) {
+  const fs::path level = dir / "level";
+  fs::copy(std::string(COGSTORM_TEST_DATA) + "/levels/arena", level);
+  std::ifstream in(level / "dat.txt");
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const size_t counts = text.find("\n15 2\n");
+  if (counts == std::string::npos) return {};
+  text.replace(counts, 6, "\n16 2\n");
+  text += "0 0 0 1 4 2\n"
+          "-100 -90 200  0 0 -1  0 1\n-100 110 200  0 0 -1  0 0\n"
+          "1300 -90 200  0 0 -1  1 1\n1300 110 200  0 0 -1  1 0\n";
+  std::ofstream(level / "dat.txt") << text;
+  return level;
+}
+
+TEST_F(RealWindow, KeysTypedIntoTheWindowMoveThePlayer) {
+  const fs::path level = walledArena(dir);
+  ASSERT_FALSE(level.empty()) << "the arena's room count line has changed";
+  const fs::path trace = dir / "trace.jsonl";
+  const pid_t game = spawn({COGSTORM_BINARY, "--data", level.string(), "--ticks", "150", "--trace", trace.string()},
+                           {"DISPLAY=" + display, "SDL_VIDEODRIVER=x11", "ALSOFT_DRIVERS=null"});
+    // Wait for the window by its caption, then type three steps forward and
+  // a turn to the right.
+  ASSERT_EQ(xdotool({"search", "--sync", "--name", "^Cogstorm!$"}), 0);
+  ASSERT_EQ(xdotool({"search", "--name", "^Cogstorm!$", "windowfocus", "--sync", "key", "--delay", "60", "Up", "Up",
+                     "Up", "Right"}),
+            0);
+  ASSERT_EQ(waitExit(game), 0);
+
+  std::ifstream in(trace);
+  std::string line, last;
+  int lines = 0;
+  while (std::getline(in, line)) {
+    last = line;
+    ++lines;
+  }
+  EXPECT_EQ(lines, 150);
+  const nlohmann::json end = nlohmann::json::parse(last);
+  EXPECT_EQ(end["gameOver"], 0);
+  EXPECT_EQ(end["player"]["pos"], nlohmann::json::parse("[0,0,74]")) << "three steps forward from z = 50";
+  EXPECT_EQ(end["player"]["heading"], 3);
+}
+
+}  // namespace
