@@ -232,6 +232,45 @@ TEST_F(GlDeviceTest, TexturesThroughTheStages) {
   EXPECT_TRUE(colorNear(at(-0.5f, -0.5f), 128, 128, 128));
 }
 
+TEST_F(GlDeviceTest, TexturesKeepTheirOrientationAndRepeat) {
+  // 64 x 64: the top half red, the bottom half blue, except the right half
+  // of the bottom, green.
+  std::vector<uint8_t> pixels;
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 64; ++x) {
+      if (y < 32)
+        pixels.insert(pixels.end(), {255, 0, 0, 255});
+      else if (x < 32)
+        pixels.insert(pixels.end(), {0, 0, 255, 255});
+      else
+        pixels.insert(pixels.end(), {0, 255, 0, 255});
+    }
+  const std::string path = (scratch / "quarters.png").string();
+  std::string error;
+  ASSERT_TRUE(writePng(path, 64, 64, pixels, error)) << error;
+  std::unique_ptr<Texture> texture = dev->CreateTextureFromFile(path, error);
+  ASSERT_NE(texture, nullptr) << error;
+  EXPECT_EQ(texture->width(), 64);
+  EXPECT_EQ(texture->height(), 64);
+  dev->SetTexture(0, texture.get());
+
+  // v = 0 is the top of the image.
+  drawStrip(quad(-1, 0, 0, 1, 0.5f));
+  EXPECT_TRUE(colorNear(at(-0.5f, 0.85f), 255, 0, 0));
+  EXPECT_TRUE(colorNear(at(-0.75f, 0.15f), 0, 0, 255));
+  EXPECT_TRUE(colorNear(at(-0.25f, 0.15f), 0, 255, 0));
+
+  // Coordinates past 1 repeat the image: u from 0 to 2 shows it twice.
+  std::vector<Vertex> twice = quad(-1, -1, 1, 0, 0.5f);
+  for (Vertex& v : twice) v.u0 *= 2.0f;
+  drawStrip(twice);
+  EXPECT_TRUE(colorNear(at(-0.75f, -0.85f), 0, 0, 255));
+  EXPECT_TRUE(colorNear(at(-0.25f, -0.85f), 0, 255, 0));
+  EXPECT_TRUE(colorNear(at(0.25f, -0.85f), 0, 0, 255));
+  EXPECT_TRUE(colorNear(at(0.75f, -0.85f), 0, 255, 0));
+  dev->SetTexture(0, nullptr);
+}
+
 TEST_F(GlDeviceTest, AFreedTextureIsNeverSampled) {
   dev->SetTexture(0, solidTexture(10, 200, 10));
   drawStrip(quad(-1, -1, 0, 1, 0.5f));
