@@ -6,6 +6,14 @@
 // State is kept as the Direct3D values the game set and translated lazily:
 // each DrawPrimitive converts only what changed since the previous draw.
 //
+// Where GL has no exact counterpart:
+//  - a light's Range is not applied: GL lights reach everywhere, fading only
+//    by their attenuation (the game's lights reach 1000 units, further than
+//    any of its rooms);
+//  - ALPHAOP DISABLE on a stage whose colour operation runs passes the
+//    alpha of the stage before on (COLOROP DISABLE ends the stage chain);
+//  - pixel centres are GL's, half a pixel from Direct3D 8's.
+//
 // The device needs a current GL context (4.5, or any with
 // ARB_clip_control) for its whole life. Textures and vertex buffers it made
 // should be freed while that context is still current.
