@@ -456,12 +456,25 @@ TEST_F(GlDeviceTest, GlassTakesItsColourFromTheLitMaterial) {
   light.type = D3DLIGHT_POINT;
   light.diffuse = ColorValue{1.0f, 1.0f, 1.0f, 0.0f};
   light.position = Vec3(0.0f, 0.0f, -1000.0f);
-  light.range = 1000.0f;
+  light.range = 1001.0f;
   light.attenuation0 = 1.0f;
   dev->SetLight(0, light);
   dev->LightEnable(0, true);
   drawStrip(quad(0, 0, 1, 1, 0.5f));
   EXPECT_TRUE(colorNear(at(0.5f, 0.5f), 64, 64, 255));
+
+  // Out of the light's range (the quad's nearest point is 1000.5 away, the
+  // range 1000.3):
+  // unlit, as though there were no light.
+  light.range = 1000.3f;
+  dev->SetLight(0, light);
+  drawStrip(quad(0, -1, 1, 0, 0.5f));
+  EXPECT_TRUE(colorNear(at(0.5f, -0.5f), 64, 64, 64));
+  // The world matrix moves the quad into range.
+  dev->SetTransform(D3DTS_WORLD, matrixTranslation(0.0f, 0.0f, -0.7f));
+  drawStrip(quad(-1, -1, 0, 0, 0.9f));  // 1000.2 away once placed
+  EXPECT_TRUE(colorNear(at(-0.5f, -0.5f), 64, 64, 255));
+  dev->SetTransform(D3DTS_WORLD, Matrix4::identity());
 
   // Lights stay in world space when the view moves: a light off to the
   // side lights the same world point the same under two views.

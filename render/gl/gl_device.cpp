@@ -99,8 +99,9 @@ class GlTexture : public Texture {
 
 class GlVertexBuffer : public VertexBuffer {
  public:
-  GlVertexBuffer(std::weak_ptr<GlDevice::Registry> registry, GLuint name, uint32_t id, uint32_t length)
-      : registry_(std::move(registry)), name_(name), id_(id), length_(length) {}
+  GlVertexBuffer(std::weak_ptr<GlDevice::Registry> registry, GLuint name, uint32_t id, uint32_t length,
+                 const GlDevice::Bounds& bounds)
+      : registry_(std::move(registry)), name_(name), id_(id), length_(length), bounds_(bounds) {}
   ~GlVertexBuffer() override {
     if (auto r = registry_.lock(); r && r->device) r->device->forgetBuffer(name_);
     glDeleteBuffers(1, &name_);
@@ -108,13 +109,54 @@ class GlVertexBuffer : public VertexBuffer {
   uint32_t id() const override { return id_; }
   uint32_t length() const override { return length_; }
   GLuint name() const { return name_; }
+  const GlDevice::Bounds& bounds() const { return bounds_; }
 
  private:
   std::weak_ptr<GlDevice::Registry> registry_;
   GLuint name_;
   uint32_t id_;
   uint32_t length_;
+  GlDevice::Bounds bounds_;
 };
+
+// The box around the positions of whole 40-byte vertices.
+GlDevice::Bounds positionBounds(const void* data, uint32_t lengthBytes) {
+  GlDevice::Bounds b;
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  for (uint32_t at = 0; bytes != nullptr && at + kMeshVertexStride <= lengthBytes; at += kMeshVertexStride) {
+    float p[3];
+    std::memcpy(p, bytes + at, sizeof p);
+    for (int i = 0; i < 3; ++i) {
+      if (!b.valid || p[i] < b.min[i]) b.min[i] = p[i];
+      if (!b.valid || p[i] > b.max[i]) b.max[i] = p[i];
+    }
+    b.valid = true;
+  }
+  return b;
+}
+
+// Whether any point of `box` (object space, placed by `world`) is within
+// `range` of `at`.
+bool withinReach(const GlDevice::Bounds& box, const Matrix4& world, const Vec3& at, float range) {
+  float lo[3], hi[3];
+  for (int c = 0; c < 8; ++c) {
+    const float x = (c & 1) ? box.max[0] : box.min[0];
+    const float y = (c & 2) ? box.max[1] : box.min[1];
+    const float z = (c & 4) ? box.max[2] : box.min[2];
+    for (int i = 0; i < 3; ++i) {
+      const float w = x * world.m[0][i] + y * world.m[1][i] + z * world.m[2][i] + world.m[3][i];
+      if (c == 0 || w < lo[i]) lo[i] = w;
+      if (c == 0 || w > hi[i]) hi[i] = w;
+    }
+  }
+  const float p[3] = {at.x, at.y, at.z};
+  double d2 = 0.0;
+  for (int i = 0; i < 3; ++i) {
+    const double d = p[i] < lo[i] ? lo[i] - p[i] : (p[i] > hi[i] ? p[i] - hi[i] : 0.0);
+    d2 += d * d;
+  }
+  return d2 <= static_cast<double>(range) * range;
+}
 
 // The device's defaults for every state it translates.
 void setDefaultRenderStates(uint32_t rs[GlDevice::kRenderStates]) {
@@ -203,6 +245,7 @@ GlDevice::GlDevice(std::function<void()> present)
   GLint maxLights = 8;
   glGetIntegerv(GL_MAX_LIGHTS, &maxLights);
   lights_.resize(static_cast<size_t>(std::max(maxLights, 1)));
+  appliedLightOn_.assign(lights_.size(), -1);
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize_);
 
   // The stand-in for "no texture": opaque white.
@@ -265,6 +308,7 @@ void GlDevice::forgetBuffer(uint32_t glName) {
   if (streamBuffer_ == glName) {
     streamBuffer_ = 0;
     streamLength_ = 0;
+    streamBounds_ = Bounds{};
     streamDirty_ = true;
   }
 }
@@ -291,7 +335,8 @@ std::unique_ptr<VertexBuffer> GlDevice::CreateVertexBuffer(const void* data, uin
             std::to_string(status) + ")";
     return nullptr;
   }
-  return std::make_unique<GlVertexBuffer>(registry_, name, nextBufferId_++, lengthBytes);
+  return std::make_unique<GlVertexBuffer>(registry_, name, nextBufferId_++, lengthBytes,
+                                          positionBounds(data, lengthBytes));
 }
 
 std::unique_ptr<Texture> GlDevice::CreateTextureFromFile(const std::string& fileName, std::string& error) {
@@ -450,6 +495,7 @@ void GlDevice::SetStreamSource(uint32_t stream, const VertexBuffer* buffer, uint
   const auto* own = dynamic_cast<const GlVertexBuffer*>(buffer);
   const uint32_t name = own != nullptr ? own->name() : 0;
   const uint32_t length = own != nullptr ? own->length() : 0;
+  streamBounds_ = own != nullptr ? own->bounds() : Bounds{};
   if (name != streamBuffer_ || stride != streamStride_ || length != streamLength_) {
     streamBuffer_ = name;
     streamLength_ = length;
@@ -552,7 +598,6 @@ void GlDevice::applyLights() {
     for (size_t i = 0; i < lights_.size(); ++i) {
       const GLenum id = GL_LIGHT0 + static_cast<GLenum>(i);
       const LightSlot& slot = lights_[i];
-      setEnabled(id, slot.enabled);
       if (!slot.enabled) continue;
       const Light& l = slot.light;
       GLfloat c[4];
@@ -562,8 +607,6 @@ void GlDevice::applyLights() {
       glLightfv(id, GL_SPECULAR, c);
       colorOf(l.ambient, c);
       glLightfv(id, GL_AMBIENT, c);
-      // Direct3D's Range (no light beyond it) has no GL counterpart: GL
-      // lights reach everywhere, fading only by the attenuation.
       const bool directional = l.type == kLightDirectional;
       glLightf(id, GL_CONSTANT_ATTENUATION, directional ? 1.0f : l.attenuation0);
       glLightf(id, GL_LINEAR_ATTENUATION, directional ? 0.0f : l.attenuation1);
@@ -601,6 +644,20 @@ void GlDevice::applyLights() {
     }
     lightPositionsDirty_ = false;
     modelViewDirty_ = true;
+  }
+  // GL has no light range. A light whose range ends short of everything
+  // this draw can reach (the buffer's box, placed by the world matrix) is
+  // switched off for the draw; one that reaches part of it lights it all.
+  for (size_t i = 0; i < lights_.size(); ++i) {
+    const LightSlot& slot = lights_[i];
+    bool on = slot.enabled;
+    if (on && slot.light.type != kLightDirectional && streamBounds_.valid)
+      on = withinReach(streamBounds_, world_, slot.light.position, slot.light.range);
+    const int8_t want = on ? 1 : 0;
+    if (appliedLightOn_[i] != want) {
+      setEnabled(GL_LIGHT0 + static_cast<GLenum>(i), on);
+      appliedLightOn_[i] = want;
+    }
   }
 }
 

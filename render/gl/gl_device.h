@@ -7,9 +7,9 @@
 // each DrawPrimitive converts only what changed since the previous draw.
 //
 // Where GL has no exact counterpart:
-//  - a light's Range is not applied: GL lights reach everywhere, fading only
-//    by their attenuation (the game's lights reach 1000 units, further than
-//    any of its rooms);
+//  - GL lights have no Range: a light is switched off for a draw when its
+//    range ends short of the whole drawn buffer, and lights all of it
+//    otherwise (Direct3D decides vertex by vertex);
 //  - ALPHAOP DISABLE on a stage whose colour operation runs passes the
 //    alpha of the stage before on (COLOROP DISABLE ends the stage chain);
 //  - pixel centres are GL's, half a pixel from Direct3D 8's.
@@ -70,6 +70,12 @@ class GlDevice : public RenderDevice {
     GlDevice* device = nullptr;
   };
 
+  // A box around the positions of a vertex buffer, in its own space.
+  struct Bounds {
+    float min[3] = {}, max[3] = {};
+    bool valid = false;
+  };
+
   // Called by the textures and buffers of this device as they are freed.
   void forgetTexture(uint32_t glName);
   void forgetBuffer(uint32_t glName);
@@ -117,6 +123,7 @@ class GlDevice : public RenderDevice {
   bool projectionDirty_ = true;
 
   std::vector<LightSlot> lights_;  // one per GL light
+  std::vector<int8_t> appliedLightOn_;  // -1: not known yet
   bool lightParamsDirty_ = true;
   bool lightPositionsDirty_ = true;
 
@@ -126,6 +133,7 @@ class GlDevice : public RenderDevice {
   uint32_t streamBuffer_ = 0;  // GL name; 0: none
   uint32_t streamLength_ = 0;
   uint32_t streamStride_ = 0;
+  Bounds streamBounds_;
   bool streamDirty_ = true;
   uint32_t vertexFormat_ = 0;
 
