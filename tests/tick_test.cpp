@@ -65,12 +65,12 @@ TEST_F(Tick, FrameOpensWithClearLightsAndCamera) {
 TEST_F(Tick, PassesDrawInOrderWithTheMirrorBetween) {
   tick();
   const std::vector<size_t> draws = indicesOf(CallKind::DrawPrimitive);
-  // Rooms seen from room 0 (13 of 15 records; 2 are markers), 2 props,
-  // 7 robots of 4 parts, the stencil pane, the reflected robots and props,
-  // the reflected rooms with 12 overlays, the glass. The parked shot is
-  // drawn in neither pass.
+  // Rooms seen from room 0 (13 of 16 records; 3 are markers, the mirror
+  // pane among them), 2 props, 7 robots of 4 parts, the stencil pane, the
+  // reflected robots and props, the reflected rooms each with its overlay,
+  // the glass. The parked shot is drawn in neither pass.
   const size_t rooms = 13, props = 2, robots = 28;
-  ASSERT_EQ(draws.size(), rooms + props + robots + 1 + robots + props + rooms + (rooms - 1) + 1)
+  ASSERT_EQ(draws.size(), rooms + props + robots + 1 + robots + props + rooms + rooms + 1)
       << describeCalls(calls());
 
   const size_t stencilDraw = draws[rooms + props + robots];
@@ -125,7 +125,7 @@ TEST_F(Tick, PlayerOverNoFloorSeesEveryRoom) {
   EXPECT_EQ(shell.currentRoom, -1);
   // Every room record but the markers is drawn directly.
   const std::vector<size_t> draws = indicesOf(CallKind::DrawPrimitive);
-  EXPECT_EQ(draws.size(), 13u + 2u + 28u + 1u + 28u + 2u + 13u + 12u + 1u);
+  EXPECT_EQ(draws.size(), 13u + 2u + 28u + 1u + 28u + 2u + 13u + 13u + 1u);
 }
 
 TEST_F(Tick, MirrorShowsTheShotOnlyWhileItFlies) {

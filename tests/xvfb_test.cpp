@@ -89,9 +89,9 @@ fs::path walledArena(const fs::path& dir) {
   fs::copy(std::string(COGSTORM_TEST_DATA) + "/levels/arena", level);
   std::ifstream in(level / "dat.txt");
   std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  const size_t counts = text.find("\n15 2\n");
+  const size_t counts = text.find("\n16 2\n");
   if (counts == std::string::npos) return {};
-  text.replace(counts, 6, "\n16 2\n");
+  text.replace(counts, 6, "\n17 2\n");
   text += "0 0 0 1 4 2\n"
           "-100 -90 200  0 0 -1  0 1\n-100 110 200  0 0 -1  0 0\n"
           "1300 -90 200  0 0 -1  1 1\n1300 110 200  0 0 -1  1 0\n";

@@ -108,8 +108,11 @@ def marker(room, p0, p2):
 
 def rooms():
     recs = []
-    # Record 0: the mirror pane in the plane x = -100.
-    recs.append(plain_quad(0, 1, 1, quad_corners((-100, 10, 600), (0, 0, 50), (0, 100, 0)), (1, 0, 0)))
+    # Record 0: the mirror pane in the plane x = -100. It is a marker, so the
+    # scene pass does not draw it and leave its depth in front of the
+    # reflection: only the stencil mark and the glass draw it.
+    recs.append(plain_quad(0, 1, 1, quad_corners((-100, 10, 600), (0, 0, 50), (0, 100, 0)), (1, 0, 0),
+                           lead='1 0'))
     recs.append(floor(0, -100, -100, 1300, 900))
     recs.append(floor(1, -100, 900, 1300, 1600))
     recs.append(wall(0, -100, -100, -100, 550))     # west, south of the mirror
@@ -124,6 +127,9 @@ def rooms():
     recs.append(wall(1, 200, 900, -100, 900))
     recs.append(wall(0, 1000, 900, 1300, 900))
     recs.append(wall(1, 1300, 900, 1000, 900))
+    # Far behind the mirror, beyond where the reflected rooms lie, a wall
+    # that stops shots fired through the pane.
+    recs.append(wall(0, -1600, -100, -1600, 1600))
     recs.append(marker(0, (600, -50, 800), (500, -50, 800)))
     recs.append(marker(1, (600, -50, 1000), (500, -50, 1000)))
     return recs
