@@ -9,6 +9,7 @@
 
 #include "app/keys.h"
 #include "platform/window.h"
+#include "support/gl_context.h"
 
 namespace {
 
@@ -42,6 +43,7 @@ TEST(Window, TicksAndKeysReachTheGameInOrder) {
   std::string error;
   std::unique_ptr<GameWindow> window = GameWindow::create(error);
   ASSERT_TRUE(window) << error;
+  pinLoadedLibraries();
   window->show();
 
   SDL_Event key{};

@@ -26,6 +26,8 @@ int pinLibrary(dl_phdr_info* info, size_t, void*) {
 
 }  // namespace
 
+void pinLoadedLibraries() { dl_iterate_phdr(pinLibrary, nullptr); }
+
 GlTestContext::~GlTestContext() {
   if (context_ != nullptr) {
     SDL_GL_MakeCurrent(window_, nullptr);
@@ -69,7 +71,7 @@ bool GlTestContext::create(std::string& error) {
     context_ = nullptr;
     return false;
   }
-  dl_iterate_phdr(pinLibrary, nullptr);
+  pinLoadedLibraries();
   return true;
 }
 

@@ -42,5 +42,10 @@ class GlTestContext {
 
 // Writes RGBA8 rows (top first) as a PNG file; false with `error` set on
 // failure.
+// Keeps every library loaded so far in memory until the process ends, so
+// that what a graphics driver's globals still hold at exit does not look
+// leaked once SDL has unloaded the driver. Call after the GL context exists.
+void pinLoadedLibraries();
+
 bool writePng(const std::string& path, int width, int height, const std::vector<uint8_t>& rgba,
               std::string& error);
