@@ -26,10 +26,9 @@ install_missing() {
   fi
 }
 
-build() {  # build DIR [cmake options...]
+configure() {  # configure DIR [cmake options...]
   local dir=$1; shift
   cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
-  cmake --build "$dir" -j "$(nproc)"
 }
 
 cmd=${1:-}
@@ -37,15 +36,18 @@ shift || true
 case "$cmd" in
   play)
     install_missing "${BUILD_PACKAGES[@]}"
-    build build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCOGSTORM_TESTS=OFF -DCOGSTORM_BENCH=OFF
+    configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake --build build -j "$(nproc)" --target cogstorm
     exec ./build/cogstorm "$@"
     ;;
   test)
     install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
-    build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake --build build -j "$(nproc)"
     (cd build && ctest --output-on-failure -j "$(nproc)")
     # The same suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
-    build build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCOGSTORM_SANITIZE=ON -DCOGSTORM_BENCH=OFF
+    configure build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCOGSTORM_SANITIZE=ON -DCOGSTORM_BENCH=OFF
+    cmake --build build-sanitize -j "$(nproc)"
     (cd build-sanitize && ctest --output-on-failure -j "$(nproc)")
     ;;
   *)
