@@ -76,7 +76,8 @@ int runCogstorm(int argc, char** argv) {
       ->check(CLI::NonNegativeNumber);
   app.add_option("--input", run.inputPath, "Key script: lines \"TICK CODE\", pressed just before that tick")
       ->type_name("FILE");
-  app.add_option("--trace", run.tracePath, "Write one JSON line per tick to FILE (headless or in the window)")->type_name("FILE");
+  app.add_option("--trace", run.tracePath, "Write one JSON line per tick to FILE (headless or in the window)")
+      ->type_name("FILE");
 
   try {
     app.parse(argc, argv);
@@ -84,6 +85,15 @@ int runCogstorm(int argc, char** argv) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
     app.exit(e);
+    return 2;
+  }
+
+  if (headless && !ticksGiven && !check) {
+    std::cerr << "cogstorm: --headless needs --ticks N\n";
+    return 2;
+  }
+  if (!headless && !check && !run.inputPath.empty()) {
+    std::cerr << "cogstorm: --input goes with --headless; in the window the keyboard plays\n";
     return 2;
   }
 
@@ -104,16 +114,6 @@ int runCogstorm(int argc, char** argv) {
   }
 
   if (check) return runCheck(std::cout, std::cerr);
-  if (headless) {
-    if (!ticksGiven) {
-      std::cerr << "cogstorm: --headless needs --ticks N\n";
-      return 2;
-    }
-    return runHeadless(run, std::cerr);
-  }
-  if (!run.inputPath.empty()) {
-    std::cerr << "cogstorm: --input goes with --headless; in the window the keyboard plays\n";
-    return 2;
-  }
+  if (headless) return runHeadless(run, std::cerr);
   return runWindowed(ticksGiven ? run.ticks : 0, run.tracePath, std::cerr);
 }
