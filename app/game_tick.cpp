@@ -13,11 +13,16 @@
 
 ShellState shell;
 
+namespace {
+
+// Whether a record of room `roomNumber` is in sight from the player's room.
 bool roomInSight(int32_t roomNumber) {
   // A player over no floor sees everything, so nothing vanishes.
   if (shell.currentRoom < 0) return true;
   return level.roomGraph.get(shell.currentRoom, roomNumber) != 0;
 }
+
+}  // namespace
 
 int32_t GameTick() {
   // The stencil is cleared with the frame and used only for the mirror.

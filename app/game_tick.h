@@ -6,6 +6,3 @@
 constexpr uint32_t kClearColour = 0xFF000000u;
 
 int32_t GameTick();
-
-// Whether a record of room `roomNumber` is in sight from the player's room.
-bool roomInSight(int32_t roomNumber);

@@ -11,6 +11,9 @@
 #include "level/model.h"
 #include "sim/state.h"
 
+namespace {
+
+// A float so that it reads back to the same 32-bit value; NaN is null.
 void appendTraceFloat(std::string& out, float value) {
   if (std::isnan(value)) {
     out += "null";
@@ -22,8 +25,6 @@ void appendTraceFloat(std::string& out, float value) {
     out += buf;
   }
 }
-
-namespace {
 
 void appendVec(std::string& out, const Vec3& v) {
   out += '[';

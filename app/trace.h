@@ -10,9 +10,6 @@
 // Reads the effects started since the last line; the caller clears them.
 void appendTraceLine(std::string& out, int64_t tick);
 
-// A float so that it reads back to the same 32-bit value; NaN is null.
-void appendTraceFloat(std::string& out, float value);
-
 // A trace file: opened before the first tick, one line written after each.
 class TraceFile {
  public:

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "audio/rec/silent_engine.h"
 #include "audio/sound.h"
 #include "level/level_data.h"
 #include "level/model.h"
@@ -11,26 +12,6 @@
 #include "support/mesh_builders.h"
 
 namespace {
-
-// An engine that plays nothing; the effects started are in
-// audio.startedEffects.
-class QuietEngine : public AudioEngine {
- public:
-  SegmentId LoadSegment(const std::string&, std::string&) override { return 0; }
-  void SetRepeats(SegmentId, uint32_t) override {}
-  void SetStartPoint(SegmentId, MusicTime) override {}
-  SegmentStateId PlaySegment(SegmentId, bool) override { return 1; }
-  void Stop() override {}
-  MusicTime GetTime() override { return 0; }
-  MusicTime GetStartTime(SegmentStateId) override { return 0; }
-  MusicTime GetStartPoint(SegmentStateId) override { return 0; }
-  void GetLoopPoints(SegmentId, MusicTime&, MusicTime&) override {}
-  MusicTime GetLength(SegmentId) override { return 0; }
-  uint32_t GetRepeats(SegmentId) override { return 0; }
-  void SetSourcePosition(float, float, float, bool) override {}
-  void SetListenerPosition(float, float, float, bool) override {}
-  void SetListenerOrientation(const Vec3&, const Vec3&, bool) override {}
-};
 
 constexpr SegmentId kDeadSound = 42;
 
@@ -55,7 +36,7 @@ class Robots : public testing::Test {
   static double groundDistance(const Vec3& a, const Vec3& b) {
     return std::hypot(static_cast<double>(a.x) - b.x, static_cast<double>(a.z) - b.z);
   }
-  QuietEngine engine;
+  SilentAudioEngine engine;  // the effects started are in audio.startedEffects
 };
 
 TEST_F(Robots, RobotClosesTenPerTickUntilItCatchesThePlayer) {

@@ -4,24 +4,11 @@ and light1.bmp, 8 x 8 24-bit BMPs, into each folder named on the command
 line (tests/data/worked and tests/data/levels/worked5)."""
 
 import os
-import struct
 import sys
 
-
-def bmp(path, w, h, pixel):
-    row = (w * 3 + 3) & ~3
-    data = bytearray()
-    for y in range(h - 1, -1, -1):
-        line = bytearray()
-        for x in range(w):
-            r, g, b = pixel(x, y)
-            line += bytes((b, g, r))
-        line += bytes(row - len(line))
-        data += line
-    header = struct.pack('<2sIHHI', b'BM', 54 + len(data), 0, 0, 54)
-    info = struct.pack('<IiiHHIIiiII', 40, w, h, 1, 24, 0, len(data), 2835, 2835, 0, 0)
-    with open(path, 'wb') as f:
-        f.write(header + info + data)
+# The BMP writer of the arena level's generator.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', '..', 'tools'))
+from make_test_level import bmp  # noqa: E402
 
 
 def main():
