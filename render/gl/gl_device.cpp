@@ -162,6 +162,7 @@ bool withinReach(const GlDevice::Bounds& box, const Matrix4& world, const Vec3& 
 void setDefaultRenderStates(uint32_t rs[GlDevice::kRenderStates]) {
   rs[D3DRS_ZENABLE] = D3DZB_TRUE;  // the game asks for a depth buffer
   rs[D3DRS_ZWRITEENABLE] = TRUE_;
+  rs[D3DRS_ZFUNC] = D3DCMP_LESSEQUAL;
   rs[D3DRS_SRCBLEND] = D3DBLEND_ONE;
   rs[D3DRS_DESTBLEND] = D3DBLEND_ZERO;
   rs[D3DRS_CULLMODE] = D3DCULL_CCW;
@@ -224,8 +225,8 @@ void setCombine(uint32_t stage, bool alpha, uint32_t op, uint32_t arg1, uint32_t
 
 }  // namespace
 
-GlDevice::GlDevice(std::function<void()> present)
-    : present_(std::move(present)), registry_(std::make_shared<Registry>()) {
+GlDevice::GlDevice(std::function<void()> present, TextureFilter filter)
+    : present_(std::move(present)), registry_(std::make_shared<Registry>()), filter_(filter) {
   registry_->device = this;
   setDefaultRenderStates(renderState_);
   for (uint32_t s = 0; s < kStages; ++s) setDefaultStageStates(s, stageState_[s]);
@@ -238,9 +239,17 @@ GlDevice::GlDevice(std::function<void()> present)
     glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
   } else {
     const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
-    problem_ = std::string("OpenGL 4.5 is needed for 0..1 depth (clip control); this context is ") +
-               (version != nullptr ? version : "not current");
+    problem_ = std::string("OpenGL 4.5 for 0..1 depth (clip control; this context is ") +
+               (version != nullptr ? version : "not current") + ")";
   }
+  noteMissingParts();
+
+  // The viewport starts as the whole back buffer, as GL's does.
+  GLint box[4] = {0, 0, 0, 0};
+  glGetIntegerv(GL_VIEWPORT, box);
+  backBufferWidth_ = static_cast<uint32_t>(std::max(box[2], 0));
+  backBufferHeight_ = static_cast<uint32_t>(std::max(box[3], 0));
+  viewport_ = Viewport{0, 0, backBufferWidth_, backBufferHeight_, 0.0f, 1.0f};
 
   GLint maxLights = 8;
   glGetIntegerv(GL_MAX_LIGHTS, &maxLights);
@@ -274,7 +283,6 @@ GlDevice::GlDevice(std::function<void()> present)
   glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_FALSE);
   glDisable(GL_COLOR_MATERIAL);
   glDisable(GL_NORMALIZE);
-  glDepthFunc(GL_LEQUAL);
   glCullFace(GL_BACK);
   glDisable(GL_SCISSOR_TEST);
   glDisable(GL_ALPHA_TEST);
@@ -358,9 +366,17 @@ std::unique_ptr<Texture> GlDevice::CreateTextureFromFile(const std::string& file
   // Rows go up top first, so v = 0 is the top of the image as in Direct3D.
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.width, image.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                image.pixels.data());
-  glGenerateMipmap(GL_TEXTURE_2D);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  if (filter_ == TextureFilter::Smooth) {
+    glGenerateMipmap(GL_TEXTURE_2D);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  } else {
+    // Direct3D 8's sampling when the game sets none: the nearest texel of
+    // the one full-size level.
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  }
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
   const GLenum status = glGetError();
@@ -397,11 +413,21 @@ void GlDevice::Clear(uint32_t flags, uint32_t color, float z, uint32_t stencil) 
     bits |= GL_STENCIL_BUFFER_BIT;
   }
   if (bits == 0) return;
-  // A clear writes the whole of what it names, whatever the write states.
+  // A clear writes the whole of what it names, whatever the write states,
+  // within the viewport (as Direct3D clears without rectangles).
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
   glDepthMask(GL_TRUE);
   glStencilMask(0xFFFFFFFFu);
+  const bool whole = viewport_.x == 0 && viewport_.y == 0 && viewport_.width >= backBufferWidth_ &&
+                     viewport_.height >= backBufferHeight_;
+  if (!whole) {
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(static_cast<GLint>(viewport_.x),
+              static_cast<GLint>(int64_t{backBufferHeight_} - viewport_.y - viewport_.height),
+              static_cast<GLsizei>(viewport_.width), static_cast<GLsizei>(viewport_.height));
+  }
   glClear(bits);
+  if (!whole) glDisable(GL_SCISSOR_TEST);
   setDepthAndStencilMasks();
 }
 
@@ -456,6 +482,55 @@ Matrix4 GlDevice::GetTransform(uint32_t kind) const {
   if (kind == D3DTS_VIEW) return view_;
   if (kind == D3DTS_PROJECTION) return projection_;
   return Matrix4::identity();
+}
+
+void GlDevice::SetViewport(const Viewport& viewport) {
+  if (!(viewport == viewport_)) {
+    viewport_ = viewport;
+    viewportDirty_ = true;
+  }
+}
+
+Viewport GlDevice::GetViewport() const { return viewport_; }
+
+void GlDevice::setBackBufferSize(uint32_t width, uint32_t height) {
+  backBufferWidth_ = width;
+  backBufferHeight_ = height;
+  // A new back buffer starts with the whole of it as the viewport.
+  viewport_ = Viewport{0, 0, width, height, 0.0f, 1.0f};
+  viewportDirty_ = true;
+  applyViewport();
+}
+
+void GlDevice::applyViewport() {
+  if (!viewportDirty_) return;
+  // Direct3D counts rows from the top, GL from the bottom.
+  const int64_t fromBottom = int64_t{backBufferHeight_} - viewport_.y - viewport_.height;
+  glViewport(static_cast<GLint>(viewport_.x), static_cast<GLint>(fromBottom), static_cast<GLsizei>(viewport_.width),
+             static_cast<GLsizei>(viewport_.height));
+  glDepthRange(std::clamp(static_cast<double>(viewport_.minZ), 0.0, 1.0),
+               std::clamp(static_cast<double>(viewport_.maxZ), 0.0, 1.0));
+  viewportDirty_ = false;
+}
+
+void GlDevice::noteMissingParts() {
+  // What the game's drawing relies on: a depth buffer, 8 stencil bits for
+  // the mirror, two texture stages, and the fixed-function pipeline.
+  GLint depthBits = 0, stencilBits = 0, units = 0;
+  glGetIntegerv(GL_DEPTH_BITS, &depthBits);
+  glGetIntegerv(GL_STENCIL_BITS, &stencilBits);
+  glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
+  GLint profile = 0;
+  glGetIntegerv(GL_CONTEXT_PROFILE_MASK, &profile);
+  std::string missing;
+  const auto add = [&missing](const std::string& what) { missing += (missing.empty() ? "" : "; ") + what; };
+  if (!problem_.empty()) add(problem_);
+  if (depthBits < 16) add("a depth buffer of at least 16 bits (it has " + std::to_string(depthBits) + ")");
+  if (stencilBits < 8) add("8 stencil bits for the mirror (it has " + std::to_string(stencilBits) + ")");
+  if (units < static_cast<GLint>(kStages))
+    add("two texture stages (it has " + std::to_string(units) + ")");
+  if ((profile & GL_CONTEXT_CORE_PROFILE_BIT) != 0) add("a compatibility profile (it is a core profile)");
+  problem_ = missing.empty() ? std::string() : "the OpenGL context lacks " + missing;
 }
 
 void GlDevice::SetLight(uint32_t index, const Light& light) {
@@ -513,6 +588,7 @@ void GlDevice::applyRenderStates() {
 
   if (changed(D3DRS_ZENABLE)) setEnabled(GL_DEPTH_TEST, rs[D3DRS_ZENABLE] != 0);
   if (changed(D3DRS_ZWRITEENABLE)) glDepthMask(rs[D3DRS_ZWRITEENABLE] != 0 ? GL_TRUE : GL_FALSE);
+  if (changed(D3DRS_ZFUNC)) glDepthFunc(compareFunc(rs[D3DRS_ZFUNC]));
   if (changed(D3DRS_ALPHABLENDENABLE)) setEnabled(GL_BLEND, rs[D3DRS_ALPHABLENDENABLE] != 0);
   if (changed(D3DRS_SRCBLEND) || changed(D3DRS_DESTBLEND))
     glBlendFunc(blendFactor(rs[D3DRS_SRCBLEND]), blendFactor(rs[D3DRS_DESTBLEND]));
@@ -710,6 +786,7 @@ void GlDevice::DrawPrimitive(uint32_t type, uint32_t startVertex, uint32_t primi
     return;
   }
   applyRenderStates();
+  applyViewport();
   applyStages();
   applyLights();
   applyTransforms();
