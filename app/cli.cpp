@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <iostream>
 #include <string>
+#include <utility>
 
 #include "app/check.h"
 #include "app/headless.h"
@@ -78,6 +79,15 @@ int runCogstorm(int argc, char** argv) {
       ->type_name("FILE");
   app.add_option("--trace", run.tracePath, "Write one JSON line per tick to FILE (headless or in the window)")
       ->type_name("FILE");
+  std::pair<int64_t, std::string> series{0, ""};
+  app.add_option("--screenshot", run.shots.lastFrame, "Headless: draw with OpenGL and write the last frame as a PNG")
+      ->type_name("FILE.png");
+  app.add_option("--screenshot-every", series, "Headless: draw with OpenGL and write every K-th frame into DIR")
+      ->type_name("K DIR");
+  app.add_option("--timedemo", run.draw.timedemoPath,
+                 "Play a key script as fast as frames draw (headless or in the window), then print frame times")
+      ->type_name("FILE.keys");
+  app.add_flag("--smooth", run.draw.smooth, "Smooth textures: linear filtering with mipmaps");
 
   try {
     app.parse(argc, argv);
@@ -88,7 +98,22 @@ int runCogstorm(int argc, char** argv) {
     return 2;
   }
 
-  if (headless && !ticksGiven && !check) {
+  if (!series.second.empty() && series.first < 1) {
+    std::cerr << "cogstorm: --screenshot-every needs at least 1 tick between pictures\n";
+    return 2;
+  }
+  run.shots.every = series.second.empty() ? 0 : series.first;
+  run.shots.seriesDir = series.second;
+  if (!headless && run.shots.any()) {
+    std::cerr << "cogstorm: --screenshot and --screenshot-every go with --headless\n";
+    return 2;
+  }
+  if (!run.draw.timedemoPath.empty() && !run.inputPath.empty()) {
+    std::cerr << "cogstorm: --timedemo plays its own key script; leave out --input\n";
+    return 2;
+  }
+  if (headless && !run.draw.timedemoPath.empty()) run.inputPath = run.draw.timedemoPath;
+  if (headless && !ticksGiven && !check && run.draw.timedemoPath.empty()) {
     std::cerr << "cogstorm: --headless needs --ticks N\n";
     return 2;
   }
@@ -101,6 +126,9 @@ int runCogstorm(int argc, char** argv) {
   // started, before it changes into the level folder.
   run.inputPath = absolute(run.inputPath);
   run.tracePath = absolute(run.tracePath);
+  run.shots.lastFrame = absolute(run.shots.lastFrame);
+  run.draw.timedemoPath = absolute(run.draw.timedemoPath);
+  run.shots.seriesDir = absolute(run.shots.seriesDir);
 
   std::string error;
   const std::string folder = findLevelFolder(data, error);
@@ -115,5 +143,5 @@ int runCogstorm(int argc, char** argv) {
 
   if (check) return runCheck(std::cout, std::cerr);
   if (headless) return runHeadless(run, std::cerr);
-  return runWindowed(ticksGiven ? run.ticks : 0, run.tracePath, std::cerr);
+  return runWindowed(ticksGiven ? run.ticks : 0, run.tracePath, std::cerr, run.draw);
 }

@@ -1,13 +1,16 @@
 #include "app/windowed.h"
 
+#include <iostream>
 #include <memory>
-#include <ostream>
 #include <string>
+#include <vector>
 
 #include "app/game_tick.h"
 #include "app/headless.h"
+#include "app/key_script.h"
 #include "app/keys.h"
 #include "app/session.h"
+#include "app/timedemo.h"
 #include "app/trace.h"
 #include "audio/al/al_engine.h"
 #include "audio/rec/silent_engine.h"
@@ -15,8 +18,13 @@
 #include "platform/window.h"
 #include "render/gl/gl_device.h"
 
-int runWindowed(int64_t maxTicks, const std::string& tracePath, std::ostream& err) {
+int runWindowed(int64_t maxTicks, const std::string& tracePath, std::ostream& err, const DrawOptions& draw) {
   std::string error;
+  std::vector<KeyPress> script;
+  if (!draw.timedemoPath.empty() && !readKeyScript(draw.timedemoPath, script, error)) {
+    err << "cogstorm: " << error << '\n';
+    return 1;
+  }
   TraceFile trace;
   if (!tracePath.empty() && !trace.open(tracePath, error)) {
     err << "cogstorm: " << error << '\n';
@@ -48,8 +56,20 @@ int runWindowed(int64_t maxTicks, const std::string& tracePath, std::ostream& er
   }
   int status = 0;
   {
-    GlDevice renderDevice([&window] { window->swapBuffers(); });
-    if (startDeviceAndLevel(renderDevice, error) != StartFailure::None) {
+    GlDevice renderDevice([&window] { window->swapBuffers(); },
+                          draw.smooth ? TextureFilter::Smooth : TextureFilter::Point);
+    // The picture fills the drawable, however the window is sized.
+    window->onDrawableResized([&renderDevice](int width, int height) {
+      renderDevice.setBackBufferSize(static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+    });
+    int drawableWidth = 0, drawableHeight = 0;
+    window->drawableSize(drawableWidth, drawableHeight);
+    renderDevice.setBackBufferSize(static_cast<uint32_t>(drawableWidth), static_cast<uint32_t>(drawableHeight));
+    if (!renderDevice.usable()) {
+      err << "cogstorm: " << renderDevice.problem() << '\n';
+      showMessageBox("Cogstorm!", renderDevice.problem());
+      status = 1;
+    } else if (startDeviceAndLevel(renderDevice, error) != StartFailure::None) {
       err << "cogstorm: " << error << '\n';
       showMessageBox("Cogstorm!", error);
       status = 1;
@@ -57,18 +77,29 @@ int runWindowed(int64_t maxTicks, const std::string& tracePath, std::ostream& er
       window->show();
       int64_t tick = 0;
       bool traceFailed = false;
-      window->run(
-          [&] {
-            if (silent) silent->advance(kTickMilliseconds);
-            GameTick();
-            if (trace.isOpen() && !traceFailed && !trace.write(++tick, error)) {
-              err << "cogstorm: " << error << '\n';
-              traceFailed = true;
-              status = 1;
-            }
-            audio.startedEffects.clear();
-          },
-          [](uint32_t code) { HandleKeyDown(code); }, maxTicks);
+      FrameTimer timer;
+      size_t nextKey = 0;
+      const auto runTick = [&] {
+        if (silent) silent->advance(kTickMilliseconds);
+        for (; nextKey < script.size() && script[nextKey].tick == tick + 1; ++nextKey)
+          HandleKeyDown(script[nextKey].code);
+        timer.start();
+        GameTick();
+        timer.stop();
+        if (trace.isOpen() && !traceFailed && !trace.write(tick + 1, error)) {
+          err << "cogstorm: " << error << '\n';
+          traceFailed = true;
+          status = 1;
+        }
+        ++tick;
+        audio.startedEffects.clear();
+      };
+      if (draw.timedemoPath.empty()) {
+        window->run(runTick, [](uint32_t code) { HandleKeyDown(code); }, maxTicks);
+      } else {
+        const int64_t ticks = maxTicks > 0 ? maxTicks : (script.empty() ? 0 : script.back().tick);
+        if (window->runUnpaced(runTick, ticks)) std::cout << timedemoSummary(timer.frameMs()) << std::endl;
+      }
     }
     // Everything the device made goes back while its context lives.
     shutdownGame();
