@@ -1,5 +1,6 @@
 #include "platform/gl_attributes.h"
 
+#include <GL/gl.h>
 #include <SDL.h>
 
 void requestGameGlAttributes(int samples) {
@@ -14,4 +15,39 @@ void requestGameGlAttributes(int samples) {
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
   SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, samples > 0 ? 1 : 0);
   SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, samples > 0 ? samples : 0);
+}
+
+namespace {
+
+void close(GlWindow& w) {
+  if (w.context != nullptr) SDL_GL_DeleteContext(w.context);
+  if (w.window != nullptr) SDL_DestroyWindow(w.window);
+  w = GlWindow{};
+}
+
+bool open(const char* title, int x, int y, int width, int height, uint32_t flags, int samples, GlWindow& w) {
+  requestGameGlAttributes(samples);
+  w.window = SDL_CreateWindow(title, x, y, width, height, flags | SDL_WINDOW_OPENGL);
+  if (w.window == nullptr) return false;
+  w.context = SDL_GL_CreateContext(w.window);
+  if (w.context == nullptr || SDL_GL_MakeCurrent(w.window, w.context) != 0) {
+    close(w);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool openGameGlWindow(const char* title, int x, int y, int width, int height, uint32_t sdlFlags, int samples,
+                      GlWindow& out, std::string& error) {
+  if (samples > 0 && open(title, x, y, width, height, sdlFlags, samples, out)) {
+    GLint granted = 0;
+    glGetIntegerv(GL_SAMPLES, &granted);
+    if (granted == samples) return true;
+    close(out);
+  }
+  if (open(title, x, y, width, height, sdlFlags, 0, out)) return true;
+  error = SDL_GetError();
+  return false;
 }

@@ -38,21 +38,14 @@ std::unique_ptr<OffscreenGl> OffscreenGl::create(int width, int height, int samp
     return nullptr;
   }
   auto parts = std::make_unique<OffscreenParts>();
-  requestGameGlAttributes(samples);
-  parts->window = SDL_CreateWindow("Cogstorm!", 0, 0, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-  if (parts->window == nullptr) {
-    error = std::string("no offscreen OpenGL surface: ") + SDL_GetError();
+  GlWindow gl;
+  if (!openGameGlWindow("Cogstorm!", 0, 0, width, height, SDL_WINDOW_HIDDEN, samples, gl, error)) {
+    error = "no offscreen OpenGL surface with a compatibility context: " + error;
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return nullptr;
   }
-  parts->context = SDL_GL_CreateContext(parts->window);
-  if (parts->context == nullptr || SDL_GL_MakeCurrent(parts->window, parts->context) != 0) {
-    error = std::string("no OpenGL compatibility context on the offscreen surface: ") + SDL_GetError();
-    if (parts->context != nullptr) SDL_GL_DeleteContext(parts->context);
-    SDL_DestroyWindow(parts->window);
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    return nullptr;
-  }
+  parts->window = gl.window;
+  parts->context = gl.context;
   SDL_GL_SetSwapInterval(0);
   pinLoadedLibraries();
   glViewport(0, 0, width, height);

@@ -52,8 +52,7 @@ std::string noWindowMessage() {
   return text;
 }
 
-constexpr Uint32 kWindowFlags =
-    SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
+constexpr Uint32 kWindowFlags = SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
 
 }  // namespace
 
@@ -63,25 +62,15 @@ std::unique_ptr<GameWindow> GameWindow::create(std::string& error) {
     return nullptr;
   }
   auto parts = std::make_unique<WindowParts>();
-  requestGameGlAttributes(kGameGlSamples);
-  parts->window = SDL_CreateWindow("Cogstorm!", kWindowX, kWindowY, kWindowSize, kWindowSize, kWindowFlags);
-  if (parts->window == nullptr) {
-    // Without multisampling, rather than without a window.
-    requestGameGlAttributes(0);
-    parts->window = SDL_CreateWindow("Cogstorm!", kWindowX, kWindowY, kWindowSize, kWindowSize, kWindowFlags);
-  }
-  if (parts->window == nullptr) {
+  GlWindow gl;
+  if (!openGameGlWindow("Cogstorm!", kWindowX, kWindowY, kWindowSize, kWindowSize, kWindowFlags, kGameGlSamples,
+                        gl, error)) {
     error = noWindowMessage();
     SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS);
     return nullptr;
   }
-  parts->context = SDL_GL_CreateContext(parts->window);
-  if (parts->context == nullptr) {
-    error = std::string("cannot create an OpenGL context: ") + SDL_GetError();
-    SDL_DestroyWindow(parts->window);
-    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS);
-    return nullptr;
-  }
+  parts->window = gl.window;
+  parts->context = gl.context;
   SDL_GL_SetSwapInterval(0);  // the timer paces the frames
   parts->tickEvent = SDL_RegisterEvents(1);
   return std::unique_ptr<GameWindow>(new GameWindow(std::move(parts)));

@@ -5,6 +5,7 @@
 #include <GL/glext.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -156,6 +157,44 @@ bool withinReach(const GlDevice::Bounds& box, const Matrix4& world, const Vec3& 
     d2 += d * d;
   }
   return d2 <= static_cast<double>(range) * range;
+}
+
+// The pixels that `box` (object space) can cover on screen under
+// world * view * projection and the viewport, one pixel wider all round;
+// the whole viewport when part of the box is behind the eye.
+PixelRect screenRect(const GlDevice::Bounds& box, const Matrix4& worldViewProjection, const Viewport& vp,
+                     uint32_t backBufferHeight) {
+  const int vx0 = static_cast<int>(vp.x);
+  const int vy0 = static_cast<int>(int64_t{backBufferHeight} - vp.y - vp.height);
+  const PixelRect whole{vx0, vy0, vx0 + static_cast<int>(vp.width), vy0 + static_cast<int>(vp.height)};
+  if (!box.valid) return whole;
+  float lo[2] = {0.0f, 0.0f}, hi[2] = {0.0f, 0.0f};
+  const Matrix4& m = worldViewProjection;
+  for (int c = 0; c < 8; ++c) {
+    const float p[3] = {(c & 1) ? box.max[0] : box.min[0], (c & 2) ? box.max[1] : box.min[1],
+                        (c & 4) ? box.max[2] : box.min[2]};
+    float clip[4];
+    for (int i = 0; i < 4; ++i) clip[i] = p[0] * m.m[0][i] + p[1] * m.m[1][i] + p[2] * m.m[2][i] + m.m[3][i];
+    if (!(clip[3] > 1e-6f)) return whole;
+    for (int i = 0; i < 2; ++i) {
+      const float ndc = clip[i] / clip[3];
+      if (c == 0 || ndc < lo[i]) lo[i] = ndc;
+      if (c == 0 || ndc > hi[i]) hi[i] = ndc;
+    }
+  }
+  const auto toPixel = [](float ndc, int origin, uint32_t size) {
+    const double at = origin + (std::clamp(static_cast<double>(ndc), -2.0, 2.0) + 1.0) * 0.5 * size;
+    return at;
+  };
+  PixelRect r{static_cast<int>(std::floor(toPixel(lo[0], vx0, vp.width))) - 1,
+              static_cast<int>(std::floor(toPixel(lo[1], vy0, vp.height))) - 1,
+              static_cast<int>(std::ceil(toPixel(hi[0], vx0, vp.width))) + 1,
+              static_cast<int>(std::ceil(toPixel(hi[1], vy0, vp.height))) + 1};
+  r.x0 = std::max(r.x0, whole.x0);
+  r.y0 = std::max(r.y0, whole.y0);
+  r.x1 = std::min(r.x1, whole.x1);
+  r.y1 = std::min(r.y1, whole.y1);
+  return r;
 }
 
 // The device's defaults for every state it translates.
@@ -420,6 +459,7 @@ void GlDevice::Clear(uint32_t flags, uint32_t color, float z, uint32_t stencil) 
   glStencilMask(0xFFFFFFFFu);
   const bool whole = viewport_.x == 0 && viewport_.y == 0 && viewport_.width >= backBufferWidth_ &&
                      viewport_.height >= backBufferHeight_;
+  if (whole && scissorOn_) glDisable(GL_SCISSOR_TEST);
   if (!whole) {
     glEnable(GL_SCISSOR_TEST);
     glScissor(static_cast<GLint>(viewport_.x),
@@ -428,6 +468,8 @@ void GlDevice::Clear(uint32_t flags, uint32_t color, float z, uint32_t stencil) 
   }
   glClear(bits);
   if (!whole) glDisable(GL_SCISSOR_TEST);
+  scissorOn_ = false;
+  if (flags & D3DCLEAR_STENCIL) stencilBounds_.cleared(stencil, whole);
   setDepthAndStencilMasks();
 }
 
@@ -511,6 +553,36 @@ void GlDevice::applyViewport() {
   glDepthRange(std::clamp(static_cast<double>(viewport_.minZ), 0.0, 1.0),
                std::clamp(static_cast<double>(viewport_.maxZ), 0.0, 1.0));
   viewportDirty_ = false;
+}
+
+bool GlDevice::applyStencilScissor() {
+  const uint32_t* rs = renderState_;
+  StencilStates states;
+  states.enabled = rs[D3DRS_STENCILENABLE] != 0;
+  states.func = rs[D3DRS_STENCILFUNC];
+  states.ref = rs[D3DRS_STENCILREF];
+  states.mask = rs[D3DRS_STENCILMASK];
+  states.writeMask = rs[D3DRS_STENCILWRITEMASK];
+  states.failOp = rs[D3DRS_STENCILFAIL];
+  states.zFailOp = rs[D3DRS_STENCILZFAIL];
+  states.passOp = rs[D3DRS_STENCILPASS];
+  const StencilBounds::Decision d = stencilBounds_.beforeDraw(states, [this] {
+    return screenRect(streamBounds_, matrixMultiply(matrixMultiply(world_, view_), projection_), viewport_,
+                      backBufferHeight_);
+  });
+  if (d.skip) return false;
+  if (d.scissor) {
+    if (!scissorOn_) glEnable(GL_SCISSOR_TEST);
+    const PixelRect& r = d.rect;
+    if (!scissorOn_ || r.x0 != scissor_.x0 || r.y0 != scissor_.y0 || r.x1 != scissor_.x1 || r.y1 != scissor_.y1)
+      glScissor(r.x0, r.y0, r.x1 - r.x0, r.y1 - r.y0);
+    scissor_ = r;
+    scissorOn_ = true;
+  } else if (scissorOn_) {
+    glDisable(GL_SCISSOR_TEST);
+    scissorOn_ = false;
+  }
+  return true;
 }
 
 void GlDevice::noteMissingParts() {
@@ -783,6 +855,10 @@ void GlDevice::DrawPrimitive(uint32_t type, uint32_t startVertex, uint32_t primi
   const uint64_t end = (uint64_t{startVertex} + vertices - 1) * streamStride_ + kMeshVertexStride;
   if (primitiveCount == 0 || vertices == 0 || streamBuffer_ == 0 || !layoutKnown || end > streamLength_) {
     ++skippedDraws_;
+    return;
+  }
+  if (!applyStencilScissor()) {
+    ++stencilCulledDraws_;
     return;
   }
   applyRenderStates();

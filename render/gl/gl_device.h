@@ -14,7 +14,10 @@
 //    alpha of the stage before on (COLOROP DISABLE ends the stage chain);
 //  - pixel centres are GL's, half a pixel from Direct3D 8's;
 //  - Clear clears the viewport's rectangle (scissored) like Direct3D's
-//    Clear without rectangles.
+//    Clear without rectangles;
+//  - draws that test "stencil equal to a non-zero value" are scissored to
+//    where the stencil can be non-zero (see stencil_bounds.h): the same
+//    picture, far less work for a software rasteriser.
 //
 // The device needs a current GL context (4.5, or any with
 // ARB_clip_control) for its whole life. Textures and vertex buffers it made
@@ -27,6 +30,7 @@
 #include <vector>
 
 #include "render/device.h"
+#include "render/gl/stencil_bounds.h"
 
 // How textures are sampled. The game sets no filter, so Direct3D 8's
 // defaults hold: the nearest texel, no mipmaps. Smooth (linear with
@@ -56,6 +60,9 @@ class GlDevice : public RenderDevice {
   // How many draws were skipped (no primitives, no usable stream, or a
   // range past the end of the buffer); for tests and diagnostics.
   uint64_t skippedDraws() const { return skippedDraws_; }
+  // How many draws were left out because no pixel could pass their stencil
+  // test (the mirror out of sight).
+  uint64_t stencilCulledDraws() const { return stencilCulledDraws_; }
 
   // RenderDevice.
   std::unique_ptr<VertexBuffer> CreateVertexBuffer(const void* data, uint32_t lengthBytes, uint32_t fvf,
@@ -115,6 +122,7 @@ class GlDevice : public RenderDevice {
   void applyTransforms();
   void applyStream();
   void applyViewport();
+  bool applyStencilScissor();  // false: the draw can change nothing
   void noteMissingParts();
   void setDepthAndStencilMasks();
 
@@ -165,4 +173,9 @@ class GlDevice : public RenderDevice {
   uint32_t nextTextureId_ = 1;
   uint32_t nextBufferId_ = 1;
   uint64_t skippedDraws_ = 0;
+  uint64_t stencilCulledDraws_ = 0;
+
+  StencilBounds stencilBounds_;
+  bool scissorOn_ = false;
+  PixelRect scissor_;
 };
