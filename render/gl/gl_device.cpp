@@ -680,7 +680,6 @@ void GlDevice::applyRenderStates() {
     glStencilOp(stencilOp(rs[D3DRS_STENCILFAIL]), stencilOp(rs[D3DRS_STENCILZFAIL]),
                 stencilOp(rs[D3DRS_STENCILPASS]));
   if (changed(D3DRS_STENCILWRITEMASK)) glStencilMask(rs[D3DRS_STENCILWRITEMASK]);
-  if (changed(D3DRS_LIGHTING)) setEnabled(GL_LIGHTING, rs[D3DRS_LIGHTING] != 0);
   if (changed(D3DRS_AMBIENT)) {
     const uint32_t c = rs[D3DRS_AMBIENT];
     const GLfloat ambient[4] = {static_cast<float>((c >> 16) & 0xFF) / 255.0f,
@@ -728,7 +727,37 @@ void GlDevice::applyStages() {
   stagesDirty_ = false;
 }
 
+bool GlDevice::stagesReadDiffuse() const {
+  // Stage 0's "current" is the diffuse; a disabled stage 0 shows the
+  // diffuse itself, a disabled later stage ends the chain.
+  const auto reads = [](uint32_t stage, uint32_t arg) {
+    const uint32_t a = arg & 0x0Fu;
+    return a == D3DTA_DIFFUSE || (stage == 0 && a == D3DTA_CURRENT);
+  };
+  const auto halfReads = [&](uint32_t stage, uint32_t op, uint32_t arg1, uint32_t arg2) {
+    if (op == D3DTOP_DISABLE) return stage == 0;  // passes "current" on
+    if (op == D3DTOP_SELECTARG1) return reads(stage, arg1);
+    return reads(stage, arg1) || reads(stage, arg2);
+  };
+  for (uint32_t s = 0; s < kStages; ++s) {
+    const uint32_t* ts = stageState_[s];
+    if (ts[D3DTSS_COLOROP] == D3DTOP_DISABLE) return s == 0;
+    if (halfReads(s, ts[D3DTSS_COLOROP], ts[D3DTSS_COLORARG1], ts[D3DTSS_COLORARG2]) ||
+        halfReads(s, ts[D3DTSS_ALPHAOP], ts[D3DTSS_ALPHAARG1], ts[kAlphaArg2]))
+      return true;
+  }
+  return false;
+}
+
 void GlDevice::applyLights() {
+  // Lighting only makes the diffuse colour: when no stage reads it (every
+  // textured room and prop), GL need not light the vertices at all.
+  const bool lit = renderState_[D3DRS_LIGHTING] != 0 && stagesReadDiffuse();
+  if (appliedLighting_ != (lit ? 1 : 0)) {
+    setEnabled(GL_LIGHTING, lit);
+    appliedLighting_ = lit ? 1 : 0;
+  }
+  if (!lit) return;  // what changed stays to be sent at the next lit draw
   if (materialDirty_) {
     GLfloat c[4];
     colorOf(material_.diffuse, c);

@@ -123,6 +123,7 @@ class GlDevice : public RenderDevice {
   void applyStream();
   void applyViewport();
   bool applyStencilScissor();  // false: the draw can change nothing
+  bool stagesReadDiffuse() const;
   void noteMissingParts();
   void setDepthAndStencilMasks();
 
@@ -157,6 +158,7 @@ class GlDevice : public RenderDevice {
   std::vector<int8_t> appliedLightOn_;  // -1: not known yet
   bool lightParamsDirty_ = true;
   bool lightPositionsDirty_ = true;
+  int8_t appliedLighting_ = -1;  // -1: not known yet
 
   Material material_;
   bool materialDirty_ = true;
