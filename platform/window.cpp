@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <string>
 
 #include "platform/gl_attributes.h"
 
@@ -47,9 +48,20 @@ std::string noWindowMessage() {
   const bool needsDisplay = driver == nullptr || driver[0] == '\0' || std::string(driver) == "x11" ||
                             std::string(driver) == "wayland";
   if (needsDisplay && !hasEnv("DISPLAY") && !hasEnv("WAYLAND_DISPLAY"))
-    text += " (there is no display: neither DISPLAY nor WAYLAND_DISPLAY is set); run with --headless to play "
-            "without a window";
+    text += " (neither DISPLAY nor WAYLAND_DISPLAY is set); run with --headless to play without a window";
   return text;
+}
+
+// SDL falls back to a video driver that shows nothing (offscreen, dummy)
+// when there is no display; a window there only makes sense when asked for
+// by name, as the tests do.
+bool invisibleDriverNotAsked() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver == nullptr) return false;
+  const std::string name = driver;
+  if (name != "offscreen" && name != "dummy") return false;
+  const char* asked = std::getenv("SDL_VIDEODRIVER");
+  return asked == nullptr || name != asked;
 }
 
 constexpr Uint32 kWindowFlags = SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
@@ -59,6 +71,12 @@ constexpr Uint32 kWindowFlags = SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_W
 std::unique_ptr<GameWindow> GameWindow::create(std::string& error) {
   if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS) != 0) {
     error = noWindowMessage();
+    return nullptr;
+  }
+  if (invisibleDriverNotAsked()) {
+    SDL_SetError("no display, only SDL's %s video driver", SDL_GetCurrentVideoDriver());
+    error = noWindowMessage();
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS);
     return nullptr;
   }
   auto parts = std::make_unique<WindowParts>();

@@ -25,9 +25,9 @@ struct RunResult {
   std::string output;  // stdout and stderr
 };
 
-RunResult runProgram(const std::string& args) {
+RunResult runProgram(const std::string& args, const std::string& environment = "") {
   RunResult result;
-  const std::string command = std::string(COGSTORM_BINARY) + " " + args + " 2>&1";
+  const std::string command = environment + std::string(COGSTORM_BINARY) + " " + args + " 2>&1";
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return result;
   char buf[4096];
@@ -109,6 +109,13 @@ TEST_F(DrawingRun, BadPictureOptionsFailWithAMessage) {
     EXPECT_EQ(run.exitCode, c.exitCode) << c.args << "\n" << run.output;
     EXPECT_NE(run.output.find(c.says), std::string::npos) << c.args << "\n" << run.output;
   }
+}
+
+TEST(NoDisplay, TheWindowSaysSoAndSuggestsHeadless) {
+  const RunResult run = runProgram(kArena + "--ticks 1", "env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER ");
+  EXPECT_EQ(run.exitCode, 1) << run.output;
+  EXPECT_NE(run.output.find("DISPLAY"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("--headless"), std::string::npos) << run.output;
 }
 
 TEST(TimedemoSummary, CountsFramesAndTakesNearestRankPercentiles) {
