@@ -2,6 +2,24 @@
 
 #include <GL/gl.h>
 #include <SDL.h>
+#include <dlfcn.h>
+#include <link.h>
+
+namespace {
+
+// SDL's EGL, Mesa's EGL and GL dispatch, the */dri/*_dri.so driver and its
+// LLVM stay loaded: SDL unloads EGL with the last GL window and Mesa's
+// driver goes with it; what their globals still pointed to would then look
+// leaked to LeakSanitizer, which checks at exit.
+int pinLibrary(dl_phdr_info* info, size_t, void*) {
+  const char* name = info->dlpi_name;
+  if (name != nullptr && name[0] != '\0') dlopen(name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+  return 0;
+}
+
+}  // namespace
+
+void pinLoadedLibraries() { dl_iterate_phdr(pinLibrary, nullptr); }
 
 void requestGameGlAttributes(int samples) {
   SDL_GL_ResetAttributes();
@@ -34,6 +52,8 @@ bool open(const char* title, int x, int y, int width, int height, uint32_t flags
     close(w);
     return false;
   }
+  // Before a first try is closed again, which would unload the driver.
+  pinLoadedLibraries();
   return true;
 }
 

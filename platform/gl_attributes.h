@@ -29,3 +29,9 @@ struct GlWindow {
 // with `error` (SDL's reason) when no window or context could be made.
 bool openGameGlWindow(const char* title, int x, int y, int width, int height, uint32_t sdlFlags, int samples,
                       GlWindow& out, std::string& error);
+
+// Keeps every library loaded so far in memory until the process ends, so
+// that what a graphics driver's globals still hold at exit does not look
+// leaked once SDL has unloaded the driver. Called whenever a GL context is
+// made; harmless to call again.
+void pinLoadedLibraries();

@@ -2,8 +2,6 @@
 
 #include <GL/gl.h>
 #include <SDL.h>
-#include <dlfcn.h>
-#include <link.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -15,21 +13,6 @@ struct OffscreenParts {
   SDL_GLContext context = nullptr;
 };
 
-namespace {
-
-// SDL's EGL, Mesa's EGL and GL dispatch, the */dri/*_dri.so driver and its
-// LLVM stay loaded: SDL unloads EGL with the last GL window and Mesa's
-// driver goes with it; what their globals still pointed to would then look
-// leaked to LeakSanitizer, which checks at exit.
-int pinLibrary(dl_phdr_info* info, size_t, void*) {
-  const char* name = info->dlpi_name;
-  if (name != nullptr && name[0] != '\0') dlopen(name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-  return 0;
-}
-
-}  // namespace
-
-void pinLoadedLibraries() { dl_iterate_phdr(pinLibrary, nullptr); }
 
 std::unique_ptr<OffscreenGl> OffscreenGl::create(int width, int height, int samples, std::string& error) {
   setenv("SDL_VIDEODRIVER", "offscreen", 1);

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/gl_attributes.h"  // pinLoadedLibraries
+
 struct OffscreenParts;
 
 class OffscreenGl {
@@ -44,8 +46,3 @@ class OffscreenGl {
   int width_;
   int height_;
 };
-
-// Keeps every library loaded so far in memory until the process ends, so
-// that what a graphics driver's globals still hold at exit does not look
-// leaked once SDL has unloaded the driver. Call after a GL context exists.
-void pinLoadedLibraries();
