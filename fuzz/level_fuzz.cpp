@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/level_start.h"
 #include "level/level_data.h"
 #include "level/model.h"
 #include "level/text_reader.h"
@@ -60,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   std::string error;
-  const int32_t status = loadLevelFrom(
+  const int32_t status = startLevelFrom(
       [&](const std::string& fileName, TextReader& reader) {
         for (int i = 0; i < 5; ++i)
           if (fileName == names[i]) {

@@ -7,7 +7,7 @@
 
 #include "level/mesh_record.h"
 #include "level/text_reader.h"
-#include "sim/vec.h"
+#include "base/vec.h"
 
 namespace {
 

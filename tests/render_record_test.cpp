@@ -5,6 +5,7 @@
 
 #include "level/level_data.h"
 #include "render/camera.h"
+#include "sim/state.h"
 #include "render/draw_flags.h"
 #include "render/rec/recording_device.h"
 #include "render/record_draw.h"
@@ -70,7 +71,7 @@ class RecordDrawTest : public ::testing::Test {
 
   std::vector<RecordedCall> drawCalls(const MeshRecord& r, int index, int overlay, int glass) {
     dev.clearCalls();
-    r.draw(index, overlay, glass);
+    draw(r, index, overlay, glass);
     return dev.takeCalls();
   }
 
@@ -262,7 +263,7 @@ TEST_F(RecordDrawTest, StencilMarkDrawsTwoStripTrianglesOfRoomZero) {
 
 TEST_F(RecordDrawTest, ReflectedViewAndGlassRestoreTheView) {
   for (int i = 0; i < 3; ++i) level.rooms.push_back(record(0, 2, i, 0));
-  SetupCamera();  // the player's starting view
+  SetupCamera(sim.player.position, sim.player.heading);  // the player's starting view
   const Matrix4 view = dev.GetTransform(D3DTS_VIEW);
   const Matrix4 reflected = matrixMultiply(matrixReflect(Vec3(-100, 0, 600), Vec3(1, 0, 0)), view);
 

@@ -12,7 +12,7 @@
 #include "level/level_data.h"
 #include "level/model.h"
 #include "render/draw_flags.h"
-#include "render/matrix.h"
+#include "base/matrix.h"
 #include "sim/state.h"
 #include "support/arena.h"
 

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "app/level_start.h"
 #include "level/level_data.h"
 #include "level/model.h"
 #include "level/text_reader.h"
@@ -156,7 +157,7 @@ ScopedTestDevice::~ScopedTestDevice() {
 
 int32_t loadLevelText(const LevelText& text, std::string& error) {
   LevelText copy = text;
-  return loadLevelFrom(
+  return startLevelFrom(
       [&copy](const std::string& fileName, TextReader& reader) {
         const std::string* content = copy.file(fileName);
         reader = TextReader(fileName, content ? *content : std::string());

@@ -96,5 +96,6 @@ class ScopedTestDevice {
   RenderDevice* saved_;
 };
 
-// Runs loadLevelFrom on the texts in memory.
+// Runs start-up's level step (startLevelFrom: load, room graph, reset) on
+// the texts in memory.
 int32_t loadLevelText(const LevelText& text, std::string& error);

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "level/mesh_record.h"
-#include "sim/vec3.h"
+#include "base/vec3.h"
 
 struct RecordOptions {
   int roomNumber = 0;
