@@ -5,10 +5,10 @@
 
 #include <cmath>
 
-#include "render/camera.h"
-#include "sim/state.h"
 #include "base/matrix.h"
 #include "base/vec.h"
+#include "render/camera.h"
+#include "sim/state.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 
 #include "level/level_data.h"
 #include "render/camera.h"
-#include "sim/state.h"
 #include "render/draw_flags.h"
 #include "render/rec/recording_device.h"
 #include "render/record_draw.h"
+#include "sim/state.h"
 #include "support/recording_checks.h"
 #include "support/test_device.h"
 

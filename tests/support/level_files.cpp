@@ -11,7 +11,6 @@
 
 #include "app/level_start.h"
 #include "level/level_data.h"
-#include "level/model.h"
 #include "level/text_reader.h"
 
 std::string* LevelText::file(const std::string& fileName) {

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "level/mesh_record.h"
 #include "base/vec3.h"
+#include "level/mesh_record.h"
 
 struct RecordOptions {
   int roomNumber = 0;
