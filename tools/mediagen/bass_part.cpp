@@ -57,7 +57,7 @@ MidiTrack bassTrack(const SongForm& form) {
     const bool lastBar = bar.number + 1 == static_cast<int>(form.bars.size());
     const char* pattern = patternFor(bar, lastBar);
     const int root = rootKey(bar.chord);
-    const int nextRoot = nearestKey(bar.next.root, root);
+    const int nextRoot = rootKey(bar.next);
     for (int slot = 0; slot < 8; ++slot) {
       const char symbol = pattern[slot];
       if (symbol == '-' || symbol == '.') continue;
