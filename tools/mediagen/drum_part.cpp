@@ -64,6 +64,8 @@ void buildUp(MidiTrack& track, Rng& rng, int64_t start) {
   }
 }
 
+// One bar of the section's groove. A fill takes over its second half; a
+// pickup (before the next four bars) adds an open hi-hat and a snare.
 void groove(MidiTrack& track, Rng& rng, const Bar& bar, bool fill, bool pickup) {
   const Groove& g = grooveFor(bar);
   const int64_t start = bar.start();
