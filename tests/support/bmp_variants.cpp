@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <bit>
 #include <stdexcept>
 
