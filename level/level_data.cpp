@@ -116,7 +116,7 @@ bool loadRobots(const LevelFileOpener& open, const RecordLimits& limits, std::st
   if (!loadModel(file, actors.robots[0], limits, error)) return false;
   int64_t records = 0, vertices = 0;
   measureModel(actors.robots[0].model.get(), records, vertices);
-  TextReader copies = file;
+  TextReader copies(file.name(), std::string());  // for the message only
   copies.limits = limits;
   if (!chargeRecords(copies, records * (kRobotCount - 1)) || !chargeVertices(copies, vertices * (kRobotCount - 1))) {
     error = copies.error() + " (each of the seven robots has its own copy of the model)";
