@@ -1,5 +1,6 @@
 // The level loader: the five level files, in order, into the level lists,
-// the room graph and the actors' models.
+// the room graph's size and the actors' models. It only loads: start-up
+// (app/level_start.cpp) then builds the room graph and resets the game.
 
 #include "level/level_data.h"
 
@@ -10,8 +11,6 @@
 #include "level/level_budget.h"
 #include "level/model.h"
 #include "level/text_reader.h"
-#include "sim/collision.h"
-#include "sim/movement.h"
 
 LevelData level;
 
@@ -196,8 +195,6 @@ int32_t loadLevelFrom(const LevelFileOpener& open, std::string& error) {
     if (!readRecords(in, roomCount, level.rooms)) return failed(in);
   }
 
-  buildRoomGraph();
-
   // "objects.txt": the props.
   {
     TextReader in;
@@ -218,7 +215,5 @@ int32_t loadLevelFrom(const LevelFileOpener& open, std::string& error) {
     if (!open("shot.txt", in)) return failed(in);
     if (!loadModel(std::move(in), actors.shot, modelLimits, error)) return E_FAIL;
   }
-
-  resetGame();
   return kOk;
 }

@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <string>
 
+#include "base/vec.h"
 #include "level/mesh_record.h"
 #include "level/level_budget.h"
 #include "level/text_reader.h"
-#include "sim/vec.h"
 
 namespace {
 
