@@ -91,9 +91,10 @@ void addRoom(const LevelSource& src, size_t index, std::vector<Record>& out) {
   const float T = src.tile, H = room.ceiling - kFloorY;
   const V3 X{1, 0, 0}, Y{0, 1, 0}, Z{0, 0, 1}, mX{-1, 0, 0}, mZ{0, 0, -1};
 
-  tile(Surface{{0, kFloorY, 0}, X, Z, {room.x0, room.x1, room.z0, room.z1}, {}}, T, n, mat,
+  const float f = src.floorOffset;
+  tile(Surface{{f, kFloorY, f}, X, Z, {room.x0 - f, room.x1 - f, room.z0 - f, room.z1 - f}, {}}, T, n, mat,
        textureIndex(src, room.floorTexture), out);
-  tile(Surface{{0, room.ceiling, 0}, mX, Z, {-room.x1, -room.x0, room.z0, room.z1}, {}}, T, n, mat,
+  tile(Surface{{f, room.ceiling, f}, mX, Z, {f - room.x1, f - room.x0, room.z0 - f, room.z1 - f}, {}}, T, n, mat,
        textureIndex(src, room.ceilingTexture), out);
 
   // Walls, each seen from inside the room; s runs along the wall, t up from the floor.
@@ -160,6 +161,30 @@ void addModel(const LevelSource& src, const ModelSource& model, std::vector<Mode
   }
 }
 
+// Four walls facing inwards around every room that is not closed, `hull`
+// outside them: never seen from inside, they stop shots fired point-blank at
+// an outer wall, which start beyond it.
+void addHull(const LevelSource& src, std::vector<Record>& out) {
+  float x0 = 1e30f, x1 = -1e30f, z0 = 1e30f, z1 = -1e30f, top = -90;
+  for (const RoomSource& r : src.rooms) {
+    if (r.closed) continue;
+    x0 = std::min(x0, r.x0), x1 = std::max(x1, r.x1), z0 = std::min(z0, r.z0), z1 = std::max(z1, r.z1);
+    top = std::max(top, r.ceiling);
+  }
+  x0 -= src.hull, x1 += src.hull, z0 -= src.hull, z1 += src.hull;
+  const V3 X{1, 0, 0}, Y{0, 1, 0}, Z{0, 0, 1}, mX{-1, 0, 0}, mZ{0, 0, -1};
+  const float h = top - kFloorY;
+  std::vector<Record> walls = {
+      makeQuad({x1, kFloorY, z0}, mX, Y, x1 - x0, h, 0, 1, 1, 0), makeQuad({x0, kFloorY, z1}, X, Y, x1 - x0, h, 0, 1, 1, 0),
+      makeQuad({x0, kFloorY, z0}, Z, Y, z1 - z0, h, 0, 1, 1, 0), makeQuad({x1, kFloorY, z1}, mZ, Y, z1 - z0, h, 0, 1, 1, 0)};
+  for (Record& r : walls) {
+    r.material = materialIndex(src, src.defaultMaterial);
+    r.texture = textureIndex(src, src.rooms[0].wallTexture);
+    r.fullBright = true;
+    out.push_back(std::move(r));
+  }
+}
+
 }  // namespace
 
 int roomAt(const LevelSource& src, float x, float z) {
@@ -186,6 +211,7 @@ bool buildGeometry(const LevelSource& src, CompiledLevel& out, std::string& erro
 
   for (size_t i = 0; i < src.rooms.size(); ++i) addRoom(src, i, out.rooms);
   addMirrorRecess(src, mirrorRoom, out.rooms);
+  addHull(src, out.rooms);
 
   for (const SignSource& s : src.signs) {
     Record r = makeQuad({s.x - s.size / 2, -s.size / 2, s.z}, {1, 0, 0}, {0, 1, 0}, s.size, s.size, 0, 1, 1, 0);

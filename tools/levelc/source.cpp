@@ -398,12 +398,15 @@ bool readLevelSource(const std::string& path, LevelSource& out, std::string& err
     r.onlyKeys(root, {"level", "texture", "material", "room", "door", "mirror", "prop", "light", "sign", "robot", "shot"},
                "the top level");
     const toml::table* lv = r.table(root, "level", true);
-    r.onlyKeys(*lv, {"tile", "lightmap_size", "ambient", "default_material"}, "[level]");
+    r.onlyKeys(*lv, {"tile", "lightmap_size", "ambient", "default_material", "floor_offset", "hull"}, "[level]");
     out.tile = r.number(*lv, "tile", "[level]", 200.0f);
     if (out.tile < 50 || out.tile > 1000) r.fail(lv->source(), "a tile size from 50 to 1000 in [level]");
     const float lm = r.number(*lv, "lightmap_size", "[level]", 32.0f);
     if (lm < 2 || lm > 256 || static_cast<int>(lm) != lm) r.fail(lv->source(), "a whole lightmap_size from 2 to 256 in [level]");
     out.lightMapSize = static_cast<int>(lm);
+    out.floorOffset = r.number(*lv, "floor_offset", "[level]", 30.0f);
+    out.hull = r.number(*lv, "hull", "[level]", 40.0f);
+    if (out.hull < 30) r.fail(lv->source(), "a hull at least 30 outside the level (a shot starts 24 ahead) in [level]");
     const std::array<float, 3> amb{0.25f, 0.25f, 0.25f};
     out.ambient = rgb(r.numbers<3>(*lv, "ambient", "[level]", &amb));
     readTextures(r, root, out);

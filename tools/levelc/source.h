@@ -94,6 +94,13 @@ struct LevelSource {
   std::string path;
   float tile = 200;
   int lightMapSize = 32;
+  // Floors and ceilings are tiled on the grid shifted by this much on x and
+  // z, so that the start places do not fall on tile corners (where the
+  // game's floor test finds no floor).
+  float floorOffset = 30;
+  // Distance of the hull that closes the level all round: a shot fired
+  // point-blank at an outer wall starts beyond it and stops at the hull.
+  float hull = 40;
   Rgb ambient{0.25f, 0.25f, 0.25f};
   std::string glassMaterial = "glass";
   std::vector<TextureSource> textures;
