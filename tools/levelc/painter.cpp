@@ -148,7 +148,7 @@ C3 concrete(const TextureSource& t, float x, float y, int n) {
   const float speck = rand01(static_cast<uint32_t>(x), static_cast<uint32_t>(y), 42);
   float shade = 0.75f + 0.45f * g + (speck > 0.97f ? -0.15f : 0);
   const float crack = std::fabs(fbm(x / n, y / n, 3, 4, 43) - 0.5f);
-  if (crack < 0.008f) shade *= 0.6f;
+  if (crack < 0.004f) shade *= 0.8f;
   C3 c = base * shade;
   // A painted lane line along one edge of the slab, worn by traffic.
   if (x < n * 0.06f && g > 0.35f) c = mix(c, paint * (0.8f + 0.3f * g), 0.85f);
