@@ -12,7 +12,7 @@ Record makeQuad(V3 o, V3 right, V3 up, float w, float h, float u0, float u1, flo
       Vertex{o + right * w, n, u1, vBottom},
       Vertex{o + right * w + up * h, n, u1, vTop},
   };
-  r.frame = TileFrame{o, right, up, n, std::max(w, h)};
+  r.frame = TileFrame{o, right, up, n, w, h};
   return r;
 }
 
@@ -63,7 +63,7 @@ void tile(const Surface& s, float tile, int room, int material, int texture, std
       const float ks = std::floor(sm / tile) * tile, kt = std::floor(tm / tile) * tile;
       Record r = makeQuad(s.origin + s.right * a + s.up * c, s.right, s.up, b - a, d - c, (a - ks) / tile,
                           (b - ks) / tile, 1 - (c - kt) / tile, 1 - (d - kt) / tile);
-      r.frame = TileFrame{s.origin + s.right * ks + s.up * kt, s.right, s.up, r.frame.normal, tile};
+      r.frame = TileFrame{s.origin + s.right * ks + s.up * kt, s.right, s.up, r.frame.normal, tile, tile};
       r.room = room, r.material = material, r.texture = texture;
       out.push_back(std::move(r));
     }

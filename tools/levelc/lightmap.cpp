@@ -12,8 +12,8 @@ Image bake(const LevelSource& src, const Record& r, const Occluders& casters) {
     return img;
   }
   const TileFrame& f = r.frame;
-  const V3 corners[4] = {f.origin, f.origin + f.right * f.tile, f.origin + f.up * f.tile,
-                         f.origin + f.right * f.tile + f.up * f.tile};
+  const V3 corners[4] = {f.origin, f.origin + f.right * f.width, f.origin + f.up * f.height,
+                         f.origin + f.right * f.width + f.up * f.height};
   V3 lo = corners[0], hi = corners[0];
   for (const V3& c : corners) {
     lo = {std::min(lo.x, c.x), std::min(lo.y, c.y), std::min(lo.z, c.z)};
@@ -38,7 +38,7 @@ Image bake(const LevelSource& src, const Record& r, const Occluders& casters) {
   }
   for (int j = 0; j < n; ++j)
     for (int i = 0; i < n; ++i) {
-      const float s = (i + 0.5f) / n * f.tile, t = (1 - (j + 0.5f) / n) * f.tile;
+      const float s = (i + 0.5f) / n * f.width, t = (1 - (j + 0.5f) / n) * f.height;
       const V3 p = f.origin + f.right * s + f.up * t + f.normal * 0.5f;
       float c[3] = {src.ambient[0], src.ambient[1], src.ambient[2]};
       for (const Lit& lit : lights) {

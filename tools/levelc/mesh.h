@@ -24,10 +24,11 @@ struct Vertex {
 };
 
 // The frame a light map is baked in: texel (i, j) of an N x N map lies at
-// origin + right * ((i + 0.5) / N * tile) + up * ((1 - (j + 0.5) / N) * tile).
+// origin + right * ((i + 0.5) / N * width) + up * ((1 - (j + 0.5) / N) * height),
+// where texture coordinates (u, v) = ((i + 0.5) / N, (j + 0.5) / N).
 struct TileFrame {
   V3 origin, right, up, normal;
-  float tile = 200;
+  float width = 200, height = 200;
 };
 
 // One record as it is written: a plain-form strip of two triangles (four

@@ -1,6 +1,7 @@
 #include "tools/levelc/visibility.h"
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 
 #include "tools/levelc/geometry.h"
@@ -80,11 +81,15 @@ int addRoomMarkers(const LevelSource& src, const Occluders& walls, CompiledLevel
     const V3 mid = o.points[o.points.size() / 2];
     consider(mid - o.across * 20, mid + o.across * 20);
   }
-  // Through two or more doorways: lines through sample points of two of them.
+  // Through two or more doorways: lines through sample points of two of them,
+  // crossing both walls (a line along a wall's plane passes through nothing).
   for (size_t i = 0; i < doors.size(); ++i)
     for (size_t j = i + 1; j < doors.size(); ++j)
       for (const V3& p : doors[i].points)
-        for (const V3& q : doors[j].points) consider(p, q);
+        for (const V3& q : doors[j].points) {
+          const V3 dir = (q - p) * (1.0f / length(q - p));
+          if (std::fabs(dot(dir, doors[i].across)) > 0.05f && std::fabs(dot(dir, doors[j].across)) > 0.05f) consider(p, q);
+        }
 
   for (const auto& [rooms, points] : seen) {
     level.rooms.push_back(marker(points.first, rooms.first));
