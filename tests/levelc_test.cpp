@@ -68,6 +68,9 @@ TEST(LevelCompiler, SourceErrorsNameTheFileTheLineAndWhatWasExpected) {
       {"part under an unknown parent", "parent = \"body\"", "parent = \"torso\"", "parent = \"torso\"",
        "a parent part named earlier in [[robot.part]], found \"torso\""},
       {"prop outside every room", "at = [0, 230]", "at = [5000, 230]", "[[prop]]", "a prop standing in a room"},
+      {"prop on a robot's start", "at = [0, 230]", "at = [0, 380]", "[[prop]]", "a prop clear of robot 0's start (0, 400)"},
+      {"overlapping rooms", "z = [800, 1600]", "z = [700, 1600]", "[[room]]\nname = \"back\"",
+       "rooms that do not overlap, found \"back\" over \"start\""},
   };
   const std::string example = exampleSource();
   TempDir dir;

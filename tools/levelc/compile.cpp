@@ -5,6 +5,7 @@
 #include "tools/levelc/geometry.h"
 #include "tools/levelc/lightmap.h"
 #include "tools/levelc/painter.h"
+#include "tools/levelc/placement.h"
 #include "tools/levelc/raycast.h"
 #include "tools/levelc/source.h"
 #include "tools/levelc/visibility.h"
@@ -13,7 +14,8 @@
 bool compileLevel(const std::string& sourcePath, const std::string& outDir, CompileReport& report, std::string& error) {
   LevelSource src;
   CompiledLevel level;
-  if (!readLevelSource(sourcePath, src, error) || !buildGeometry(src, level, error)) return false;
+  if (!readLevelSource(sourcePath, src, error) || !checkPlacement(src, error) || !buildGeometry(src, level, error))
+    return false;
 
   // Sight is blocked by walls only; light also by the props that cast shadows.
   Occluders walls, casters;

@@ -205,6 +205,9 @@ void readRooms(const Reader& r, const toml::table& root, LevelSource& out) {
     room.ceilingTexture = textureName(r, out, *t, "ceiling_texture", s);
     room.closed = r.flag(*t, "closed", s, false);
     if (!names.insert(room.name).second) r.fail(t->source(), "a room name not used before, found \"" + room.name + "\"");
+    for (const RoomSource& a : out.rooms)
+      if (a.x0 < room.x1 && room.x0 < a.x1 && a.z0 < room.z1 && room.z0 < a.z1)
+        r.fail(t->source(), "rooms that do not overlap, found \"" + room.name + "\" over \"" + a.name + "\"");
     out.rooms.push_back(room);
   }
   if (out.rooms.empty()) r.fail(root.source(), "at least one [[room]] table");
