@@ -89,7 +89,7 @@ C3 plates(const TextureSource& t, float x, float y, int n) {
   const float lx = x / tc - ix - 0.5f, ly = y / tc - iy - 0.5f;
   const bool diag = ((ix + iy) & 1) != 0;
   const float along = diag ? (lx + ly) : (lx - ly), across = diag ? (lx - ly) : (lx + ly);
-  if (std::fabs(across) < 0.16f && std::fabs(along) < 0.62f) shade += across < 0 ? 0.22f : -0.05f;
+  if (std::fabs(across) < 0.16f && std::fabs(along) < 0.62f) shade += across < 0 ? 0.12f : -0.03f;
   if (seam < 1.5f) shade = 0.35f;
   else if (seam < 3.5f) shade *= (std::fmod(x, cell) < cell / 2 || std::fmod(y, cell) < cell / 2) ? 1.2f : 0.8f;
   // Bolts near each plate corner.
@@ -163,7 +163,7 @@ C3 ceiling(const TextureSource& t, float x, float y, int n) {
   if (std::min(dx, dy) < 3) return C3{0.32f, 0.33f, 0.35f};
   float shade = 0.9f + 0.15f * fbm(x / n, y / n, 4, 4, 51);
   // Perforations.
-  if (gridDist(x, 8) < 1.2f && gridDist(y, 8) < 1.2f) shade *= 0.7f;
+  if (gridDist(x, 8) < 1.2f && gridDist(y, 8) < 1.2f) shade *= 0.9f;
   // A vent in one of the four squares.
   const float vx = x - cell * 1.5f, vy = y - cell * 0.5f;
   if (std::fabs(vx) < cell * 0.3f && std::fabs(vy) < cell * 0.3f) shade = gridDist(vy, 6) < 2 ? 0.25f : 0.6f;

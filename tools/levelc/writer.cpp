@@ -62,7 +62,7 @@ bool writeImage(const std::string& path, const Image& img, WriteCounts& counts, 
 
 std::string lightMapName(size_t i) {
   char buf[32];
-  std::snprintf(buf, sizeof buf, "lm%04zu.bmp", i);
+  std::snprintf(buf, sizeof buf, "lm%04zu.png", i);
   return buf;
 }
 
@@ -81,8 +81,8 @@ bool writeLevel(const std::string& dir, const LevelSource& src, const CompiledLe
   }
   Image white(8, 8);
   std::fill(white.rgb.begin(), white.rgb.end(), uint8_t{255});
-  lbank << "lmwhite.bmp\n";
-  if (!writeImage(dir + "/lmwhite.bmp", white, counts, error)) return false;
+  lbank << "lmwhite.png\n";
+  if (!writeImage(dir + "/lmwhite.png", white, counts, error)) return false;
   if (!writeText(dir + "/Lbank.txt", lbank.str(), counts, error)) return false;
 
   std::ostringstream dat;
