@@ -162,8 +162,9 @@ void addModel(const LevelSource& src, const ModelSource& model, std::vector<Mode
 }
 
 // Four walls facing inwards around every room that is not closed, `hull`
-// outside them: never seen from inside, they stop shots fired point-blank at
-// an outer wall, which start beyond it.
+// outside them: they stop shots fired point-blank at an outer wall, which
+// start beyond it. They belong to a room of their own, one past the source's
+// rooms, that no room sees, so they are never drawn in play.
 void addHull(const LevelSource& src, std::vector<Record>& out) {
   float x0 = 1e30f, x1 = -1e30f, z0 = 1e30f, z1 = -1e30f, top = -90;
   for (const RoomSource& r : src.rooms) {
@@ -178,6 +179,7 @@ void addHull(const LevelSource& src, std::vector<Record>& out) {
       makeQuad({x1, kFloorY, z0}, mX, Y, x1 - x0, h, 0, 1, 1, 0), makeQuad({x0, kFloorY, z1}, X, Y, x1 - x0, h, 0, 1, 1, 0),
       makeQuad({x0, kFloorY, z0}, Z, Y, z1 - z0, h, 0, 1, 1, 0), makeQuad({x1, kFloorY, z1}, mZ, Y, z1 - z0, h, 0, 1, 1, 0)};
   for (Record& r : walls) {
+    r.room = static_cast<int>(src.rooms.size());
     r.material = materialIndex(src, src.defaultMaterial);
     r.texture = textureIndex(src, src.rooms[0].wallTexture);
     r.fullBright = true;
@@ -197,7 +199,7 @@ int roomAt(const LevelSource& src, float x, float z) {
 
 bool buildGeometry(const LevelSource& src, CompiledLevel& out, std::string& error) {
   out = CompiledLevel{};
-  out.graphSize = static_cast<int>(src.rooms.size());
+  out.graphSize = static_cast<int>(src.rooms.size()) + 1;  // and the hull's
   const MirrorSource& m = src.mirror;
   const int mirrorRoom = roomAt(src, -90, 600);
 
