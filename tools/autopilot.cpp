@@ -24,6 +24,7 @@
 #include "level/level_data.h"
 #include "level/model.h"
 #include "render/rec/recording_device.h"
+#include "sim/collision.h"
 #include "sim/state.h"
 
 namespace {
@@ -50,7 +51,7 @@ bool inTheOpen(const Vec3& from, const Vec3& to) {
   const Vec3 a(from.x, 0.0f, from.z), b(to.x, 0.0f, to.z);
   for (const auto* list : {&level.rooms, &level.props})
     for (const MeshRecord& r : *list)
-      if (!r.isMarker && r.segmentHits(a, b)) return false;
+      if (!r.isMarker && segmentHits(r, a, b)) return false;
   return true;
 }
 
