@@ -11,6 +11,7 @@
 
 #include "app/check.h"
 #include "app/headless.h"
+#include "app/shipped_level.h"
 #include "app/windowed.h"
 
 namespace fs = std::filesystem;
@@ -35,10 +36,10 @@ std::string findLevelFolder(const std::string& data, std::string& error) {
     return data;
   }
   if (holdsLevel(fs::current_path())) return fs::current_path().string();
-  for (const char* shipped : {COGSTORM_SHIPPED_LEVEL_BUILD, COGSTORM_SHIPPED_LEVEL_INSTALL})
+  for (const std::string& shipped : shippedLevelFolders())
     if (holdsLevel(shipped)) return shipped;
-  error = std::string("no level to play: the working directory holds no \"dat.txt\" and no level is installed at ") +
-          COGSTORM_SHIPPED_LEVEL_INSTALL + "; name a level folder with --data DIR";
+  error = "no level to play: the working directory holds no \"dat.txt\" and no level is installed at " +
+          installedLevelFolder() + "; name a level folder with --data DIR";
   return {};
 }
 
