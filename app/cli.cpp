@@ -61,6 +61,7 @@ int runCogstorm(int argc, char** argv) {
   bool headless = false;
   HeadlessOptions run;
   bool ticksGiven = false;
+  std::string recordPath;
   app.add_option("--data", data, "Folder with the level files, images and media (default: the working "
                                  "directory when it holds dat.txt, else the shipped level)")
       ->type_name("DIR");
@@ -75,9 +76,13 @@ int runCogstorm(int argc, char** argv) {
          "Stop after N ticks and exit 0 (in the window: 0 runs until it is closed)")
       ->type_name("N")
       ->check(CLI::NonNegativeNumber);
-  app.add_option("--input", run.inputPath, "Key script: lines \"TICK CODE\", pressed just before that tick")
+  app.add_option("--input", run.inputPath,
+                 "Key script: lines \"TICK CODE\", pressed just before that tick (in the window: at its pace)")
       ->type_name("FILE");
   app.add_option("--trace", run.tracePath, "Write one JSON line per tick to FILE (headless or in the window)")
+      ->type_name("FILE");
+  app.add_option("--record", recordPath,
+                 "In the window: write every key pressed (keyboard, controller, --input) to FILE as a key script")
       ->type_name("FILE");
 
   try {
@@ -93,8 +98,8 @@ int runCogstorm(int argc, char** argv) {
     std::cerr << "cogstorm: --headless needs --ticks N\n";
     return 2;
   }
-  if (!headless && !check && !run.inputPath.empty()) {
-    std::cerr << "cogstorm: --input goes with --headless; in the window the keyboard plays\n";
+  if ((headless || check) && !recordPath.empty()) {
+    std::cerr << "cogstorm: --record goes with the window; a headless run's keys are its --input\n";
     return 2;
   }
 
@@ -102,6 +107,7 @@ int runCogstorm(int argc, char** argv) {
   // started, before it changes into the level folder.
   run.inputPath = absolute(run.inputPath);
   run.tracePath = absolute(run.tracePath);
+  recordPath = absolute(recordPath);
 
   std::string error;
   const std::string folder = findLevelFolder(data, error);
@@ -116,5 +122,10 @@ int runCogstorm(int argc, char** argv) {
 
   if (check) return runCheck(std::cout, std::cerr);
   if (headless) return runHeadless(run, std::cerr);
-  return runWindowed(ticksGiven ? run.ticks : 0, run.tracePath, std::cerr);
+  WindowedOptions windowed;
+  windowed.maxTicks = ticksGiven ? run.ticks : 0;
+  windowed.inputPath = run.inputPath;
+  windowed.tracePath = run.tracePath;
+  windowed.recordPath = recordPath;
+  return runWindowed(windowed, std::cerr);
 }

@@ -3,9 +3,12 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "app/game_tick.h"
 #include "app/headless.h"
+#include "app/key_record.h"
+#include "app/key_script.h"
 #include "app/keys.h"
 #include "app/session.h"
 #include "app/trace.h"
@@ -15,10 +18,20 @@
 #include "platform/window.h"
 #include "render/gl/gl_device.h"
 
-int runWindowed(int64_t maxTicks, const std::string& tracePath, std::ostream& err) {
+int runWindowed(const WindowedOptions& options, std::ostream& err) {
   std::string error;
+  std::vector<KeyPress> script;
+  if (!options.inputPath.empty() && !readKeyScript(options.inputPath, script, error)) {
+    err << "cogstorm: " << error << '\n';
+    return 1;
+  }
   TraceFile trace;
-  if (!tracePath.empty() && !trace.open(tracePath, error)) {
+  if (!options.tracePath.empty() && !trace.open(options.tracePath, error)) {
+    err << "cogstorm: " << error << '\n';
+    return 1;
+  }
+  KeyRecording recording;
+  if (!options.recordPath.empty() && !recording.open(options.recordPath, error)) {
     err << "cogstorm: " << error << '\n';
     return 1;
   }
@@ -55,25 +68,44 @@ int runWindowed(int64_t maxTicks, const std::string& tracePath, std::ostream& er
       status = 1;
     } else {
       window->show();
-      int64_t tick = 0;
+      int64_t tick = 0;  // ticks run so far
+      size_t nextScripted = 0;
       bool traceFailed = false;
+      bool recordFailed = false;
+      // Every press, typed, from a controller or from the script, is
+      // recorded as pressed just before the next tick.
+      auto press = [&](uint32_t code) {
+        if (recording.isOpen() && !recordFailed && !recording.write(tick + 1, code, error)) {
+          err << "cogstorm: " << error << '\n';
+          recordFailed = true;
+          status = 1;
+        }
+        HandleKeyDown(code);
+      };
       window->run(
           [&] {
             if (silent) silent->advance(kTickMilliseconds);
+            for (; nextScripted < script.size() && script[nextScripted].tick == tick + 1; ++nextScripted)
+              press(script[nextScripted].code);
             GameTick();
-            if (trace.isOpen() && !traceFailed && !trace.write(++tick, error)) {
+            ++tick;
+            if (trace.isOpen() && !traceFailed && !trace.write(tick, error)) {
               err << "cogstorm: " << error << '\n';
               traceFailed = true;
               status = 1;
             }
             audio.startedEffects.clear();
           },
-          [](uint32_t code) { HandleKeyDown(code); }, maxTicks);
+          press, options.maxTicks);
     }
     // Everything the device made goes back while its context lives.
     shutdownGame();
   }
   if (!trace.close(error)) {
+    err << "cogstorm: " << error << '\n';
+    status = 1;
+  }
+  if (!recording.close(error)) {
     err << "cogstorm: " << error << '\n';
     status = 1;
   }
