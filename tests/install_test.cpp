@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <string>
 
@@ -103,9 +104,23 @@ TEST_F(Install, InstallsAnywhereAndRunsFromThere) {
   EXPECT_EQ(r.output, "");
   r = run(dir, "appstreamcli validate-tree --no-net " + quoted(moved));
   EXPECT_EQ(r.exitCode, 0) << r.output;
-  r = run(dir, "groff -t -man -ww -z " + quoted(moved / "share/man/man6/cogstorm.6"));
+  const fs::path manPage = moved / "share/man/man6/cogstorm.6";
+  r = run(dir, "groff -t -man -ww -z " + quoted(manPage));
   EXPECT_EQ(r.exitCode, 0) << r.output;
   EXPECT_EQ(r.output, "");
+  // The man page, written by hand, names every option the program has.
+  std::ifstream manIn(manPage);
+  const std::string man((std::istreambuf_iterator<char>(manIn)), std::istreambuf_iterator<char>());
+  r = run(dir, program + " --help");
+  ASSERT_EQ(r.exitCode, 0) << r.output;
+  int options = 0;
+  for (size_t at = r.output.find("--"); at != std::string::npos; at = r.output.find("--", at + 2)) {
+    const size_t end = r.output.find_first_not_of("abcdefghijklmnopqrstuvwxyz", at + 2);
+    const std::string option = r.output.substr(at + 2, end - at - 2);
+    ++options;
+    EXPECT_NE(man.find("\\-\\-" + option), std::string::npos) << "--" << option << " is not in the man page";
+  }
+  EXPECT_GE(options, 9);
 }
 
 }  // namespace
