@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "audio/engine.h"
-#include "sim/vec3.h"
+#include "base/vec3.h"
 
 // ---------------------------------------------------------------------------
 // Media checks, shared with the sounding engine.
