@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <iostream>
 #include <string>
+#include <utility>
 
 #include "app/check.h"
 #include "app/headless.h"
@@ -84,6 +85,15 @@ int runCogstorm(int argc, char** argv) {
   app.add_option("--record", recordPath,
                  "In the window: write every key pressed (keyboard, controller, --input) to FILE as a key script")
       ->type_name("FILE");
+  std::pair<int64_t, std::string> series{0, ""};
+  app.add_option("--screenshot", run.shots.lastFrame, "Headless: draw with OpenGL and write the last frame as a PNG")
+      ->type_name("FILE.png");
+  app.add_option("--screenshot-every", series, "Headless: draw with OpenGL and write every K-th frame into DIR")
+      ->type_name("K DIR");
+  app.add_option("--timedemo", run.draw.timedemoPath,
+                 "Play a key script as fast as frames draw (headless or in the window), then print frame times")
+      ->type_name("FILE.keys");
+  app.add_flag("--smooth", run.draw.smooth, "Smooth textures: linear filtering with mipmaps");
 
   try {
     app.parse(argc, argv);
@@ -94,7 +104,22 @@ int runCogstorm(int argc, char** argv) {
     return 2;
   }
 
-  if (headless && !ticksGiven && !check) {
+  if (!series.second.empty() && series.first < 1) {
+    std::cerr << "cogstorm: --screenshot-every needs at least 1 tick between pictures\n";
+    return 2;
+  }
+  run.shots.every = series.second.empty() ? 0 : series.first;
+  run.shots.seriesDir = series.second;
+  if (!headless && run.shots.any()) {
+    std::cerr << "cogstorm: --screenshot and --screenshot-every go with --headless\n";
+    return 2;
+  }
+  if (!run.draw.timedemoPath.empty() && !run.inputPath.empty()) {
+    std::cerr << "cogstorm: --timedemo plays its own key script; leave out --input\n";
+    return 2;
+  }
+  if (headless && !run.draw.timedemoPath.empty()) run.inputPath = run.draw.timedemoPath;
+  if (headless && !ticksGiven && !check && run.draw.timedemoPath.empty()) {
     std::cerr << "cogstorm: --headless needs --ticks N\n";
     return 2;
   }
@@ -108,6 +133,9 @@ int runCogstorm(int argc, char** argv) {
   run.inputPath = absolute(run.inputPath);
   run.tracePath = absolute(run.tracePath);
   recordPath = absolute(recordPath);
+  run.shots.lastFrame = absolute(run.shots.lastFrame);
+  run.draw.timedemoPath = absolute(run.draw.timedemoPath);
+  run.shots.seriesDir = absolute(run.shots.seriesDir);
 
   std::string error;
   const std::string folder = findLevelFolder(data, error);
@@ -127,5 +155,6 @@ int runCogstorm(int argc, char** argv) {
   windowed.inputPath = run.inputPath;
   windowed.tracePath = run.tracePath;
   windowed.recordPath = recordPath;
+  windowed.draw = run.draw;
   return runWindowed(windowed, std::cerr);
 }

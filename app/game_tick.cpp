@@ -7,6 +7,7 @@
 #include "render/device.h"
 #include "render/draw_flags.h"
 #include "render/lights.h"
+#include "render/mirror_depth.h"
 #include "render/record_draw.h"
 #include "sim/collision.h"
 #include "sim/state.h"
@@ -51,6 +52,7 @@ int32_t GameTick() {
   RunActorPass();
 
   markMirrorStencil();
+  pushMirrorDepthToFar();  // a pane drawn as a room must not hide its reflection
   const Matrix4 savedView = beginReflectedView();
 
   RunReflectedActorPass();

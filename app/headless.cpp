@@ -1,18 +1,26 @@
 #include "app/headless.h"
 
-#include <ostream>
+#include <iostream>
+#include <memory>
 #include <vector>
 
 #include "app/game_tick.h"
 #include "app/key_script.h"
 #include "app/keys.h"
 #include "app/session.h"
+#include "app/timedemo.h"
 #include "app/trace.h"
 #include "audio/rec/silent_engine.h"
 #include "audio/sound.h"
+#include "platform/gl_attributes.h"
+#include "platform/offscreen_gl.h"
+#include "render/gl/gl_device.h"
 #include "render/rec/recording_device.h"
 
 namespace {
+
+// The window's size: an offscreen frame is the picture the window shows.
+constexpr int kFrameSize = 512;
 
 }  // namespace
 
@@ -23,18 +31,54 @@ int runHeadless(const HeadlessOptions& options, std::ostream& err) {
     err << "cogstorm: " << error << '\n';
     return 1;
   }
+  // A timedemo without --ticks runs to its script's last key.
+  const bool timedemo = !options.draw.timedemoPath.empty();
+  const int64_t ticks = timedemo && options.ticks == 0 && !presses.empty() ? presses.back().tick : options.ticks;
   TraceFile trace;
   if (!options.tracePath.empty() && !trace.open(options.tracePath, error)) {
     err << "cogstorm: " << error << '\n';
     return 1;
   }
+  FrameShots shots(options.shots, ticks);
+  if (!shots.prepare(error)) {
+    err << "cogstorm: " << error << '\n';
+    return 1;
+  }
 
-  // Nobody reads the calls of a headless run: keep none.
-  RecordingDevice renderDevice;
-  renderDevice.setRecording(false);
+  // Drawing with GL on an offscreen surface, or on the recording device,
+  // keeping no calls since nobody reads them.
+  std::unique_ptr<OffscreenGl> surface;
+  std::unique_ptr<RenderDevice> renderDevice;
+  int64_t tick = 0;
+  std::string shotError;
+  if (options.drawsWithGl()) {
+    surface = OffscreenGl::create(kFrameSize, kFrameSize, kGameGlSamples, error);
+    if (!surface) {
+      err << "cogstorm: " << error << '\n';
+      return 1;
+    }
+    auto gl = std::make_unique<GlDevice>(
+        [&] {
+          // The frame is read before the swap, while it is still there.
+          if (shotError.empty() && shots.wants(tick))
+            shots.write(tick, surface->width(), surface->height(), surface->readPixels(), shotError);
+          surface->swap();
+        },
+        options.draw.smooth ? TextureFilter::Smooth : TextureFilter::Point);
+    if (!gl->usable()) {
+      err << "cogstorm: " << gl->problem() << " (" << surface->rendererName() << ")\n";
+      return 1;
+    }
+    renderDevice = std::move(gl);
+  } else {
+    auto recording = std::make_unique<RecordingDevice>();
+    recording->setRecording(false);
+    renderDevice = std::move(recording);
+  }
+
   SilentAudioEngine engine;
   engine.setRecording(false);
-  const StartFailure failure = startGame(renderDevice, engine, error);
+  const StartFailure failure = startGame(*renderDevice, engine, error);
   if (failure != StartFailure::None) {
     if (failure == StartFailure::Media)
       err << "cogstorm: " << kMediaMissingText << " (" << error << ")\n";
@@ -44,13 +88,17 @@ int runHeadless(const HeadlessOptions& options, std::ostream& err) {
     return 1;
   }
 
+  FrameTimer timer;
   size_t next = 0;
   audio.startedEffects.clear();
-  for (int64_t tick = 1; tick <= options.ticks; ++tick) {
+  for (tick = 1; tick <= ticks; ++tick) {
     engine.advance(kTickMilliseconds);
     for (; next < presses.size() && presses[next].tick == tick; ++next) HandleKeyDown(presses[next].code);
+    timer.start();
     GameTick();
-    if (trace.isOpen() && !trace.write(tick, error)) {
+    timer.stop();
+    if (!shotError.empty()) error = shotError;
+    if (!shotError.empty() || (trace.isOpen() && !trace.write(tick, error))) {
       err << "cogstorm: " << error << '\n';
       shutdownGame();
       return 1;
@@ -62,5 +110,6 @@ int runHeadless(const HeadlessOptions& options, std::ostream& err) {
     err << "cogstorm: " << error << '\n';
     return 1;
   }
+  if (timedemo) std::cout << timedemoSummary(timer.frameMs()) << std::endl;
   return 0;
 }

@@ -1,7 +1,7 @@
 #include "app/windowed.h"
 
+#include <iostream>
 #include <memory>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -11,6 +11,7 @@
 #include "app/key_script.h"
 #include "app/keys.h"
 #include "app/session.h"
+#include "app/timedemo.h"
 #include "app/trace.h"
 #include "audio/al/al_engine.h"
 #include "audio/rec/silent_engine.h"
@@ -19,9 +20,13 @@
 #include "render/gl/gl_device.h"
 
 int runWindowed(const WindowedOptions& options, std::ostream& err) {
+  const DrawOptions& draw = options.draw;
+  const int64_t maxTicks = options.maxTicks;
   std::string error;
   std::vector<KeyPress> script;
-  if (!options.inputPath.empty() && !readKeyScript(options.inputPath, script, error)) {
+  // A timedemo plays its own script; otherwise --input's, at the game's pace.
+  const std::string& scriptPath = draw.timedemoPath.empty() ? options.inputPath : draw.timedemoPath;
+  if (!scriptPath.empty() && !readKeyScript(scriptPath, script, error)) {
     err << "cogstorm: " << error << '\n';
     return 1;
   }
@@ -61,8 +66,20 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
   }
   int status = 0;
   {
-    GlDevice renderDevice([&window] { window->swapBuffers(); });
-    if (startDeviceAndLevel(renderDevice, error) != StartFailure::None) {
+    GlDevice renderDevice([&window] { window->swapBuffers(); },
+                          draw.smooth ? TextureFilter::Smooth : TextureFilter::Point);
+    // The picture fills the drawable, however the window is sized.
+    window->onDrawableResized([&renderDevice](int width, int height) {
+      renderDevice.setBackBufferSize(static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+    });
+    int drawableWidth = 0, drawableHeight = 0;
+    window->drawableSize(drawableWidth, drawableHeight);
+    renderDevice.setBackBufferSize(static_cast<uint32_t>(drawableWidth), static_cast<uint32_t>(drawableHeight));
+    if (!renderDevice.usable()) {
+      err << "cogstorm: " << renderDevice.problem() << '\n';
+      showMessageBox("Cogstorm!", renderDevice.problem());
+      status = 1;
+    } else if (startDeviceAndLevel(renderDevice, error) != StartFailure::None) {
       err << "cogstorm: " << error << '\n';
       showMessageBox("Cogstorm!", error);
       status = 1;
@@ -71,6 +88,7 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
       int64_t tick = 0;  // ticks run so far
       size_t nextScripted = 0;
       bool traceFailed = false;
+      FrameTimer timer;
       bool recordFailed = false;
       // Every press, typed, from a controller or from the script, is
       // recorded as pressed just before the next tick.
@@ -82,21 +100,27 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
         }
         HandleKeyDown(code);
       };
-      window->run(
-          [&] {
-            if (silent) silent->advance(kTickMilliseconds);
-            for (; nextScripted < script.size() && script[nextScripted].tick == tick + 1; ++nextScripted)
-              press(script[nextScripted].code);
-            GameTick();
-            ++tick;
-            if (trace.isOpen() && !traceFailed && !trace.write(tick, error)) {
-              err << "cogstorm: " << error << '\n';
-              traceFailed = true;
-              status = 1;
-            }
-            audio.startedEffects.clear();
-          },
-          press, options.maxTicks);
+      const auto runTick = [&] {
+        if (silent) silent->advance(kTickMilliseconds);
+        for (; nextScripted < script.size() && script[nextScripted].tick == tick + 1; ++nextScripted)
+          press(script[nextScripted].code);
+        timer.start();
+        GameTick();
+        timer.stop();
+        ++tick;
+        if (trace.isOpen() && !traceFailed && !trace.write(tick, error)) {
+          err << "cogstorm: " << error << '\n';
+          traceFailed = true;
+          status = 1;
+        }
+        audio.startedEffects.clear();
+      };
+      if (draw.timedemoPath.empty()) {
+        window->run(runTick, press, maxTicks);
+      } else {
+        const int64_t ticks = maxTicks > 0 ? maxTicks : (script.empty() ? 0 : script.back().tick);
+        if (window->runUnpaced(runTick, ticks)) std::cout << timedemoSummary(timer.frameMs()) << std::endl;
+      }
     }
     // Everything the device made goes back while its context lives.
     shutdownGame();

@@ -6,11 +6,14 @@
 #include <iosfwd>
 #include <string>
 
+#include "app/draw_options.h"
+
 struct WindowedOptions {
   int64_t maxTicks = 0;    // stop after this many ticks; 0: when the window closes
   std::string inputPath;   // key script played at the game's pace; empty: none
   std::string tracePath;   // trace file; empty: no trace
   std::string recordPath;  // key script of every key played; empty: none
+  DrawOptions draw;        // with a timedemo script: play it unpaced and print frame times
 };
 
 // Runs in the working directory (the level folder) until the window is

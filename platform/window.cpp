@@ -3,6 +3,10 @@
 #include <SDL.h>
 
 #include <atomic>
+#include <cstdlib>
+#include <string>
+
+#include "platform/gl_attributes.h"
 
 #include "platform/controller.h"
 
@@ -13,6 +17,7 @@ struct WindowParts {
   SDL_TimerID timer = 0;
   std::atomic<bool> tickPending{false};
   std::unique_ptr<Controllers> controllers;
+  std::function<void(int, int)> resized;
 };
 
 namespace {
@@ -34,41 +39,59 @@ Uint32 onTimer(Uint32 interval, void* param) {
   return interval;
 }
 
+bool hasEnv(const char* name) {
+  const char* v = std::getenv(name);
+  return v != nullptr && v[0] != '\0';
+}
+
+// Why no window could be opened, with a way out when there is no display.
+std::string noWindowMessage() {
+  std::string text = std::string("cannot open a window: ") + SDL_GetError();
+  const char* driver = std::getenv("SDL_VIDEODRIVER");
+  const bool needsDisplay = driver == nullptr || driver[0] == '\0' || std::string(driver) == "x11" ||
+                            std::string(driver) == "wayland";
+  if (needsDisplay && !hasEnv("DISPLAY") && !hasEnv("WAYLAND_DISPLAY"))
+    text += " (neither DISPLAY nor WAYLAND_DISPLAY is set); run with --headless to play without a window";
+  return text;
+}
+
+// SDL falls back to a video driver that shows nothing (offscreen, dummy)
+// when there is no display; a window there only makes sense when asked for
+// by name, as the tests do.
+bool invisibleDriverNotAsked() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver == nullptr) return false;
+  const std::string name = driver;
+  if (name != "offscreen" && name != "dummy") return false;
+  const char* asked = std::getenv("SDL_VIDEODRIVER");
+  return asked == nullptr || name != asked;
+}
+
+constexpr Uint32 kWindowFlags = SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
+
 }  // namespace
 
 std::unique_ptr<GameWindow> GameWindow::create(std::string& error) {
   if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS) != 0) {
-    error = std::string("cannot open a window: ") + SDL_GetError();
+    error = noWindowMessage();
+    return nullptr;
+  }
+  if (invisibleDriverNotAsked()) {
+    SDL_SetError("no display, only SDL's %s video driver", SDL_GetCurrentVideoDriver());
+    error = noWindowMessage();
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS);
     return nullptr;
   }
   auto parts = std::make_unique<WindowParts>();
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-  SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);  // the mirror needs a stencil
-  SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 1);
-  SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, 2);
-  parts->window = SDL_CreateWindow("Cogstorm!", kWindowX, kWindowY, kWindowSize, kWindowSize,
-                                   SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
-  if (parts->window == nullptr) {
-    // Without multisampling, rather than without a window.
-    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 0);
-    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, 0);
-    parts->window = SDL_CreateWindow("Cogstorm!", kWindowX, kWindowY, kWindowSize, kWindowSize,
-                                     SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
-  }
-  if (parts->window == nullptr) {
-    error = std::string("cannot open a window: ") + SDL_GetError();
+  GlWindow gl;
+  if (!openGameGlWindow("Cogstorm!", kWindowX, kWindowY, kWindowSize, kWindowSize, kWindowFlags, kGameGlSamples,
+                        gl, error)) {
+    error = noWindowMessage();
     SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS);
     return nullptr;
   }
-  parts->context = SDL_GL_CreateContext(parts->window);
-  if (parts->context == nullptr) {
-    error = std::string("cannot create an OpenGL context: ") + SDL_GetError();
-    SDL_DestroyWindow(parts->window);
-    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS);
-    return nullptr;
-  }
+  parts->window = gl.window;
+  parts->context = gl.context;
   SDL_GL_SetSwapInterval(0);  // the timer paces the frames
   parts->tickEvent = SDL_RegisterEvents(1);
   parts->controllers = std::make_unique<Controllers>();
@@ -89,6 +112,52 @@ void GameWindow::show() { SDL_ShowWindow(parts_->window); }
 
 void GameWindow::swapBuffers() { SDL_GL_SwapWindow(parts_->window); }
 
+void GameWindow::drawableSize(int& width, int& height) const {
+  SDL_GL_GetDrawableSize(parts_->window, &width, &height);
+}
+
+void GameWindow::onDrawableResized(std::function<void(int, int)> resized) { parts_->resized = std::move(resized); }
+
+void GameWindow::toggleFullscreen() {
+  SDL_SetWindowFullscreen(parts_->window, fullscreen() ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+}
+
+bool GameWindow::fullscreen() const {
+  return (SDL_GetWindowFlags(parts_->window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
+}
+
+bool GameWindow::handleWindowEvent(const void* sdlEvent) {
+  const SDL_Event& event = *static_cast<const SDL_Event*>(sdlEvent);
+  if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+    int width = 0, height = 0;
+    drawableSize(width, height);
+    if (parts_->resized) parts_->resized(width, height);
+    return true;
+  }
+  if (event.type == SDL_KEYDOWN) {
+    const SDL_Keycode sym = event.key.keysym.sym;
+    const bool altEnter = (sym == SDLK_RETURN || sym == SDLK_KP_ENTER) && (event.key.keysym.mod & KMOD_ALT) != 0;
+    if (sym == SDLK_F11 || altEnter) {
+      if (event.key.repeat == 0) toggleFullscreen();
+      return true;
+    }
+  }
+  return false;
+}
+
+bool GameWindow::runUnpaced(const std::function<void()>& tick, int64_t maxTicks) {
+  SDL_Event event;
+  for (int64_t ticks = 0; ticks < maxTicks; ++ticks) {
+    while (SDL_PollEvent(&event)) {
+      if (event.type == SDL_QUIT) return false;
+      if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE) return false;
+      handleWindowEvent(&event);
+    }
+    tick();
+  }
+  return true;
+}
+
 void GameWindow::run(const std::function<void()>& tick, const std::function<void(uint32_t)>& key,
                      int64_t maxTicks) {
   parts_->timer = SDL_AddTimer(kTickMilliseconds, onTimer, parts_.get());
@@ -97,6 +166,7 @@ void GameWindow::run(const std::function<void()>& tick, const std::function<void
   while (SDL_WaitEvent(&event)) {
     if (event.type == SDL_QUIT) break;
     if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE) break;
+    if (handleWindowEvent(&event)) continue;
     if (event.type == SDL_KEYDOWN) {
       if (event.key.keysym.sym == SDLK_ESCAPE) break;  // Escape closes the window
       const uint32_t code = gameKeyCode(event.key.keysym.sym);

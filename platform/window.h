@@ -12,7 +12,9 @@ struct WindowParts;
 class GameWindow {
  public:
   // "Cogstorm!", 512 x 512 at (100, 100), hidden until show(). Null with a
-  // message when there is no display or no OpenGL context to be had.
+  // message when there is no display (suggesting --headless) or no OpenGL
+  // context to be had. On HiDPI screens the drawable has more pixels than
+  // the window has points.
   static std::unique_ptr<GameWindow> create(std::string& error);
   ~GameWindow();
   GameWindow(const GameWindow&) = delete;
@@ -21,15 +23,31 @@ class GameWindow {
   void show();
   void swapBuffers();
 
+  // The drawable's size in pixels.
+  void drawableSize(int& width, int& height) const;
+  // Called with the new drawable size whenever it changes (resizing, the
+  // fullscreen toggle, moving to a screen of another scale).
+  void onDrawableResized(std::function<void(int, int)> resized);
+  // Alt+Enter and F11 switch between the window and desktop fullscreen;
+  // the game never sees those keys. Nothing of it is kept after the run.
+  void toggleFullscreen();
+  bool fullscreen() const;
+
   // Runs until the window is closed or Escape is pressed (or `maxTicks`
   // ticks have run, when it is positive): every 33 ms timer event runs
   // `tick`, every key press (auto-repeat included) and every game
   // controller press (a held direction repeating before a tick) runs `key`
   // with the game's key code.
   void run(const std::function<void()>& tick, const std::function<void(uint32_t)>& key, int64_t maxTicks);
+  // Runs `tick` back to back, without the timer, until `maxTicks` ticks
+  // have run or the window is closed; keys other than the fullscreen
+  // toggle are ignored. False when the window was closed first.
+  bool runUnpaced(const std::function<void()>& tick, int64_t maxTicks);
 
  private:
   explicit GameWindow(std::unique_ptr<WindowParts> parts);
+  // Handles a window or fullscreen-key event; true when it was one.
+  bool handleWindowEvent(const void* sdlEvent);
   std::unique_ptr<WindowParts> parts_;
 };
 

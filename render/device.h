@@ -18,6 +18,7 @@ constexpr uint32_t D3DRS_ZWRITEENABLE = 14;
 constexpr uint32_t D3DRS_SRCBLEND = 19;
 constexpr uint32_t D3DRS_DESTBLEND = 20;
 constexpr uint32_t D3DRS_CULLMODE = 22;
+constexpr uint32_t D3DRS_ZFUNC = 23;
 constexpr uint32_t D3DRS_ALPHABLENDENABLE = 27;
 constexpr uint32_t D3DRS_STENCILENABLE = 52;
 constexpr uint32_t D3DRS_STENCILFAIL = 53;
@@ -53,6 +54,7 @@ constexpr uint32_t D3DCULL_CCW = 3;
 constexpr uint32_t D3DSTENCILOP_KEEP = 1;
 constexpr uint32_t D3DSTENCILOP_REPLACE = 3;
 constexpr uint32_t D3DCMP_EQUAL = 3;
+constexpr uint32_t D3DCMP_LESSEQUAL = 4;  // the depth test's default
 constexpr uint32_t D3DCMP_ALWAYS = 8;
 
 // Texture-stage states, operations and arguments.
@@ -125,6 +127,17 @@ struct Light {
   float phi = 0.0f;
 };
 
+// D3DVIEWPORT8: the part of the back buffer drawn to, in pixels, and the
+// depth range the projected 0..1 depth is mapped into.
+struct Viewport {
+  uint32_t x = 0, y = 0, width = 0, height = 0;
+  float minZ = 0.0f, maxZ = 1.0f;
+};
+inline bool operator==(const Viewport& a, const Viewport& b) {
+  return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height && a.minZ == b.minZ &&
+         a.maxZ == b.maxZ;
+}
+
 // A texture made from an image file; freed with its owner.
 class Texture {
  public:
@@ -164,6 +177,9 @@ class RenderDevice {
   virtual void SetTexture(uint32_t stage, const Texture* texture) = 0;  // null: none
   virtual void SetTransform(uint32_t kind, const Matrix4& m) = 0;
   virtual Matrix4 GetTransform(uint32_t kind) const = 0;
+  // The viewport starts as the whole back buffer with depth range 0..1.
+  virtual void SetViewport(const Viewport& viewport) = 0;
+  virtual Viewport GetViewport() const = 0;
   virtual void SetLight(uint32_t index, const Light& light) = 0;
   virtual void LightEnable(uint32_t index, bool enable) = 0;
   virtual void SetMaterial(const Material& material) = 0;

@@ -6,6 +6,7 @@
 #include "level/level_data.h"
 #include "render/camera.h"
 #include "render/draw_flags.h"
+#include "render/mirror_depth.h"
 #include "render/rec/recording_device.h"
 #include "render/record_draw.h"
 #include "sim/state.h"
@@ -253,6 +254,26 @@ TEST_F(RecordDrawTest, StencilMarkDrawsTwoStripTrianglesOfRoomZero) {
                                            ec::drawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2)}));
 }
 
+TEST_F(RecordDrawTest, MarkedPaneDepthGoesToTheFarPlane) {
+  level.rooms.push_back(record(1, 12));
+  const uint32_t buffer = level.rooms[0].vertexBuffer->id();
+  const Viewport whole = dev.GetViewport();
+  Viewport farPlane = whole;
+  farPlane.minZ = farPlane.maxZ = 1.0f;
+  dev.clearCalls();
+  pushMirrorDepthToFar();
+  EXPECT_TRUE(callsEqual(dev.takeCalls(), {ec::renderState(D3DRS_STENCILFUNC, D3DCMP_EQUAL),
+                                           ec::renderState(D3DRS_STENCILPASS, D3DSTENCILOP_KEEP),
+                                           ec::renderState(D3DRS_ZFUNC, D3DCMP_ALWAYS),
+                                           ec::renderState(D3DRS_ZWRITEENABLE, TRUE_),
+                                           ec::getViewport(whole),
+                                           ec::setViewport(farPlane),
+                                           ec::streamSource(0, buffer, 40),
+                                           ec::drawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2),
+                                           ec::setViewport(whole),
+                                           ec::renderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL)}));
+}
+
 TEST_F(RecordDrawTest, ReflectedViewAndGlassRestoreTheView) {
   for (int i = 0; i < 3; ++i) level.rooms.push_back(record(0, 2, i, 0));
   SetupCamera(sim.player.position, sim.player.heading);  // the player's starting view
@@ -291,6 +312,7 @@ TEST_F(RecordDrawTest, ReflectedViewAndGlassRestoreTheView) {
 TEST_F(RecordDrawTest, MirrorBlocksWithoutRoomsDrawNothing) {
   dev.clearCalls();
   markMirrorStencil();
+  pushMirrorDepthToFar();
   drawGlass(Matrix4::identity());
   EXPECT_EQ(countKind(dev.calls(), CallKind::DrawPrimitive), 0u);
 }

@@ -67,10 +67,11 @@ TEST_F(Tick, PassesDrawInOrderWithTheMirrorBetween) {
   const std::vector<size_t> draws = indicesOf(CallKind::DrawPrimitive);
   // Rooms seen from room 0 (13 of 16 records; 3 are markers, the mirror
   // pane among them), 2 props, 7 robots of 4 parts, the stencil pane, the
-  // reflected robots and props, the reflected rooms each with its overlay,
-  // the glass. The parked shot is drawn in neither pass.
+  // pane pushing its depth to the far plane, the reflected robots and
+  // props, the reflected rooms each with its overlay, the glass. The parked
+  // shot is drawn in neither pass.
   const size_t rooms = 13, props = 2, robots = 28;
-  ASSERT_EQ(draws.size(), rooms + props + robots + 1 + robots + props + rooms + rooms + 1)
+  ASSERT_EQ(draws.size(), rooms + props + robots + 2 + robots + props + rooms + rooms + 1)
       << describeCalls(calls());
 
   const size_t stencilDraw = draws[rooms + props + robots];
@@ -81,9 +82,16 @@ TEST_F(Tick, PassesDrawInOrderWithTheMirrorBetween) {
   EXPECT_EQ(calls()[stencilDraw].c, 2u);
   EXPECT_EQ(bufferOfDraw(stencilDraw), level.rooms[0].vertexBuffer->id());
 
-  // The reflected view comes after the mark and before the reflected robots.
-  const size_t cullCw = findState(D3DRS_CULLMODE, D3DCULL_CW, stencilDraw);
-  EXPECT_LT(cullCw, draws[rooms + props + robots + 1]);
+  // Then the marked pixels' depth goes to the far plane, under an always
+  // passing depth test that is put back before the reflection.
+  const size_t farDraw = draws[rooms + props + robots + 1];
+  EXPECT_EQ(bufferOfDraw(farDraw), level.rooms[0].vertexBuffer->id());
+  EXPECT_LT(findState(D3DRS_ZFUNC, D3DCMP_ALWAYS, stencilDraw), farDraw);
+  EXPECT_LT(farDraw, findState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL, farDraw));
+
+  // The reflected view comes after that and before the reflected robots.
+  const size_t cullCw = findState(D3DRS_CULLMODE, D3DCULL_CW, farDraw);
+  EXPECT_LT(cullCw, draws[rooms + props + robots + 2]);
 
   // The glass is the last draw: the pane again, after culling is restored;
   // stencil testing ends with it.
@@ -125,7 +133,7 @@ TEST_F(Tick, PlayerOverNoFloorSeesEveryRoom) {
   EXPECT_EQ(shell.currentRoom, -1);
   // Every room record but the markers is drawn directly.
   const std::vector<size_t> draws = indicesOf(CallKind::DrawPrimitive);
-  EXPECT_EQ(draws.size(), 13u + 2u + 28u + 1u + 28u + 2u + 13u + 13u + 1u);
+  EXPECT_EQ(draws.size(), 13u + 2u + 28u + 2u + 28u + 2u + 13u + 13u + 1u);
 }
 
 TEST_F(Tick, MirrorShowsTheShotOnlyWhileItFlies) {

@@ -5,6 +5,7 @@
 #include <GL/glext.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -158,10 +159,49 @@ bool withinReach(const GlDevice::Bounds& box, const Matrix4& world, const Vec3& 
   return d2 <= static_cast<double>(range) * range;
 }
 
+// The pixels that `box` (object space) can cover on screen under
+// world * view * projection and the viewport, one pixel wider all round;
+// the whole viewport when part of the box is behind the eye.
+PixelRect screenRect(const GlDevice::Bounds& box, const Matrix4& worldViewProjection, const Viewport& vp,
+                     uint32_t backBufferHeight) {
+  const int vx0 = static_cast<int>(vp.x);
+  const int vy0 = static_cast<int>(int64_t{backBufferHeight} - vp.y - vp.height);
+  const PixelRect whole{vx0, vy0, vx0 + static_cast<int>(vp.width), vy0 + static_cast<int>(vp.height)};
+  if (!box.valid) return whole;
+  float lo[2] = {0.0f, 0.0f}, hi[2] = {0.0f, 0.0f};
+  const Matrix4& m = worldViewProjection;
+  for (int c = 0; c < 8; ++c) {
+    const float p[3] = {(c & 1) ? box.max[0] : box.min[0], (c & 2) ? box.max[1] : box.min[1],
+                        (c & 4) ? box.max[2] : box.min[2]};
+    float clip[4];
+    for (int i = 0; i < 4; ++i) clip[i] = p[0] * m.m[0][i] + p[1] * m.m[1][i] + p[2] * m.m[2][i] + m.m[3][i];
+    if (!(clip[3] > 1e-6f)) return whole;
+    for (int i = 0; i < 2; ++i) {
+      const float ndc = clip[i] / clip[3];
+      if (c == 0 || ndc < lo[i]) lo[i] = ndc;
+      if (c == 0 || ndc > hi[i]) hi[i] = ndc;
+    }
+  }
+  const auto toPixel = [](float ndc, int origin, uint32_t size) {
+    const double at = origin + (std::clamp(static_cast<double>(ndc), -2.0, 2.0) + 1.0) * 0.5 * size;
+    return at;
+  };
+  PixelRect r{static_cast<int>(std::floor(toPixel(lo[0], vx0, vp.width))) - 1,
+              static_cast<int>(std::floor(toPixel(lo[1], vy0, vp.height))) - 1,
+              static_cast<int>(std::ceil(toPixel(hi[0], vx0, vp.width))) + 1,
+              static_cast<int>(std::ceil(toPixel(hi[1], vy0, vp.height))) + 1};
+  r.x0 = std::max(r.x0, whole.x0);
+  r.y0 = std::max(r.y0, whole.y0);
+  r.x1 = std::min(r.x1, whole.x1);
+  r.y1 = std::min(r.y1, whole.y1);
+  return r;
+}
+
 // The device's defaults for every state it translates.
 void setDefaultRenderStates(uint32_t rs[GlDevice::kRenderStates]) {
   rs[D3DRS_ZENABLE] = D3DZB_TRUE;  // the game asks for a depth buffer
   rs[D3DRS_ZWRITEENABLE] = TRUE_;
+  rs[D3DRS_ZFUNC] = D3DCMP_LESSEQUAL;
   rs[D3DRS_SRCBLEND] = D3DBLEND_ONE;
   rs[D3DRS_DESTBLEND] = D3DBLEND_ZERO;
   rs[D3DRS_CULLMODE] = D3DCULL_CCW;
@@ -224,8 +264,8 @@ void setCombine(uint32_t stage, bool alpha, uint32_t op, uint32_t arg1, uint32_t
 
 }  // namespace
 
-GlDevice::GlDevice(std::function<void()> present)
-    : present_(std::move(present)), registry_(std::make_shared<Registry>()) {
+GlDevice::GlDevice(std::function<void()> present, TextureFilter filter)
+    : present_(std::move(present)), registry_(std::make_shared<Registry>()), filter_(filter) {
   registry_->device = this;
   setDefaultRenderStates(renderState_);
   for (uint32_t s = 0; s < kStages; ++s) setDefaultStageStates(s, stageState_[s]);
@@ -238,9 +278,17 @@ GlDevice::GlDevice(std::function<void()> present)
     glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
   } else {
     const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
-    problem_ = std::string("OpenGL 4.5 is needed for 0..1 depth (clip control); this context is ") +
-               (version != nullptr ? version : "not current");
+    problem_ = std::string("OpenGL 4.5 for 0..1 depth (clip control; this context is ") +
+               (version != nullptr ? version : "not current") + ")";
   }
+  noteMissingParts();
+
+  // The viewport starts as the whole back buffer, as GL's does.
+  GLint box[4] = {0, 0, 0, 0};
+  glGetIntegerv(GL_VIEWPORT, box);
+  backBufferWidth_ = static_cast<uint32_t>(std::max(box[2], 0));
+  backBufferHeight_ = static_cast<uint32_t>(std::max(box[3], 0));
+  viewport_ = Viewport{0, 0, backBufferWidth_, backBufferHeight_, 0.0f, 1.0f};
 
   GLint maxLights = 8;
   glGetIntegerv(GL_MAX_LIGHTS, &maxLights);
@@ -274,7 +322,6 @@ GlDevice::GlDevice(std::function<void()> present)
   glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_FALSE);
   glDisable(GL_COLOR_MATERIAL);
   glDisable(GL_NORMALIZE);
-  glDepthFunc(GL_LEQUAL);
   glCullFace(GL_BACK);
   glDisable(GL_SCISSOR_TEST);
   glDisable(GL_ALPHA_TEST);
@@ -358,9 +405,17 @@ std::unique_ptr<Texture> GlDevice::CreateTextureFromFile(const std::string& file
   // Rows go up top first, so v = 0 is the top of the image as in Direct3D.
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.width, image.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                image.pixels.data());
-  glGenerateMipmap(GL_TEXTURE_2D);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  if (filter_ == TextureFilter::Smooth) {
+    glGenerateMipmap(GL_TEXTURE_2D);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  } else {
+    // Direct3D 8's sampling when the game sets none: the nearest texel of
+    // the one full-size level.
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  }
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
   const GLenum status = glGetError();
@@ -397,11 +452,24 @@ void GlDevice::Clear(uint32_t flags, uint32_t color, float z, uint32_t stencil) 
     bits |= GL_STENCIL_BUFFER_BIT;
   }
   if (bits == 0) return;
-  // A clear writes the whole of what it names, whatever the write states.
+  // A clear writes the whole of what it names, whatever the write states,
+  // within the viewport (as Direct3D clears without rectangles).
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
   glDepthMask(GL_TRUE);
   glStencilMask(0xFFFFFFFFu);
+  const bool whole = viewport_.x == 0 && viewport_.y == 0 && viewport_.width >= backBufferWidth_ &&
+                     viewport_.height >= backBufferHeight_;
+  if (whole && scissorOn_) glDisable(GL_SCISSOR_TEST);
+  if (!whole) {
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(static_cast<GLint>(viewport_.x),
+              static_cast<GLint>(int64_t{backBufferHeight_} - viewport_.y - viewport_.height),
+              static_cast<GLsizei>(viewport_.width), static_cast<GLsizei>(viewport_.height));
+  }
   glClear(bits);
+  if (!whole) glDisable(GL_SCISSOR_TEST);
+  scissorOn_ = false;
+  if (flags & D3DCLEAR_STENCIL) stencilBounds_.cleared(stencil, whole);
   setDepthAndStencilMasks();
 }
 
@@ -456,6 +524,85 @@ Matrix4 GlDevice::GetTransform(uint32_t kind) const {
   if (kind == D3DTS_VIEW) return view_;
   if (kind == D3DTS_PROJECTION) return projection_;
   return Matrix4::identity();
+}
+
+void GlDevice::SetViewport(const Viewport& viewport) {
+  if (!(viewport == viewport_)) {
+    viewport_ = viewport;
+    viewportDirty_ = true;
+  }
+}
+
+Viewport GlDevice::GetViewport() const { return viewport_; }
+
+void GlDevice::setBackBufferSize(uint32_t width, uint32_t height) {
+  backBufferWidth_ = width;
+  backBufferHeight_ = height;
+  // A new back buffer starts with the whole of it as the viewport.
+  viewport_ = Viewport{0, 0, width, height, 0.0f, 1.0f};
+  viewportDirty_ = true;
+  applyViewport();
+}
+
+void GlDevice::applyViewport() {
+  if (!viewportDirty_) return;
+  // Direct3D counts rows from the top, GL from the bottom.
+  const int64_t fromBottom = int64_t{backBufferHeight_} - viewport_.y - viewport_.height;
+  glViewport(static_cast<GLint>(viewport_.x), static_cast<GLint>(fromBottom), static_cast<GLsizei>(viewport_.width),
+             static_cast<GLsizei>(viewport_.height));
+  glDepthRange(std::clamp(static_cast<double>(viewport_.minZ), 0.0, 1.0),
+               std::clamp(static_cast<double>(viewport_.maxZ), 0.0, 1.0));
+  viewportDirty_ = false;
+}
+
+bool GlDevice::applyStencilScissor() {
+  const uint32_t* rs = renderState_;
+  StencilStates states;
+  states.enabled = rs[D3DRS_STENCILENABLE] != 0;
+  states.func = rs[D3DRS_STENCILFUNC];
+  states.ref = rs[D3DRS_STENCILREF];
+  states.mask = rs[D3DRS_STENCILMASK];
+  states.writeMask = rs[D3DRS_STENCILWRITEMASK];
+  states.failOp = rs[D3DRS_STENCILFAIL];
+  states.zFailOp = rs[D3DRS_STENCILZFAIL];
+  states.passOp = rs[D3DRS_STENCILPASS];
+  const StencilBounds::Decision d = stencilBounds_.beforeDraw(states, [this] {
+    return screenRect(streamBounds_, matrixMultiply(matrixMultiply(world_, view_), projection_), viewport_,
+                      backBufferHeight_);
+  });
+  if (d.skip) return false;
+  if (d.scissor) {
+    if (!scissorOn_) glEnable(GL_SCISSOR_TEST);
+    const PixelRect& r = d.rect;
+    if (!scissorOn_ || r.x0 != scissor_.x0 || r.y0 != scissor_.y0 || r.x1 != scissor_.x1 || r.y1 != scissor_.y1)
+      glScissor(r.x0, r.y0, r.x1 - r.x0, r.y1 - r.y0);
+    scissor_ = r;
+    scissorOn_ = true;
+  } else if (scissorOn_) {
+    glDisable(GL_SCISSOR_TEST);
+    scissorOn_ = false;
+  }
+  return true;
+}
+
+void GlDevice::noteMissingParts() {
+  // What the game's drawing relies on: a depth buffer, 8 stencil bits for
+  // the mirror, two texture stages, and the fixed-function pipeline.
+  GLint depthBits = 0, stencilBits = 0, units = 0;
+  glGetIntegerv(GL_DEPTH_BITS, &depthBits);
+  glGetIntegerv(GL_STENCIL_BITS, &stencilBits);
+  glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
+  GLint profile = 0;
+  glGetIntegerv(GL_CONTEXT_PROFILE_MASK, &profile);
+  std::string missing;
+  const auto add = [&missing](const std::string& what) { missing += (missing.empty() ? "" : "; ") + what; };
+  if (!problem_.empty()) add(problem_);
+  if (depthBits < 16) add("a depth buffer of at least 16 bits (it has " + std::to_string(depthBits) + ")");
+  if (stencilBits < 8) add("8 stencil bits for the mirror (it has " + std::to_string(stencilBits) + ")");
+  if (units < static_cast<GLint>(kStages))
+    add("two texture stages (it has " + std::to_string(units) + ")");
+  if ((profile & GL_CONTEXT_CORE_PROFILE_BIT) != 0) add("a compatibility profile (it is a core profile)");
+  problem_ = missing.empty() ? std::string() : "the OpenGL context lacks " + missing;
 }
 
 void GlDevice::SetLight(uint32_t index, const Light& light) {
@@ -513,6 +660,7 @@ void GlDevice::applyRenderStates() {
 
   if (changed(D3DRS_ZENABLE)) setEnabled(GL_DEPTH_TEST, rs[D3DRS_ZENABLE] != 0);
   if (changed(D3DRS_ZWRITEENABLE)) glDepthMask(rs[D3DRS_ZWRITEENABLE] != 0 ? GL_TRUE : GL_FALSE);
+  if (changed(D3DRS_ZFUNC)) glDepthFunc(compareFunc(rs[D3DRS_ZFUNC]));
   if (changed(D3DRS_ALPHABLENDENABLE)) setEnabled(GL_BLEND, rs[D3DRS_ALPHABLENDENABLE] != 0);
   if (changed(D3DRS_SRCBLEND) || changed(D3DRS_DESTBLEND))
     glBlendFunc(blendFactor(rs[D3DRS_SRCBLEND]), blendFactor(rs[D3DRS_DESTBLEND]));
@@ -532,7 +680,6 @@ void GlDevice::applyRenderStates() {
     glStencilOp(stencilOp(rs[D3DRS_STENCILFAIL]), stencilOp(rs[D3DRS_STENCILZFAIL]),
                 stencilOp(rs[D3DRS_STENCILPASS]));
   if (changed(D3DRS_STENCILWRITEMASK)) glStencilMask(rs[D3DRS_STENCILWRITEMASK]);
-  if (changed(D3DRS_LIGHTING)) setEnabled(GL_LIGHTING, rs[D3DRS_LIGHTING] != 0);
   if (changed(D3DRS_AMBIENT)) {
     const uint32_t c = rs[D3DRS_AMBIENT];
     const GLfloat ambient[4] = {static_cast<float>((c >> 16) & 0xFF) / 255.0f,
@@ -580,7 +727,37 @@ void GlDevice::applyStages() {
   stagesDirty_ = false;
 }
 
+bool GlDevice::stagesReadDiffuse() const {
+  // Stage 0's "current" is the diffuse; a disabled stage 0 shows the
+  // diffuse itself, a disabled later stage ends the chain.
+  const auto reads = [](uint32_t stage, uint32_t arg) {
+    const uint32_t a = arg & 0x0Fu;
+    return a == D3DTA_DIFFUSE || (stage == 0 && a == D3DTA_CURRENT);
+  };
+  const auto halfReads = [&](uint32_t stage, uint32_t op, uint32_t arg1, uint32_t arg2) {
+    if (op == D3DTOP_DISABLE) return stage == 0;  // passes "current" on
+    if (op == D3DTOP_SELECTARG1) return reads(stage, arg1);
+    return reads(stage, arg1) || reads(stage, arg2);
+  };
+  for (uint32_t s = 0; s < kStages; ++s) {
+    const uint32_t* ts = stageState_[s];
+    if (ts[D3DTSS_COLOROP] == D3DTOP_DISABLE) return s == 0;
+    if (halfReads(s, ts[D3DTSS_COLOROP], ts[D3DTSS_COLORARG1], ts[D3DTSS_COLORARG2]) ||
+        halfReads(s, ts[D3DTSS_ALPHAOP], ts[D3DTSS_ALPHAARG1], ts[kAlphaArg2]))
+      return true;
+  }
+  return false;
+}
+
 void GlDevice::applyLights() {
+  // Lighting only makes the diffuse colour: when no stage reads it (every
+  // textured room and prop), GL need not light the vertices at all.
+  const bool lit = renderState_[D3DRS_LIGHTING] != 0 && stagesReadDiffuse();
+  if (appliedLighting_ != (lit ? 1 : 0)) {
+    setEnabled(GL_LIGHTING, lit);
+    appliedLighting_ = lit ? 1 : 0;
+  }
+  if (!lit) return;  // what changed stays to be sent at the next lit draw
   if (materialDirty_) {
     GLfloat c[4];
     colorOf(material_.diffuse, c);
@@ -709,7 +886,12 @@ void GlDevice::DrawPrimitive(uint32_t type, uint32_t startVertex, uint32_t primi
     ++skippedDraws_;
     return;
   }
+  if (!applyStencilScissor()) {
+    ++stencilCulledDraws_;
+    return;
+  }
   applyRenderStates();
+  applyViewport();
   applyStages();
   applyLights();
   applyTransforms();

@@ -12,7 +12,12 @@
 //    otherwise (Direct3D decides vertex by vertex);
 //  - ALPHAOP DISABLE on a stage whose colour operation runs passes the
 //    alpha of the stage before on (COLOROP DISABLE ends the stage chain);
-//  - pixel centres are GL's, half a pixel from Direct3D 8's.
+//  - pixel centres are GL's, half a pixel from Direct3D 8's;
+//  - Clear clears the viewport's rectangle (scissored) like Direct3D's
+//    Clear without rectangles;
+//  - draws that test "stencil equal to a non-zero value" are scissored to
+//    where the stencil can be non-zero (see stencil_bounds.h): the same
+//    picture, far less work for a software rasteriser.
 //
 // The device needs a current GL context (4.5, or any with
 // ARB_clip_control) for its whole life. Textures and vertex buffers it made
@@ -25,24 +30,39 @@
 #include <vector>
 
 #include "render/device.h"
+#include "render/gl/stencil_bounds.h"
+
+// How textures are sampled. The game sets no filter, so Direct3D 8's
+// defaults hold: the nearest texel, no mipmaps. Smooth (linear with
+// mipmaps) is for players who prefer it.
+enum class TextureFilter { Point, Smooth };
 
 class GlDevice : public RenderDevice {
  public:
   // `present` shows the finished frame (the platform swaps the window's
-  // buffers). A GL context must be current.
-  explicit GlDevice(std::function<void()> present);
+  // buffers). A GL context must be current; its viewport at this moment is
+  // taken as the size of the back buffer.
+  explicit GlDevice(std::function<void()> present, TextureFilter filter = TextureFilter::Point);
   ~GlDevice() override;
   GlDevice(const GlDevice&) = delete;
   GlDevice& operator=(const GlDevice&) = delete;
 
   // False when the context lacks what the device needs (depth 0..1 clip
-  // control); `problem` then says what is missing.
+  // control, a depth buffer, 8 stencil bits, two texture units, the fixed
+  // pipeline); `problem` then names every missing part.
   bool usable() const { return problem_.empty(); }
   const std::string& problem() const { return problem_; }
+
+  // The back buffer changed size (the window's drawable was resized): the
+  // viewport becomes the whole of it, as after a Direct3D device reset.
+  void setBackBufferSize(uint32_t width, uint32_t height);
 
   // How many draws were skipped (no primitives, no usable stream, or a
   // range past the end of the buffer); for tests and diagnostics.
   uint64_t skippedDraws() const { return skippedDraws_; }
+  // How many draws were left out because no pixel could pass their stencil
+  // test (the mirror out of sight).
+  uint64_t stencilCulledDraws() const { return stencilCulledDraws_; }
 
   // RenderDevice.
   std::unique_ptr<VertexBuffer> CreateVertexBuffer(const void* data, uint32_t lengthBytes, uint32_t fvf,
@@ -57,6 +77,8 @@ class GlDevice : public RenderDevice {
   void SetTexture(uint32_t stage, const Texture* texture) override;
   void SetTransform(uint32_t kind, const Matrix4& m) override;
   Matrix4 GetTransform(uint32_t kind) const override;
+  void SetViewport(const Viewport& viewport) override;
+  Viewport GetViewport() const override;
   void SetLight(uint32_t index, const Light& light) override;
   void LightEnable(uint32_t index, bool enable) override;
   void SetMaterial(const Material& material) override;
@@ -99,11 +121,21 @@ class GlDevice : public RenderDevice {
   void applyLights();
   void applyTransforms();
   void applyStream();
+  void applyViewport();
+  bool applyStencilScissor();  // false: the draw can change nothing
+  bool stagesReadDiffuse() const;
+  void noteMissingParts();
   void setDepthAndStencilMasks();
 
   std::function<void()> present_;
   std::string problem_;
   std::shared_ptr<Registry> registry_;
+  TextureFilter filter_ = TextureFilter::Point;
+
+  uint32_t backBufferWidth_ = 0;
+  uint32_t backBufferHeight_ = 0;
+  Viewport viewport_;
+  bool viewportDirty_ = true;
 
   // What the game set, and what GL has now.
   uint32_t renderState_[kRenderStates] = {};
@@ -126,6 +158,7 @@ class GlDevice : public RenderDevice {
   std::vector<int8_t> appliedLightOn_;  // -1: not known yet
   bool lightParamsDirty_ = true;
   bool lightPositionsDirty_ = true;
+  int8_t appliedLighting_ = -1;  // -1: not known yet
 
   Material material_;
   bool materialDirty_ = true;
@@ -142,4 +175,9 @@ class GlDevice : public RenderDevice {
   uint32_t nextTextureId_ = 1;
   uint32_t nextBufferId_ = 1;
   uint64_t skippedDraws_ = 0;
+  uint64_t stencilCulledDraws_ = 0;
+
+  StencilBounds stencilBounds_;
+  bool scissorOn_ = false;
+  PixelRect scissor_;
 };

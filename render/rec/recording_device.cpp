@@ -92,6 +92,8 @@ const char* callKindName(CallKind kind) {
     case CallKind::SetStreamSource: return "SetStreamSource";
     case CallKind::SetVertexShader: return "SetVertexShader";
     case CallKind::DrawPrimitive: return "DrawPrimitive";
+    case CallKind::SetViewport: return "SetViewport";
+    case CallKind::GetViewport: return "GetViewport";
   }
   return "?";
 }
@@ -136,6 +138,12 @@ std::string describeCall(const RecordedCall& call) {
     }
     case CallKind::SetVertexShader:
       return name + "(" + hex(call.a) + ")";
+    case CallKind::SetViewport:
+    case CallKind::GetViewport: {
+      const Viewport& v = call.viewport();
+      return name + "(" + n(v.x) + ", " + n(v.y) + ", " + n(v.width) + "x" + n(v.height) + ", z " + fmtFloat(v.minZ) +
+             ".." + fmtFloat(v.maxZ) + ")";
+    }
   }
   return name;
 }
@@ -242,6 +250,16 @@ Matrix4 RecordingDevice::GetTransform(uint32_t kind) const {
     m = projection_;
   if (RecordedCall* call = record(CallKind::GetTransform, kind)) call->payload = m;
   return m;
+}
+
+void RecordingDevice::SetViewport(const Viewport& viewport) {
+  viewport_ = viewport;
+  if (RecordedCall* call = record(CallKind::SetViewport)) call->payload = viewport;
+}
+
+Viewport RecordingDevice::GetViewport() const {
+  if (RecordedCall* call = record(CallKind::GetViewport)) call->payload = viewport_;
+  return viewport_;
 }
 
 void RecordingDevice::SetLight(uint32_t index, const Light& light) {

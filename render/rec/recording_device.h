@@ -36,6 +36,8 @@ enum class CallKind : uint8_t {
   SetStreamSource,       // a: stream, b: buffer id (0: none), c: stride
   SetVertexShader,       // a: vertex format
   DrawPrimitive,         // a: primitive type, b: start vertex, c: primitive count
+  SetViewport,           // viewport
+  GetViewport,           // viewport: what was returned
 };
 
 const char* callKindName(CallKind kind);
@@ -44,11 +46,12 @@ struct RecordedCall {
   CallKind kind = CallKind::BeginScene;
   uint32_t a = 0, b = 0, c = 0;
   float depth = 0.0f;
-  std::variant<std::monostate, Matrix4, Material, Light> payload;
+  std::variant<std::monostate, Matrix4, Material, Light, Viewport> payload;
 
   const Matrix4& matrix() const { return std::get<Matrix4>(payload); }
   const Material& material() const { return std::get<Material>(payload); }
   const Light& light() const { return std::get<Light>(payload); }
+  const Viewport& viewport() const { return std::get<Viewport>(payload); }
 };
 
 // A short one-line text of a call, e.g. "SetRenderState(27, 1)", for test
@@ -64,6 +67,9 @@ class RecordingDevice : public RenderDevice {
     Everything,    // keep every call until clearCalls
     Nothing,       // record nothing
   };
+
+  // The back buffer it stands for: the game window's 512 x 512.
+  static constexpr uint32_t kBackBufferSize = 512;
 
   RecordingDevice() = default;
 
@@ -100,6 +106,8 @@ class RecordingDevice : public RenderDevice {
   void SetTexture(uint32_t stage, const Texture* texture) override;
   void SetTransform(uint32_t kind, const Matrix4& m) override;
   Matrix4 GetTransform(uint32_t kind) const override;
+  void SetViewport(const Viewport& viewport) override;
+  Viewport GetViewport() const override;
   void SetLight(uint32_t index, const Light& light) override;
   void LightEnable(uint32_t index, bool enable) override;
   void SetMaterial(const Material& material) override;
@@ -117,6 +125,7 @@ class RecordingDevice : public RenderDevice {
   Matrix4 world_ = Matrix4::identity();
   Matrix4 view_ = Matrix4::identity();
   Matrix4 projection_ = Matrix4::identity();
+  Viewport viewport_{0, 0, kBackBufferSize, kBackBufferSize, 0.0f, 1.0f};
   std::vector<std::string> textureNames_;  // index id - 1
   uint32_t nextBufferId_ = 1;
 };

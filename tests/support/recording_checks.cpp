@@ -22,6 +22,7 @@ bool sameCall(const RecordedCall& a, const RecordedCall& b) {
   if (std::holds_alternative<Matrix4>(a.payload)) return a.matrix() == b.matrix();
   if (std::holds_alternative<Material>(a.payload)) return a.material() == b.material();
   if (std::holds_alternative<Light>(a.payload)) return a.light() == b.light();
+  if (std::holds_alternative<Viewport>(a.payload)) return a.viewport() == b.viewport();
   return true;
 }
 
@@ -125,5 +126,15 @@ RecordedCall streamSource(uint32_t stream, uint32_t bufferId, uint32_t stride) {
 RecordedCall vertexShader(uint32_t fvf) { return make(CallKind::SetVertexShader, fvf); }
 RecordedCall drawPrimitive(uint32_t type, uint32_t startVertex, uint32_t count) {
   return make(CallKind::DrawPrimitive, type, startVertex, count);
+}
+RecordedCall setViewport(const Viewport& v) {
+  RecordedCall call = make(CallKind::SetViewport);
+  call.payload = v;
+  return call;
+}
+RecordedCall getViewport(const Viewport& v) {
+  RecordedCall call = make(CallKind::GetViewport);
+  call.payload = v;
+  return call;
 }
 }  // namespace expect_call

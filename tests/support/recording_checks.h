@@ -13,7 +13,7 @@ bool operator==(const Material& a, const Material& b);
 bool operator==(const Light& a, const Light& b);
 
 // Same kind, same numeric arguments and, where the call has one, the same
-// matrix, material or light (compared exactly).
+// matrix, material, light or viewport (compared exactly).
 bool sameCall(const RecordedCall& a, const RecordedCall& b);
 
 // Equal call lists; on failure both lists are printed with the first
@@ -46,4 +46,6 @@ RecordedCall material(const Material& m);
 RecordedCall streamSource(uint32_t stream, uint32_t bufferId, uint32_t stride);
 RecordedCall vertexShader(uint32_t fvf);
 RecordedCall drawPrimitive(uint32_t type, uint32_t startVertex, uint32_t count);
+RecordedCall setViewport(const Viewport& v);
+RecordedCall getViewport(const Viewport& v);
 }  // namespace expect_call

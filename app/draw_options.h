@@ -1,0 +1,9 @@
+#pragma once
+// How a run draws, beyond what the game itself decides.
+
+#include <string>
+
+struct DrawOptions {
+  bool smooth = false;        // linear texture filtering with mipmaps
+  std::string timedemoPath;   // key script played unpaced and timed; empty: none
+};

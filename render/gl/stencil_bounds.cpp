@@ -1,0 +1,43 @@
+#include "render/gl/stencil_bounds.h"
+
+#include <algorithm>
+
+#include "render/device.h"
+
+namespace {
+
+PixelRect unite(const PixelRect& a, const PixelRect& b) {
+  if (a.empty()) return b;
+  if (b.empty()) return a;
+  return {std::min(a.x0, b.x0), std::min(a.y0, b.y0), std::max(a.x1, b.x1), std::max(a.y1, b.y1)};
+}
+
+}  // namespace
+
+void StencilBounds::cleared(uint32_t value, bool whole) {
+  known_ = whole && (value & 0xFFu) == 0;
+  bounds_ = PixelRect{};
+}
+
+StencilBounds::Decision StencilBounds::beforeDraw(const StencilStates& s, const std::function<PixelRect()>& drawRect) {
+  Decision d;
+  if (!s.enabled) return d;  // GL neither tests nor writes the stencil
+  // "Equal to a value 0 does not match": only pixels inside the bounds can
+  // pass; those that fail are left alone when the fail operation keeps.
+  const bool limited = known_ && s.func == D3DCMP_EQUAL && (s.ref & s.mask & 0xFFu) != 0 &&
+                       s.failOp == D3DSTENCILOP_KEEP;
+  if (limited) {
+    if (bounds_.empty()) {
+      d.skip = true;
+      return d;
+    }
+    d.scissor = true;
+    d.rect = bounds_;
+  }
+  const bool writes = (s.writeMask & 0xFFu) != 0 &&
+                      (s.failOp != D3DSTENCILOP_KEEP || s.zFailOp != D3DSTENCILOP_KEEP ||
+                       s.passOp != D3DSTENCILOP_KEEP);
+  // A limited draw writes only inside the bounds, which then stay as they are.
+  if (known_ && writes && !limited) bounds_ = unite(bounds_, drawRect());
+  return d;
+}
