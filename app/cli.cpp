@@ -12,6 +12,7 @@
 
 #include "app/check.h"
 #include "app/headless.h"
+#include "app/shipped_level.h"
 #include "app/windowed.h"
 
 namespace fs = std::filesystem;
@@ -36,10 +37,10 @@ std::string findLevelFolder(const std::string& data, std::string& error) {
     return data;
   }
   if (holdsLevel(fs::current_path())) return fs::current_path().string();
-  for (const char* shipped : {COGSTORM_SHIPPED_LEVEL_BUILD, COGSTORM_SHIPPED_LEVEL_INSTALL})
+  for (const std::string& shipped : shippedLevelFolders())
     if (holdsLevel(shipped)) return shipped;
-  error = std::string("no level to play: the working directory holds no \"dat.txt\" and no level is installed at ") +
-          COGSTORM_SHIPPED_LEVEL_INSTALL + "; name a level folder with --data DIR";
+  error = "no level to play: the working directory holds no \"dat.txt\" and no level is installed at " +
+          installedLevelFolder() + "; name a level folder with --data DIR";
   return {};
 }
 
@@ -61,6 +62,7 @@ int runCogstorm(int argc, char** argv) {
   bool headless = false;
   HeadlessOptions run;
   bool ticksGiven = false;
+  std::string recordPath;
   app.add_option("--data", data, "Folder with the level files, images and media (default: the working "
                                  "directory when it holds dat.txt, else the shipped level)")
       ->type_name("DIR");
@@ -75,9 +77,13 @@ int runCogstorm(int argc, char** argv) {
          "Stop after N ticks and exit 0 (in the window: 0 runs until it is closed)")
       ->type_name("N")
       ->check(CLI::NonNegativeNumber);
-  app.add_option("--input", run.inputPath, "Key script: lines \"TICK CODE\", pressed just before that tick")
+  app.add_option("--input", run.inputPath,
+                 "Key script: lines \"TICK CODE\", pressed just before that tick (in the window: at its pace)")
       ->type_name("FILE");
   app.add_option("--trace", run.tracePath, "Write one JSON line per tick to FILE (headless or in the window)")
+      ->type_name("FILE");
+  app.add_option("--record", recordPath,
+                 "In the window: write every key pressed (keyboard, controller, --input) to FILE as a key script")
       ->type_name("FILE");
   std::pair<int64_t, std::string> series{0, ""};
   app.add_option("--screenshot", run.shots.lastFrame, "Headless: draw with OpenGL and write the last frame as a PNG")
@@ -117,8 +123,8 @@ int runCogstorm(int argc, char** argv) {
     std::cerr << "cogstorm: --headless needs --ticks N\n";
     return 2;
   }
-  if (!headless && !check && !run.inputPath.empty()) {
-    std::cerr << "cogstorm: --input goes with --headless; in the window the keyboard plays\n";
+  if ((headless || check) && !recordPath.empty()) {
+    std::cerr << "cogstorm: --record goes with the window; a headless run's keys are its --input\n";
     return 2;
   }
 
@@ -126,6 +132,7 @@ int runCogstorm(int argc, char** argv) {
   // started, before it changes into the level folder.
   run.inputPath = absolute(run.inputPath);
   run.tracePath = absolute(run.tracePath);
+  recordPath = absolute(recordPath);
   run.shots.lastFrame = absolute(run.shots.lastFrame);
   run.draw.timedemoPath = absolute(run.draw.timedemoPath);
   run.shots.seriesDir = absolute(run.shots.seriesDir);
@@ -143,5 +150,11 @@ int runCogstorm(int argc, char** argv) {
 
   if (check) return runCheck(std::cout, std::cerr);
   if (headless) return runHeadless(run, std::cerr);
-  return runWindowed(ticksGiven ? run.ticks : 0, run.tracePath, std::cerr, run.draw);
+  WindowedOptions windowed;
+  windowed.maxTicks = ticksGiven ? run.ticks : 0;
+  windowed.inputPath = run.inputPath;
+  windowed.tracePath = run.tracePath;
+  windowed.recordPath = recordPath;
+  windowed.draw = run.draw;
+  return runWindowed(windowed, std::cerr);
 }

@@ -7,6 +7,7 @@
 
 #include "app/game_tick.h"
 #include "app/headless.h"
+#include "app/key_record.h"
 #include "app/key_script.h"
 #include "app/keys.h"
 #include "app/session.h"
@@ -18,15 +19,24 @@
 #include "platform/window.h"
 #include "render/gl/gl_device.h"
 
-int runWindowed(int64_t maxTicks, const std::string& tracePath, std::ostream& err, const DrawOptions& draw) {
+int runWindowed(const WindowedOptions& options, std::ostream& err) {
+  const DrawOptions& draw = options.draw;
+  const int64_t maxTicks = options.maxTicks;
   std::string error;
   std::vector<KeyPress> script;
-  if (!draw.timedemoPath.empty() && !readKeyScript(draw.timedemoPath, script, error)) {
+  // A timedemo plays its own script; otherwise --input's, at the game's pace.
+  const std::string& scriptPath = draw.timedemoPath.empty() ? options.inputPath : draw.timedemoPath;
+  if (!scriptPath.empty() && !readKeyScript(scriptPath, script, error)) {
     err << "cogstorm: " << error << '\n';
     return 1;
   }
   TraceFile trace;
-  if (!tracePath.empty() && !trace.open(tracePath, error)) {
+  if (!options.tracePath.empty() && !trace.open(options.tracePath, error)) {
+    err << "cogstorm: " << error << '\n';
+    return 1;
+  }
+  KeyRecording recording;
+  if (!options.recordPath.empty() && !recording.open(options.recordPath, error)) {
     err << "cogstorm: " << error << '\n';
     return 1;
   }
@@ -75,27 +85,38 @@ int runWindowed(int64_t maxTicks, const std::string& tracePath, std::ostream& er
       status = 1;
     } else {
       window->show();
-      int64_t tick = 0;
+      int64_t tick = 0;  // ticks run so far
+      size_t nextScripted = 0;
       bool traceFailed = false;
       FrameTimer timer;
-      size_t nextKey = 0;
+      bool recordFailed = false;
+      // Every press, typed, from a controller or from the script, is
+      // recorded as pressed just before the next tick.
+      auto press = [&](uint32_t code) {
+        if (recording.isOpen() && !recordFailed && !recording.write(tick + 1, code, error)) {
+          err << "cogstorm: " << error << '\n';
+          recordFailed = true;
+          status = 1;
+        }
+        HandleKeyDown(code);
+      };
       const auto runTick = [&] {
         if (silent) silent->advance(kTickMilliseconds);
-        for (; nextKey < script.size() && script[nextKey].tick == tick + 1; ++nextKey)
-          HandleKeyDown(script[nextKey].code);
+        for (; nextScripted < script.size() && script[nextScripted].tick == tick + 1; ++nextScripted)
+          press(script[nextScripted].code);
         timer.start();
         GameTick();
         timer.stop();
-        if (trace.isOpen() && !traceFailed && !trace.write(tick + 1, error)) {
+        ++tick;
+        if (trace.isOpen() && !traceFailed && !trace.write(tick, error)) {
           err << "cogstorm: " << error << '\n';
           traceFailed = true;
           status = 1;
         }
-        ++tick;
         audio.startedEffects.clear();
       };
       if (draw.timedemoPath.empty()) {
-        window->run(runTick, [](uint32_t code) { HandleKeyDown(code); }, maxTicks);
+        window->run(runTick, press, maxTicks);
       } else {
         const int64_t ticks = maxTicks > 0 ? maxTicks : (script.empty() ? 0 : script.back().tick);
         if (window->runUnpaced(runTick, ticks)) std::cout << timedemoSummary(timer.frameMs()) << std::endl;
@@ -105,6 +126,10 @@ int runWindowed(int64_t maxTicks, const std::string& tracePath, std::ostream& er
     shutdownGame();
   }
   if (!trace.close(error)) {
+    err << "cogstorm: " << error << '\n';
+    status = 1;
+  }
+  if (!recording.close(error)) {
     err << "cogstorm: " << error << '\n';
     status = 1;
   }

@@ -8,12 +8,15 @@
 
 #include "platform/gl_attributes.h"
 
+#include "platform/controller.h"
+
 struct WindowParts {
   SDL_Window* window = nullptr;
   SDL_GLContext context = nullptr;
   Uint32 tickEvent = 0;
   SDL_TimerID timer = 0;
   std::atomic<bool> tickPending{false};
+  std::unique_ptr<Controllers> controllers;
   std::function<void(int, int)> resized;
 };
 
@@ -91,12 +94,14 @@ std::unique_ptr<GameWindow> GameWindow::create(std::string& error) {
   parts->context = gl.context;
   SDL_GL_SetSwapInterval(0);  // the timer paces the frames
   parts->tickEvent = SDL_RegisterEvents(1);
+  parts->controllers = std::make_unique<Controllers>();
   return std::unique_ptr<GameWindow>(new GameWindow(std::move(parts)));
 }
 
 GameWindow::GameWindow(std::unique_ptr<WindowParts> parts) : parts_(std::move(parts)) {}
 
 GameWindow::~GameWindow() {
+  parts_->controllers.reset();
   if (parts_->timer) SDL_RemoveTimer(parts_->timer);
   SDL_GL_DeleteContext(parts_->context);
   SDL_DestroyWindow(parts_->window);
@@ -163,12 +168,16 @@ void GameWindow::run(const std::function<void()>& tick, const std::function<void
     if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE) break;
     if (handleWindowEvent(&event)) continue;
     if (event.type == SDL_KEYDOWN) {
+      if (event.key.keysym.sym == SDLK_ESCAPE) break;  // Escape closes the window
       const uint32_t code = gameKeyCode(event.key.keysym.sym);
       if (code != 0) key(code);
     } else if (event.type == parts_->tickEvent) {
       parts_->tickPending = false;
+      parts_->controllers->tick(key);
       tick();
       if (maxTicks > 0 && ++ticks >= maxTicks) break;
+    } else {
+      parts_->controllers->handle(event, key);
     }
   }
   SDL_RemoveTimer(parts_->timer);

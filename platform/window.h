@@ -1,6 +1,6 @@
 #pragma once
 // The game's one window, with its OpenGL context, its 33 ms timer and its
-// keyboard, on SDL2. Nothing outside platform/ sees SDL.
+// keyboard and game controllers, on SDL2. Nothing outside platform/ sees SDL.
 
 #include <cstdint>
 #include <functional>
@@ -33,9 +33,11 @@ class GameWindow {
   void toggleFullscreen();
   bool fullscreen() const;
 
-  // Runs until the window is closed (or `maxTicks` ticks have run, when it
-  // is positive): every 33 ms timer event runs `tick`, every key press
-  // (auto-repeat included) runs `key` with the game's key code.
+  // Runs until the window is closed or Escape is pressed (or `maxTicks`
+  // ticks have run, when it is positive): every 33 ms timer event runs
+  // `tick`, every key press (auto-repeat included) and every game
+  // controller press (a held direction repeating before a tick) runs `key`
+  // with the game's key code.
   void run(const std::function<void()>& tick, const std::function<void(uint32_t)>& key, int64_t maxTicks);
   // Runs `tick` back to back, without the timer, until `maxTicks` ticks
   // have run or the window is closed; keys other than the fullscreen

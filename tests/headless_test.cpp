@@ -148,6 +148,17 @@ TEST_F(Headless, BadCommandLinesFailWithAMessage) {
   run = runProgram("--data " + kArena + " --headless --ticks 5 --trace " + (dir / "no/such/dir/t.jsonl").string());
   EXPECT_EQ(run.exitCode, 1);
 
+  run = runProgram("--data " + kArena + " --headless --ticks 5 --record " + (dir / "keys.txt").string());
+  EXPECT_EQ(run.exitCode, 2) << "a headless run records nothing";
+  EXPECT_NE(run.output.find("--record"), std::string::npos) << run.output;
+  // The window's files are checked before any window opens.
+  run = runProgram("--data " + kArena + " --record " + (dir / "no/such/dir/keys.txt").string());
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.output.find("no/such/dir/keys.txt: cannot write the key recording"), std::string::npos) << run.output;
+  run = runProgram("--data " + kArena + " --input " + (dir / "missing.txt").string());
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.output.find("missing.txt: cannot open"), std::string::npos) << run.output;
+
   run = runProgram("--version");
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_NE(run.output.find("cogstorm"), std::string::npos);

@@ -1,5 +1,5 @@
 // The SDL side of the game: key codes, and the window's tick and key loop
-// on SDL's offscreen video driver.
+// on SDL's offscreen video driver, which Escape ends.
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -56,6 +56,17 @@ TEST(Window, TicksAndKeysReachTheGameInOrder) {
   std::vector<int> seen;  // key codes, and -1 for a tick
   window->run([&] { seen.push_back(-1); }, [&](uint32_t code) { seen.push_back(static_cast<int>(code)); }, 3);
   EXPECT_EQ(seen, (std::vector<int>{kKeyUp, -1, -1, -1}));
+
+  // Escape, which the game has no command for, closes the window at once.
+  key.key.keysym.sym = SDLK_LEFT;
+  ASSERT_EQ(SDL_PushEvent(&key), 1);
+  key.key.keysym.sym = SDLK_ESCAPE;
+  ASSERT_EQ(SDL_PushEvent(&key), 1);
+  key.key.keysym.sym = SDLK_RIGHT;
+  ASSERT_EQ(SDL_PushEvent(&key), 1);
+  seen.clear();
+  window->run([&] { seen.push_back(-1); }, [&](uint32_t code) { seen.push_back(static_cast<int>(code)); }, 100);
+  EXPECT_EQ(seen, (std::vector<int>{kKeyLeft}));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -139,6 +140,66 @@ TEST_F(RealWindow, KeysTypedIntoTheWindowMoveThePlayer) {
   EXPECT_EQ(end["gameOver"], 0);
   EXPECT_EQ(end["player"]["pos"], nlohmann::json::parse("[0,0,74]")) << "three steps forward from z = 50";
   EXPECT_EQ(end["player"]["heading"], 3);
+}
+
+std::string readFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// A session played in the window and recorded replays, headless and in the
+// window, to the trace the window wrote.
+TEST_F(RealWindow, ARecordedSessionReplaysToTheSameTrace) {
+  const fs::path level = walledArena(dir);
+  ASSERT_FALSE(level.empty()) << "the arena's room count line has changed";
+  const std::vector<std::string> env{"DISPLAY=" + display, "SDL_VIDEODRIVER=x11", "ALSOFT_DRIVERS=null",
+                                     "ASAN_OPTIONS=detect_leaks=0"};
+  const std::string ticks = "120";
+  game = spawn({COGSTORM_BINARY, "--data", level.string(), "--ticks", ticks, "--trace", (dir / "window.jsonl").string(),
+                "--record", (dir / "keys.txt").string()},
+               env);
+  ASSERT_EQ(xdotool({"search", "--sync", "--onlyvisible", "--name", "^Cogstorm!$"}), 0);
+  // Walk, turn, fire, side-step both ways, music off, freeze, x-ray, back.
+  ASSERT_EQ(xdotool({"search", "--onlyvisible", "--name", "^Cogstorm!$", "windowfocus", "--sync", "key", "--delay",
+                     "40", "Up", "Up", "Right", "space", "v", "b", "m", "i", "t", "Down"}),
+            0);
+  ASSERT_EQ(waitExit(game), 0);
+  game = -1;
+
+  // The keys as typed, each with the tick it came before.
+  std::ifstream in(dir / "keys.txt");
+  std::vector<int> codes;
+  int64_t lastTick = 0;
+  for (std::string line; std::getline(in, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    int64_t tick = 0;
+    int code = 0;
+    ASSERT_EQ(std::sscanf(line.c_str(), "%ld %d", &tick, &code), 2) << line;
+    EXPECT_GE(tick, lastTick);
+    lastTick = tick;
+    codes.push_back(code);
+  }
+  EXPECT_EQ(codes, (std::vector<int>{38, 38, 39, 32, 86, 66, 77, 73, 84, 40}));
+
+  const std::string windowTrace = readFile(dir / "window.jsonl");
+  EXPECT_EQ(std::count(windowTrace.begin(), windowTrace.end(), '\n'), 120);
+  EXPECT_NE(windowTrace.find("\"music\":\"paused\""), std::string::npos);
+  const int devNull = ::open("/dev/null", O_WRONLY);
+  EXPECT_EQ(waitExit(spawn({COGSTORM_BINARY, "--data", level.string(), "--headless", "--ticks", ticks, "--input",
+                            (dir / "keys.txt").string(), "--trace", (dir / "headless.jsonl").string()},
+                           {}, devNull)),
+            0);
+  EXPECT_EQ(readFile(dir / "headless.jsonl"), windowTrace);
+
+  // Played back in the window at its pace, and recorded again.
+  game = spawn({COGSTORM_BINARY, "--data", level.string(), "--ticks", ticks, "--input", (dir / "keys.txt").string(),
+                "--trace", (dir / "replay.jsonl").string(), "--record", (dir / "again.txt").string()},
+               env, devNull);
+  EXPECT_EQ(waitExit(game), 0);
+  game = -1;
+  if (devNull >= 0) close(devNull);
+  EXPECT_EQ(readFile(dir / "replay.jsonl"), windowTrace);
+  EXPECT_EQ(readFile(dir / "again.txt"), readFile(dir / "keys.txt"));
 }
 
 }  // namespace

@@ -1,0 +1,160 @@
+// Game controllers: the button and stick map, the repeat of a held
+// direction, and a controller plugged into the running window (SDL's
+// virtual joystick on the offscreen video driver).
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <utility>
+#include <vector>
+
+#include "app/keys.h"
+#include "platform/controller_map.h"
+#include "platform/window.h"
+#include "support/gl_context.h"
+
+namespace {
+
+TEST(ControllerMap, ButtonsSendTheCommandsKeys) {
+  const std::vector<std::pair<int, int>> table{
+      {SDL_CONTROLLER_BUTTON_DPAD_LEFT, kKeyLeft},       {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, kKeyRight},
+      {SDL_CONTROLLER_BUTTON_DPAD_UP, kKeyUp},           {SDL_CONTROLLER_BUTTON_DPAD_DOWN, kKeyDown},
+      {SDL_CONTROLLER_BUTTON_A, kKeyFire},               {SDL_CONTROLLER_BUTTON_LEFTSHOULDER, kKeyStrafeLeft},
+      {SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, kKeyStrafeRight}, {SDL_CONTROLLER_BUTTON_X, kKeyXray},
+      {SDL_CONTROLLER_BUTTON_Y, kKeyFreeze},             {SDL_CONTROLLER_BUTTON_BACK, kKeyMusic},
+      {SDL_CONTROLLER_BUTTON_START, kKeyNewGame},        {SDL_CONTROLLER_BUTTON_B, 0},
+      {SDL_CONTROLLER_BUTTON_GUIDE, 0},                  {SDL_CONTROLLER_BUTTON_LEFTSTICK, 0},
+      {SDL_CONTROLLER_BUTTON_MISC1, 0},                  {SDL_CONTROLLER_BUTTON_INVALID, 0},
+      {SDL_CONTROLLER_BUTTON_MAX, 0}};
+  for (const auto& [button, code] : table) {
+    EXPECT_EQ(controllerButtonCode(button), uint32_t(code)) << "button " << button;
+    const bool direction = code >= kKeyLeft && code <= kKeyDown;
+    EXPECT_EQ(controllerButtonRepeats(button), direction) << "button " << button;
+  }
+}
+
+TEST(ControllerMap, TheLeftStickHoldsPastHalfWayAndLetsGoInsideAQuarter) {
+  struct Case {
+    int axis;
+    int16_t value;
+    uint32_t held, expected;
+  };
+  const Case table[] = {
+      {SDL_CONTROLLER_AXIS_LEFTX, -32768, 0, kKeyLeft},  {SDL_CONTROLLER_AXIS_LEFTX, 32767, 0, kKeyRight},
+      {SDL_CONTROLLER_AXIS_LEFTX, -16384, 0, kKeyLeft},  {SDL_CONTROLLER_AXIS_LEFTX, 16384, 0, kKeyRight},
+      {SDL_CONTROLLER_AXIS_LEFTX, -16383, 0, 0},         {SDL_CONTROLLER_AXIS_LEFTX, 0, 0, 0},
+      // Between a quarter and a half it keeps what it held.
+      {SDL_CONTROLLER_AXIS_LEFTX, -16383, kKeyLeft, kKeyLeft}, {SDL_CONTROLLER_AXIS_LEFTX, -8192, kKeyLeft, kKeyLeft},
+      {SDL_CONTROLLER_AXIS_LEFTX, -8191, kKeyLeft, 0},   {SDL_CONTROLLER_AXIS_LEFTX, 12000, kKeyRight, kKeyRight},
+      {SDL_CONTROLLER_AXIS_LEFTX, 12000, kKeyLeft, 0},   // flicked across: the other side holds nothing yet
+      {SDL_CONTROLLER_AXIS_LEFTY, -20000, 0, kKeyUp},    {SDL_CONTROLLER_AXIS_LEFTY, 20000, 0, kKeyDown},
+      {SDL_CONTROLLER_AXIS_LEFTY, -12000, kKeyUp, kKeyUp}, {SDL_CONTROLLER_AXIS_RIGHTX, -32768, 0, 0},
+      {SDL_CONTROLLER_AXIS_TRIGGERLEFT, 32767, 0, 0}};
+  for (const Case& c : table)
+    EXPECT_EQ(stickArrowCode(c.axis, c.value, c.held), c.expected)
+        << "axis " << c.axis << " value " << c.value << " held " << c.held;
+}
+
+// Which codes each of a run of ticks presses again.
+std::vector<std::vector<uint32_t>> ticks(HeldKeyRepeat& repeat, int n) {
+  std::vector<std::vector<uint32_t>> out;
+  for (int i = 0; i < n; ++i) {
+    out.emplace_back();
+    repeat.tick(out.back());
+  }
+  return out;
+}
+
+TEST(ControllerMap, HeldDirectionsRepeatAfterTheDelayOncePerTickUntilNobodyHoldsThem) {
+  constexpr int kDelay = HeldKeyRepeat::kRepeatDelayTicks;
+  using Presses = std::vector<std::vector<uint32_t>>;
+  const uint64_t pad = controllerHolder(3, SDL_CONTROLLER_BUTTON_DPAD_LEFT);
+  const uint64_t stickX = controllerHolder(3, kStickSlot + SDL_CONTROLLER_AXIS_LEFTX);
+  const uint64_t other = controllerHolder(4, SDL_CONTROLLER_BUTTON_DPAD_UP);
+
+  HeldKeyRepeat repeat;
+  EXPECT_TRUE(repeat.hold(pad, kKeyLeft)) << "pressed at once";
+  EXPECT_FALSE(repeat.hold(pad, kKeyLeft)) << "held, not pressed again";
+  Presses expected(kDelay);
+  expected.back() = {kKeyLeft};
+  EXPECT_EQ(ticks(repeat, kDelay), expected);
+  EXPECT_EQ(ticks(repeat, 2), (Presses{{kKeyLeft}, {kKeyLeft}}));
+
+  // The stick holds the same direction: no second press, one repeat.
+  EXPECT_FALSE(repeat.hold(stickX, kKeyLeft));
+  EXPECT_EQ(repeat.heldBy(stickX), uint32_t(kKeyLeft));
+  EXPECT_TRUE(repeat.hold(other, kKeyUp));
+  EXPECT_EQ(ticks(repeat, 1), (Presses{{kKeyLeft}}));
+  EXPECT_FALSE(repeat.hold(pad, 0)) << "released";
+  EXPECT_EQ(ticks(repeat, 1), (Presses{{kKeyLeft}})) << "the stick still holds it";
+
+  // The stick swings right: left stops, right starts over.
+  EXPECT_TRUE(repeat.hold(stickX, kKeyRight));
+  Presses swung = ticks(repeat, kDelay);
+  EXPECT_EQ(swung[kDelay - 3], (std::vector<uint32_t>{kKeyUp})) << "controller 4's up keeps its own pace";
+  EXPECT_EQ(swung.back(), (std::vector<uint32_t>{kKeyUp, kKeyRight}));
+
+  // Unplugging controller 3 lets go of all it held, and nothing else.
+  repeat.releaseController(3);
+  EXPECT_EQ(repeat.heldBy(stickX), 0u);
+  EXPECT_EQ(ticks(repeat, 1), (Presses{{kKeyUp}}));
+  repeat.releaseController(4);
+  EXPECT_EQ(ticks(repeat, 1), (Presses{{}}));
+}
+
+// A controller plugged in while the window runs: the presses reach the
+// game with the keyboard's codes, a held d-pad repeats, a stick pushed
+// walks, and an unplugged controller's held direction stops.
+TEST(ControllerWindow, AControllerPluggedInWhileTheGameRunsPlays) {
+  setenv("SDL_VIDEODRIVER", "offscreen", 1);
+  // The offscreen window never has the keyboard focus; controllers play
+  // all the same.
+  setenv("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS", "1", 1);
+  std::string error;
+  std::unique_ptr<GameWindow> window = GameWindow::create(error);
+  ASSERT_TRUE(window) << error;
+  pinLoadedLibraries();
+  window->show();
+
+  int tick = 0;
+  int device = -1;
+  SDL_Joystick* joystick = nullptr;
+  std::vector<std::pair<int, uint32_t>> seen;  // (ticks run before it, code)
+  constexpr int kDelay = HeldKeyRepeat::kRepeatDelayTicks;
+  window->run(
+      [&] {
+        ++tick;
+        if (tick == 2) {
+          device = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
+                                             SDL_CONTROLLER_BUTTON_MAX, 0);
+          joystick = device >= 0 ? SDL_JoystickOpen(device) : nullptr;
+        }
+        if (!joystick) return;
+        if (tick == 4) SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_A, 1);
+        if (tick == 5) SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_A, 0);
+        if (tick == 6) SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_START, 1);
+        if (tick == 7) SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_DPAD_LEFT, 1);
+        if (tick == 7 + kDelay + 1) SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_DPAD_LEFT, 0);
+        if (tick == 20) SDL_JoystickSetVirtualAxis(joystick, SDL_CONTROLLER_AXIS_LEFTY, -30000);
+        if (tick == 22) {
+          SDL_JoystickClose(joystick);
+          joystick = nullptr;
+          SDL_JoystickDetachVirtual(device);
+        }
+      },
+      [&](uint32_t code) { seen.emplace_back(tick, code); }, 20 + kDelay + 4);
+  if (joystick) SDL_JoystickClose(joystick);
+  ASSERT_GE(device, 0) << SDL_GetError();
+
+  const std::vector<std::pair<int, uint32_t>> expected{
+      {4, kKeyFire},
+      {6, kKeyNewGame},
+      {7, kKeyLeft},                   // pressed
+      {7 + kDelay - 1, kKeyLeft},      // repeated just before the tick that ends the delay
+      {7 + kDelay, kKeyLeft},          // and before the next; then let go
+      {20, kKeyUp}};                   // the stick pushed; unplugged before it repeats
+  EXPECT_EQ(seen, expected);
+}
+
+}  // namespace
