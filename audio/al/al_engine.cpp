@@ -17,14 +17,6 @@
 
 namespace {
 
-bool isMidiName(const std::string& name) {
-  const size_t dot = name.find_last_of('.');
-  if (dot == std::string::npos) return false;
-  std::string ext = name.substr(dot + 1);
-  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return ext == "mid" || ext == "midi";
-}
-
 bool isFile(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
@@ -271,7 +263,7 @@ AlAudioEngine::~AlAudioEngine() {
     alDeleteSources(kEffectSources, d.effectSources);
     alDeleteSources(1, &d.musicSource);
     alDeleteBuffers(kStreamBuffers, d.streamBuffers);
-    for (const Segment& s : segments_)
+    for (const Segment& s : segments_.all())
       if (s.buffer != 0) alDeleteBuffers(1, &s.buffer);
     alcMakeContextCurrent(nullptr);
     alcDestroyContext(d.context);
@@ -500,18 +492,6 @@ void AlAudioEngine::applySourcePosition(unsigned source) {
 // ---------------------------------------------------------------------------
 // The calls of the game
 
-AlAudioEngine::Segment* AlAudioEngine::find(SegmentId segment) {
-  if (segment <= 0 || static_cast<size_t>(segment) > segments_.size()) return nullptr;
-  return &segments_[static_cast<size_t>(segment) - 1];
-}
-
-const AlAudioEngine::PlayState* AlAudioEngine::findState(SegmentStateId state) const {
-  if (state <= 0) return nullptr;
-  if (primary_.id == state) return &primary_;
-  const PlayState& kept = recent_[static_cast<size_t>(state) % kKeptStates];
-  return kept.id == state ? &kept : nullptr;
-}
-
 SegmentId AlAudioEngine::LoadSegment(const std::string& fileName, std::string& error) {
   Segment segment;
   segment.name = fileName;
@@ -522,8 +502,7 @@ SegmentId AlAudioEngine::LoadSegment(const std::string& fileName, std::string& e
     std::lock_guard<std::mutex> lock(mutex_);
     alcMakeContextCurrent(dev_->context);
     setTempo(segment.midi.microsecondsPerQuarter);
-    segments_.push_back(std::move(segment));
-    return static_cast<SegmentId>(segments_.size());
+    return segments_.add(std::move(segment));
   }
 
   WaveSound sound;
@@ -556,44 +535,34 @@ SegmentId AlAudioEngine::LoadSegment(const std::string& fileName, std::string& e
   const int64_t micros = sound.frames * 1000000 / sound.sampleRate;
   segment.length = static_cast<MusicTime>(
       std::min<int64_t>(musicTicksFor(micros, microsecondsPerQuarter_), std::numeric_limits<MusicTime>::max()));
-  segments_.push_back(std::move(segment));
-  return static_cast<SegmentId>(segments_.size());
+  return segments_.add(std::move(segment));
 }
 
 void AlAudioEngine::SetRepeats(SegmentId segment, uint32_t repeats) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (Segment* s = find(segment)) s->repeats = repeats;
+  if (Segment* s = segments_.find(segment)) s->repeats = repeats;
 }
 
 void AlAudioEngine::SetStartPoint(SegmentId segment, MusicTime start) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (Segment* s = find(segment)) s->startPoint = start;
+  if (Segment* s = segments_.find(segment)) s->startPoint = start;
 }
 
 SegmentStateId AlAudioEngine::PlaySegment(SegmentId segment, bool secondary) {
   std::lock_guard<std::mutex> lock(mutex_);
-  const Segment* s = find(segment);
+  const Segment* s = segments_.find(segment);
   if (s == nullptr) return 0;
   alcMakeContextCurrent(dev_->context);
-  PlayState state;
-  lastStateId_ = lastStateId_ == std::numeric_limits<SegmentStateId>::max() ? 1 : lastStateId_ + 1;
-  state.id = lastStateId_;
-  state.startTime = clockNow();
-  state.startPoint = s->startPoint;
   // There is one synthesizer: any MIDI play takes over the music stream. A
   // primary play of a sound replaces the music too, then plays as an effect.
+  const PlayState& state = states_.start(segment, clockNow(), s->startPoint, secondary, s->music || !secondary);
   if (s->music) {
     startMusic(*s);
-    primary_ = state;
     if (!loopback_) wake_.notify_all();
   } else {
-    if (!secondary) {
-      stopMusic();
-      primary_ = state;
-    }
+    if (!secondary) stopMusic();
     playEffect(*s);
   }
-  recent_[static_cast<size_t>(state.id) % kKeptStates] = state;
   return state.id;
 }
 
@@ -612,13 +581,13 @@ MusicTime AlAudioEngine::GetTime() {
 
 MusicTime AlAudioEngine::GetStartTime(SegmentStateId state) {
   std::lock_guard<std::mutex> lock(mutex_);
-  const PlayState* s = findState(state);
+  const PlayState* s = states_.find(state);
   return s ? s->startTime : 0;
 }
 
 MusicTime AlAudioEngine::GetStartPoint(SegmentStateId state) {
   std::lock_guard<std::mutex> lock(mutex_);
-  const PlayState* s = findState(state);
+  const PlayState* s = states_.find(state);
   return s ? s->startPoint : 0;
 }
 
@@ -630,13 +599,13 @@ void AlAudioEngine::GetLoopPoints(SegmentId, MusicTime& start, MusicTime& end) {
 
 MusicTime AlAudioEngine::GetLength(SegmentId segment) {
   std::lock_guard<std::mutex> lock(mutex_);
-  const Segment* s = find(segment);
+  const Segment* s = segments_.find(segment);
   return s ? s->length : 0;
 }
 
 uint32_t AlAudioEngine::GetRepeats(SegmentId segment) {
   std::lock_guard<std::mutex> lock(mutex_);
-  const Segment* s = find(segment);
+  const Segment* s = segments_.find(segment);
   return s ? s->repeats : 0;
 }
 

@@ -35,7 +35,8 @@
 #include <vector>
 
 #include "audio/engine.h"
-#include "audio/rec/silent_engine.h"
+#include "audio/media.h"
+#include "audio/play_states.h"
 
 // Where a SoundFont is looked for when COGSTORM_SOUNDFONT is not set.
 constexpr const char* kSoundFontFolder = "/usr/share/sounds/sf2";
@@ -88,7 +89,7 @@ class AlAudioEngine : public AudioEngine {
   static constexpr int kStreamFrames = 1024;
   static constexpr int kStreamBuffers = 6;
   // How many recent play states are remembered for the state queries.
-  static constexpr size_t kKeptStates = 64;
+  static constexpr size_t kKeptStates = PlayStateRing::kKept;
 
   // For tests: whether the music stream is sounding, and how many effect
   // sources are playing.
@@ -97,21 +98,11 @@ class AlAudioEngine : public AudioEngine {
 
  private:
   struct Device;  // the OpenAL and FluidSynth handles
-  struct Segment {
-    std::string name;
-    bool music = false;
+  struct Segment : SegmentBasics {
     MidiInfo midi;          // music
     unsigned buffer = 0;    // effect: the AL buffer, mono
     int32_t sampleRate = 0; // effect
     int64_t frames = 0;     // effect
-    MusicTime length = 0;
-    uint32_t repeats = 0;
-    MusicTime startPoint = 0;
-  };
-  struct PlayState {
-    SegmentStateId id = 0;
-    MusicTime startTime = 0;
-    MusicTime startPoint = 0;
   };
 
   AlAudioEngine();
@@ -119,8 +110,6 @@ class AlAudioEngine : public AudioEngine {
   void feedLoop();
 
   // All below with mutex_ held.
-  Segment* find(SegmentId segment);
-  const PlayState* findState(SegmentStateId state) const;
   int64_t musicFramesPlayed();
   MusicTime clockNow();
   void setTempo(int32_t microsecondsPerQuarter);
@@ -136,10 +125,8 @@ class AlAudioEngine : public AudioEngine {
   bool loopback_ = false;
   int sampleRate_ = 0;
 
-  std::vector<Segment> segments_;  // id - 1
-  PlayState recent_[kKeptStates];  // ring, by state id
-  PlayState primary_;
-  SegmentStateId lastStateId_ = 0;
+  SegmentTable<Segment> segments_;
+  PlayStateRing states_;
 
   float sourcePos_[3] = {0.0f, 0.0f, 0.0f};  // OpenAL space
 
