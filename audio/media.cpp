@@ -48,6 +48,7 @@ struct TrackWalk {
   int64_t endPulses = 0;
   int64_t tempoPulses = -1;  // time of the track's first tempo event, -1: none
   int32_t tempo = 0;
+  std::vector<TempoChange>* tempos = nullptr;  // every tempo event, in pulses, appended
 };
 
 bool readVarLen(const uint8_t* d, size_t end, size_t& pos, uint32_t& value) {
@@ -131,6 +132,7 @@ bool walkTrack(const uint8_t* d, size_t begin, size_t end, int number, TrackWalk
           walk.tempoPulses = time;
           walk.tempo = tempo;
         }
+        walk.tempos->push_back({time, tempo});
       } else if (type == 0x58 && length != 4) {
         what = track + ": time signature of " + std::to_string(length) + " bytes instead of 4";
         return false;
@@ -171,7 +173,8 @@ bool walkTrack(const uint8_t* d, size_t begin, size_t end, int number, TrackWalk
   return false;
 }
 
-bool checkMidiLayout(const std::vector<uint8_t>& bytes, int32_t& division, std::string& what) {
+bool checkMidiLayout(const std::vector<uint8_t>& bytes, int32_t& division, std::vector<TempoChange>& tempos,
+                     std::string& what) {
   const uint8_t* d = bytes.data();
   const size_t size = bytes.size();
   if (size < 8 || std::memcmp(d, "MThd", 4) != 0) {
@@ -230,6 +233,7 @@ bool checkMidiLayout(const std::vector<uint8_t>& bytes, int32_t& division, std::
     }
     if (std::memcmp(d + pos, "MTrk", 4) == 0) {
       TrackWalk walk;
+      walk.tempos = &tempos;
       if (!walkTrack(d, pos + 8, pos + 8 + length, static_cast<int>(found) + 1, walk, what)) return false;
       ++found;
     }
@@ -327,21 +331,16 @@ bool checkWaveLayout(const uint8_t* d, size_t size, std::string& what) {
 
 // ---------------------------------------------------------------------------
 
-int64_t musicTicksFor(int64_t microseconds, int32_t microsecondsPerQuarter) {
-  if (microseconds <= 0 || microsecondsPerQuarter <= 0) return 0;
-  const int64_t q = microsecondsPerQuarter;
-  return (microseconds / q) * kMusicTicksPerQuarter + (microseconds % q) * kMusicTicksPerQuarter / q;
-}
-
 bool decodeMidi(std::vector<uint8_t> bytes, const std::string& name, MidiInfo& out, std::string& error) {
   out = MidiInfo();
   std::string what;
   int32_t division = 0;
+  std::vector<TempoChange> tempos;  // in the file's pulses
   if (bytes.size() > kMaxMidiFileBytes) {
     error = name + ": file is too large for a piece of music";
     return false;
   }
-  if (!checkMidiLayout(bytes, division, what)) {
+  if (!checkMidiLayout(bytes, division, tempos, what)) {
     error = name + ": " + what;
     return false;
   }
@@ -386,6 +385,8 @@ bool decodeMidi(std::vector<uint8_t> bytes, const std::string& name, MidiInfo& o
   out.length = static_cast<MusicTime>(ticks);
   out.hasTempo = tempo > 0;
   out.microsecondsPerQuarter = tempo > 0 ? tempo : kDefaultMicrosecondsPerQuarter;
+  for (TempoChange& c : tempos) c.tick = c.tick * kMusicTicksPerQuarter / division;
+  out.tempos = std::make_shared<TempoMap>(std::move(tempos));
   return true;
 }
 

@@ -5,13 +5,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "audio/engine.h"
+#include "audio/tempo_map.h"
 
-constexpr int32_t kMusicTicksPerQuarter = 768;
-constexpr int32_t kDefaultMicrosecondsPerQuarter = 500000;  // 120 bpm
 constexpr size_t kMaxMidiFileBytes = size_t{1} << 20;
 constexpr size_t kMaxWaveFileBytes = size_t{64} << 20;
 constexpr int64_t kMaxWaveSamples = int64_t{1} << 25;
@@ -23,6 +23,7 @@ struct MidiInfo {
   MusicTime length = 0;                // in music ticks, 768 per quarter note
   int32_t microsecondsPerQuarter = kDefaultMicrosecondsPerQuarter;  // first tempo event
   bool hasTempo = false;
+  std::shared_ptr<const TempoMap> tempos = std::make_shared<TempoMap>();  // every tempo event of every track
 };
 
 struct WaveSound {
@@ -33,7 +34,7 @@ struct WaveSound {
 };
 
 // Checks a standard MIDI file (header, chunk sizes, every event of every
-// track) and reads its length and first tempo with libsmf. `name` is the
+// track) and reads its length, first tempo and tempo map. `name` is the
 // file name the messages use. false with `error` naming the file and what
 // was wrong.
 bool decodeMidi(std::vector<uint8_t> bytes, const std::string& name, MidiInfo& out, std::string& error);
@@ -47,9 +48,6 @@ bool decodeWave(const uint8_t* data, size_t size, const std::string& name, bool 
                 std::string& error);
 // The same, from a file.
 bool readWaveFile(const std::string& path, bool keepSamples, WaveSound& out, std::string& error);
-
-// Music ticks in `microseconds` at the given tempo, rounded down.
-int64_t musicTicksFor(int64_t microseconds, int32_t microsecondsPerQuarter);
 
 // A file named .mid or .midi (any case) is music; anything else a sound.
 bool isMidiName(const std::string& name);

@@ -42,9 +42,11 @@ void SilentAudioEngine::record(const AudioCall& call) {
 }
 
 void SilentAudioEngine::setTempo(int32_t microsecondsPerQuarter) {
-  baseTicks_ += musicTicksFor(microsecondsSince_, microsecondsPerQuarter_);
-  microsecondsSince_ = 0;
   microsecondsPerQuarter_ = microsecondsPerQuarter;
+  // A piece playing keeps its own tempo map.
+  if (clock_.hasPiece()) return;
+  clock_.runIdle(microsecondsSince_, microsecondsPerQuarter);
+  microsecondsSince_ = 0;
 }
 
 SegmentId SilentAudioEngine::LoadSegment(const std::string& fileName, std::string& error) {
@@ -62,6 +64,7 @@ SegmentId SilentAudioEngine::LoadSegment(const std::string& fileName, std::strin
     if (ok) {
       segment.music = true;
       segment.length = info.length;
+      segment.tempos = info.tempos;
       setTempo(info.microsecondsPerQuarter);
     }
   } else {
@@ -107,6 +110,16 @@ SegmentStateId SilentAudioEngine::PlaySegment(SegmentId segment, bool secondary)
   if (const Segment* s = segments_.find(segment)) {
     // A new primary segment replaces the one playing.
     call.value = states_.start(segment, now(), s->startPoint, secondary, !secondary).id;
+    if (!secondary) {
+      // The clock follows the primary piece; a primary sound stops the music.
+      if (s->music) {
+        const int64_t passes = s->repeats == kRepeatInfinite ? -1 : int64_t{s->repeats} + 1;
+        clock_.runPiece(microsecondsSince_, s->tempos, s->length, s->startPoint, passes);
+      } else {
+        clock_.stop(microsecondsSince_);
+      }
+      microsecondsSince_ = 0;
+    }
   }
   record(call);
   return static_cast<SegmentStateId>(call.value);
@@ -114,6 +127,8 @@ SegmentStateId SilentAudioEngine::PlaySegment(SegmentId segment, bool secondary)
 
 void SilentAudioEngine::Stop() {
   states_.stopAll();
+  clock_.stop(microsecondsSince_);
+  microsecondsSince_ = 0;
   AudioCall call;
   call.op = AudioOp::Stop;
   record(call);
@@ -212,7 +227,7 @@ void SilentAudioEngine::advance(int64_t milliseconds) {
 }
 
 MusicTime SilentAudioEngine::now() const {
-  const int64_t ticks = baseTicks_ + musicTicksFor(microsecondsSince_, microsecondsPerQuarter_);
+  const int64_t ticks = clock_.ticksAt(microsecondsSince_);
   return static_cast<MusicTime>(static_cast<uint32_t>(static_cast<uint64_t>(ticks)));
 }
 

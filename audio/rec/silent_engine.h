@@ -11,11 +11,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "audio/engine.h"
 #include "audio/media.h"
+#include "audio/music_clock.h"
 #include "audio/play_states.h"
 #include "sim/vec3.h"
 
@@ -77,12 +79,15 @@ class SilentAudioEngine : public AudioEngine {
   void SetListenerPosition(float x, float y, float z, bool deferred) override;
   void SetListenerOrientation(const Vec3& front, const Vec3& top, bool deferred) override;
 
-  // The clock: music time advances by the music ticks of `milliseconds` at
-  // the tempo of the last MIDI file loaded (120 bpm before any). Ticks are
-  // counted from the total time, so per-tick steps never drift. Negative
-  // steps are ignored. Music time wraps at 32 bits like the platform's.
+  // The clock: music time advances by the music ticks of `milliseconds`,
+  // following the tempo map of the piece playing (see audio/music_clock.h);
+  // with none it runs at the tempo of the last MIDI file loaded or the one
+  // the music stopped at (120 bpm before any). Ticks are counted from the
+  // total time, so per-tick steps never drift. Negative steps are ignored.
+  // Music time wraps at 32 bits like the platform's.
   void advance(int64_t milliseconds);
   MusicTime now() const;  // the clock, without recording a call
+  // The tempo of the last MIDI file loaded (120 bpm before any).
   int32_t microsecondsPerQuarter() const { return microsecondsPerQuarter_; }
 
   // The calls since the last clear, in order.
@@ -108,7 +113,9 @@ class SilentAudioEngine : public AudioEngine {
   static constexpr size_t kKeptStates = PlayStateRing::kKept;
 
  private:
-  using Segment = SegmentBasics;
+  struct Segment : SegmentBasics {
+    std::shared_ptr<const TempoMap> tempos;  // music
+  };
 
   bool sounding(const PlayState& state) const;
   void record(const AudioCall& call);
@@ -118,8 +125,8 @@ class SilentAudioEngine : public AudioEngine {
   PlayStateRing states_;
 
   int32_t microsecondsPerQuarter_ = kDefaultMicrosecondsPerQuarter;
-  int64_t baseTicks_ = 0;         // the clock at the last tempo change
-  int64_t microsecondsSince_ = 0;  // since the last tempo change
+  MusicClock clock_;
+  int64_t microsecondsSince_ = 0;  // into the clock's current stretch
 
   std::vector<AudioCall> calls_;
   std::vector<std::string> attempts_;  // every file name LoadSegment was given
