@@ -11,6 +11,7 @@
 
 #include "app/check.h"
 #include "app/headless.h"
+#include "app/sound_recording.h"
 #include "app/windowed.h"
 
 namespace fs = std::filesystem;
@@ -78,6 +79,14 @@ int runCogstorm(int argc, char** argv) {
       ->type_name("FILE");
   app.add_option("--trace", run.tracePath, "Write one JSON line per tick to FILE (headless or in the window)")
       ->type_name("FILE");
+  SoundOptions& sound = run.sound;
+  app.add_flag("--mute", sound.mute, "Play in the window without sound");
+  app.add_option("--soundfont", sound.soundFont,
+                 "SoundFont for the music (default: $COGSTORM_SOUNDFONT, else the first in the usual folders)")
+      ->type_name("FILE");
+  app.add_option("--audio-out", sound.audioOutPath,
+                 "Headless: record the run's sound to FILE (WAV, 44.1 kHz 16-bit stereo, 33 ms per tick)")
+      ->type_name("FILE");
 
   try {
     app.parse(argc, argv);
@@ -97,10 +106,21 @@ int runCogstorm(int argc, char** argv) {
     return 2;
   }
 
+  if (!sound.audioOutPath.empty() && (!headless || check || sound.mute)) {
+    std::cerr << "cogstorm: --audio-out goes with --headless (and not with --check or --mute)\n";
+    return 2;
+  }
+  if (!sound.audioOutPath.empty() && run.ticks > maxRecordedTicks()) {
+    std::cerr << "cogstorm: --audio-out holds at most " << maxRecordedTicks() << " ticks of sound in one WAV file\n";
+    return 2;
+  }
+
   // Files named on the command line are taken from where the program was
   // started, before it changes into the level folder.
   run.inputPath = absolute(run.inputPath);
   run.tracePath = absolute(run.tracePath);
+  sound.audioOutPath = absolute(sound.audioOutPath);
+  sound.soundFont = absolute(sound.soundFont);
 
   std::string error;
   const std::string folder = findLevelFolder(data, error);
@@ -115,5 +135,5 @@ int runCogstorm(int argc, char** argv) {
 
   if (check) return runCheck(std::cout, std::cerr);
   if (headless) return runHeadless(run, std::cerr);
-  return runWindowed(ticksGiven ? run.ticks : 0, run.tracePath, std::cerr);
+  return runWindowed(ticksGiven ? run.ticks : 0, run.tracePath, sound, std::cerr);
 }

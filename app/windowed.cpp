@@ -9,13 +9,13 @@
 #include "app/keys.h"
 #include "app/session.h"
 #include "app/trace.h"
-#include "audio/al/al_engine.h"
+#include "app/sound_start.h"
 #include "audio/rec/silent_engine.h"
 #include "audio/sound.h"
 #include "platform/window.h"
 #include "render/gl/gl_device.h"
 
-int runWindowed(int64_t maxTicks, const std::string& tracePath, std::ostream& err) {
+int runWindowed(int64_t maxTicks, const std::string& tracePath, const SoundOptions& sound, std::ostream& err) {
   std::string error;
   TraceFile trace;
   if (!tracePath.empty() && !trace.open(tracePath, error)) {
@@ -23,15 +23,8 @@ int runWindowed(int64_t maxTicks, const std::string& tracePath, std::ostream& er
     return 1;
   }
   // Sound first: a machine without a sound device still plays, silently.
-  std::unique_ptr<AudioEngine> engine = AlAudioEngine::open(error);
   SilentAudioEngine* silent = nullptr;
-  if (!engine) {
-    err << "cogstorm: " << error << "; playing without sound\n";
-    auto quiet = std::make_unique<SilentAudioEngine>();
-    quiet->setRecording(false);
-    silent = quiet.get();
-    engine = std::move(quiet);
-  }
+  std::unique_ptr<AudioEngine> engine = openWindowSound(sound, silent, err);
 
   if (startAudio(*engine, error) != StartFailure::None) {
     err << "cogstorm: " << kMediaMissingText << " (" << error << ")\n";
