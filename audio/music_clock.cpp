@@ -1,6 +1,7 @@
 #include "audio/music_clock.h"
 
 #include <algorithm>
+#include <limits>
 #include <utility>
 
 MusicClock::Reading MusicClock::read(int64_t microseconds) const {
@@ -20,7 +21,9 @@ MusicClock::Reading MusicClock::read(int64_t microseconds) const {
   const int64_t from = map.microsecondsAt(start_);
   const int64_t whole = map.microsecondsAt(length_);
   const int64_t at = from + total;
-  if (whole > 0 && (passes_ < 0 || at < whole * passes_)) {
+  // at / whole < passes, not at < whole * passes: a huge repeat count
+  // would overflow the product.
+  if (whole > 0 && (passes_ < 0 || at / whole < passes_)) {
     const int64_t within = at % whole;
     const int64_t tick = map.tickAt(within);
     r.ticks = base_ + (at / whole) * length_ + tick - start_;
@@ -60,7 +63,9 @@ void MusicClock::runPiece(int64_t microseconds, std::shared_ptr<const TempoMap> 
 
 int64_t MusicClock::pieceMicroseconds() const {
   if (tempos_ == nullptr) return 0;
-  if (passes_ < 0) return -1;
-  const int64_t total = tempos_->microsecondsAt(length_) * passes_ - tempos_->microsecondsAt(start_) - carry_;
+  const int64_t whole = tempos_->microsecondsAt(length_);
+  // More passes than 64 bits of microseconds can count is for ever.
+  if (passes_ < 0 || (whole > 0 && passes_ > std::numeric_limits<int64_t>::max() / whole)) return -1;
+  const int64_t total = whole * passes_ - tempos_->microsecondsAt(start_) - carry_;
   return total > 0 ? total : 0;
 }

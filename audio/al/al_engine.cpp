@@ -434,7 +434,8 @@ bool AlAudioEngine::startMusic(const Segment& s) {
   newClockStretch();
   if (d.synth == nullptr) {
     const int64_t micros = clock_.pieceMicroseconds();
-    silentFramesLeft_ = micros < 0 ? -1 : micros * sampleRate_ / 1000000;
+    const bool forever = micros < 0 || micros > std::numeric_limits<int64_t>::max() / sampleRate_;
+    silentFramesLeft_ = forever ? -1 : micros * sampleRate_ / 1000000;
     musicActive_ = silentFramesLeft_ != 0;
     return musicActive_;
   }
