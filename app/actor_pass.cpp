@@ -3,6 +3,8 @@
 #include "app/game_state.h"
 #include "level/model.h"
 #include "render/draw_flags.h"
+#include "render/model_draw.h"
+#include "sim/actor_step.h"
 #include "sim/movement.h"
 #include "sim/robots.h"
 #include "sim/shot.h"
@@ -19,13 +21,19 @@ void endGameAt(float x) {
 
 }  // namespace
 
+void UpdateAndDraw(Actor& actor, bool advance) {
+  if (!actorStep(actor, advance)) return;
+  drawActor(actor);
+  if (advance) AdvancePhase(actor);
+}
+
 void RunActorPass() {
   // Robots turn, step, and are advanced and drawn, in index order. Dead
   // robots and robots of a finished game turn and step too.
   for (Actor& robot : actors.robots) {
     if (!shell.robotsFrozen) robotTurnAndStep(robot);
     drawFlags.drawingObjects = 1;
-    robot.UpdateAndDraw(true);
+    UpdateAndDraw(robot, true);
     drawFlags.drawingObjects = 0;
   }
 
@@ -39,7 +47,7 @@ void RunActorPass() {
   Actor& shot = actors.shot;
   drawFlags.drawingObjects = 1;
   shotBlocked();  // a wall stops the shot where it is
-  if (shot.inFlight) shot.UpdateAndDraw(true);
+  if (shot.inFlight) UpdateAndDraw(shot, true);
   sim.moverIndex = 0;
   drawFlags.drawingObjects = 0;
 
@@ -48,7 +56,7 @@ void RunActorPass() {
 
 void RunReflectedActorPass() {
   drawFlags.drawingObjects = 1;
-  for (Actor& robot : actors.robots) robot.UpdateAndDraw(false);
+  for (Actor& robot : actors.robots) UpdateAndDraw(robot, false);
   // The mirror shows the shot only while the direct view does.
-  if (actors.shot.inFlight) actors.shot.UpdateAndDraw(false);
+  if (actors.shot.inFlight) UpdateAndDraw(actors.shot, false);
 }

@@ -7,5 +7,11 @@ constexpr float kCaughtPlaceX = -1900.0f;
 constexpr float kWonPlaceX = -1800.0f;
 constexpr float kEndPlaceZ = 9900.0f;
 
+class Actor;
+
+// One actor's turn in a pass: the actor step (sim), then its drawing
+// (render), then with `advance` its walk phase (sim), in that order.
+void UpdateAndDraw(Actor& actor, bool advance);
+
 void RunActorPass();
 void RunReflectedActorPass();

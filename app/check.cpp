@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/level_start.h"
 #include "level/level_data.h"
 #include "level/model.h"
 #include "render/rec/recording_device.h"
@@ -51,7 +52,7 @@ int runCheck(std::ostream& out, std::ostream& err) {
   device = &dev;
 
   std::string error;
-  const bool ok = loadLevel(error) == kOk;
+  const bool ok = startLevel(error) == kOk;
   if (ok) {
     printSummary(out);
   } else {

@@ -29,8 +29,8 @@ int32_t GameTick() {
   device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, kClearColour, 1.0f, 0);
   device->BeginScene();
 
-  SetupLights();
-  SetupCamera();
+  SetupLights(sim.player.position);
+  SetupCamera(sim.player.position, sim.player.heading);
   sim.separationEnabled = 1;
   if (drawFlags.xrayMode) applyXrayStates();
   shell.currentRoom = locateRoom(sim.player.position);
@@ -40,12 +40,12 @@ int32_t GameTick() {
   for (int32_t i = 0; i < roomCount; ++i) {
     const MeshRecord& room = level.rooms[i];
     drawFlags.outOfSight = roomInSight(room.roomNumber) ? 0 : 1;
-    if (!room.isMarker && (!drawFlags.outOfSight || drawFlags.xrayMode)) room.draw(i, 0, 0);
+    if (!room.isMarker && (!drawFlags.outOfSight || drawFlags.xrayMode)) draw(room, i, 0, 0);
   }
 
   drawFlags.drawingObjects = 1;
   for (int32_t i = 0; i < level.propCount(); ++i)
-    if (roomInSight(level.props[i].roomNumber)) level.props[i].draw(i, 0, 0);
+    if (roomInSight(level.props[i].roomNumber)) draw(level.props[i], i, 0, 0);
   drawFlags.drawingObjects = 0;
 
   RunActorPass();
@@ -55,7 +55,7 @@ int32_t GameTick() {
 
   RunReflectedActorPass();
   for (int32_t i = 0; i < level.propCount(); ++i)
-    if (roomInSight(level.props[i].roomNumber)) level.props[i].draw(i, 0, 0);
+    if (roomInSight(level.props[i].roomNumber)) draw(level.props[i], i, 0, 0);
   drawFlags.drawingObjects = 0;
 
   // Reflected rooms, each followed by its light-map overlay (not the pane).
@@ -63,8 +63,8 @@ int32_t GameTick() {
     const MeshRecord& room = level.rooms[i];
     drawFlags.outOfSight = roomInSight(room.roomNumber) ? 0 : 1;
     if (!room.isMarker && (!drawFlags.outOfSight || drawFlags.xrayMode)) {
-      room.draw(i, 0, 0);
-      if (i != 0) room.draw(i, 1, 0);
+      draw(room, i, 0, 0);
+      if (i != 0) draw(room, i, 1, 0);
     }
   }
 

@@ -1,6 +1,7 @@
 #include "app/session.h"
 
 #include "app/game_state.h"
+#include "app/level_start.h"
 #include "audio/sound.h"
 #include "level/level_data.h"
 #include "level/model.h"
@@ -20,8 +21,8 @@ StartFailure startAudio(AudioEngine& engine, std::string& error) {
 
 StartFailure startDeviceAndLevel(RenderDevice& renderDevice, std::string& error) {
   device = &renderDevice;
-  if (initDevice(error) != kOk) return StartFailure::Device;
-  if (loadLevel(error) != kOk) return StartFailure::Level;
+  if (initDevice(sim.player.position, error) != kOk) return StartFailure::Device;
+  if (startLevel(error) != kOk) return StartFailure::Level;
   return StartFailure::None;
 }
 

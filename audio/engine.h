@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "sim/vec3.h"
+#include "base/vec3.h"
 
 using SegmentId = int32_t;       // 0: none
 using SegmentStateId = int32_t;  // 0: none

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "audio/engine.h"
-#include "audio/tempo_map.h"
+#include "audio/media_tempo_map.h"
 
 constexpr size_t kMaxMidiFileBytes = size_t{1} << 20;
 constexpr size_t kMaxWaveFileBytes = size_t{64} << 20;

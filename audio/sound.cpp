@@ -3,9 +3,8 @@
 #include <cmath>
 #include <utility>
 
-#include "render/device.h"
-#include "sim/state.h"
-#include "sim/vec.h"
+#include "base/result.h"
+#include "base/vec.h"
 
 AudioState audio;
 
@@ -63,14 +62,13 @@ void placeSoundSource(float x, float z) {
   audio.engine->SetSourcePosition(x / kSoundScale, 0.0f, z / kSoundScale, true);
 }
 
-void UpdateListener() {
+void UpdateListener(const Vec3& position, float heading) {
   if (audio.engine == nullptr) return;
-  const Player& p = sim.player;
-  const float angle = p.heading * kDegToRad;
+  const float angle = heading * kDegToRad;
   const Vec3 front(static_cast<float>(std::sin(static_cast<double>(angle))), 0.0f,
                    static_cast<float>(std::cos(static_cast<double>(angle))));
   audio.engine->SetListenerOrientation(front, Vec3(0.0f, 1.0f, 0.0f), true);
-  audio.engine->SetListenerPosition(p.position.x / kSoundScale, 0.0f, p.position.z / kSoundScale, true);
+  audio.engine->SetListenerPosition(position.x / kSoundScale, 0.0f, position.z / kSoundScale, true);
   placeSoundSource(-25.0f, 625.0f);
 }
 

@@ -33,6 +33,8 @@ int32_t setupAudio(AudioEngine& engine, std::string& error);
 void playEffect(SegmentId segment);
 void placeSoundSource(float x, float z);
 void ToggleMusic();
-void UpdateListener();
+// The listener at the player's position and heading (degrees), then the
+// source at its fixed place.
+void UpdateListener(const Vec3& position, float heading);
 // Stops everything and forgets the engine.
 void shutdownAudio();

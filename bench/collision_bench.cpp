@@ -57,8 +57,8 @@ void BM_SegmentHitsPerTriangle(benchmark::State& state) {
   }
   const MeshRecord record = makeList(corners, 0);
   const Vec3 a(0, -80, 0), b(0, -80, 1000);
-  if (record.segmentHits(a, b)) state.SkipWithError("the segment was meant to miss");
-  for (auto _ : state) benchmark::DoNotOptimize(record.segmentHits(a, b));
+  if (segmentHits(record, a, b)) state.SkipWithError("the segment was meant to miss");
+  for (auto _ : state) benchmark::DoNotOptimize(segmentHits(record, a, b));
   state.counters["per_triangle"] =
       benchmark::Counter(static_cast<double>(record.primitiveCount),
                          benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
@@ -73,7 +73,7 @@ void BM_SegmentHitsPerTriangleOutOfReach(benchmark::State& state) {
   for (int i = 0; i < walls; ++i) wall(corners, -10, 2000.0f + i, 10, 2000.0f + i, -100, 0);
   const MeshRecord record = makeList(corners, 0);
   const Vec3 a(0, -80, 0), b(0, -80, 1000);
-  for (auto _ : state) benchmark::DoNotOptimize(record.segmentHits(a, b));
+  for (auto _ : state) benchmark::DoNotOptimize(segmentHits(record, a, b));
   state.counters["per_triangle"] =
       benchmark::Counter(static_cast<double>(record.primitiveCount),
                          benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
@@ -154,7 +154,7 @@ void generateLevel() {
 // prefilter.
 bool plainBlocked(const Vec3& a, const Vec3& b) {
   for (const MeshRecord& r : level.rooms)
-    if (!r.isMarker && r.segmentHits(a, b)) return true;
+    if (!r.isMarker && segmentHits(r, a, b)) return true;
   return false;
 }
 

@@ -9,43 +9,17 @@
 #include <cstdint>
 #include <string>
 
+#include "app/level_start.h"
 #include "level/level_data.h"
 #include "level/model.h"
 #include "level/text_reader.h"
-#include "render/rec/recording_device.h"
-
-namespace {
-
-class FuzzTexture : public Texture {
- public:
-  explicit FuzzTexture(uint32_t id) : id_(id) {}
-  uint32_t id() const override { return id_; }
-  int width() const override { return 1; }
-  int height() const override { return 1; }
-
- private:
-  uint32_t id_;
-};
-
-class FuzzDevice : public RecordingDevice {
- public:
-  FuzzDevice() { setRecording(false); }
-  std::unique_ptr<Texture> CreateTextureFromFile(const std::string& fileName, std::string& error) override {
-    if (fileName == "missing.bmp") {
-      error = fileName + ": the file is missing";
-      return nullptr;
-    }
-    return std::make_unique<FuzzTexture>(++textures_);
-  }
-
- private:
-  uint32_t textures_ = 0;
-};
-
-}  // namespace
+#include "support/test_device.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static FuzzDevice dev;
+  // The tests' device: textures from names alone, "missing.bmp" refused.
+  TestDevice dev;
+  dev.setRecording(false);
+  dev.refuseTexture = "missing.bmp";
   device = &dev;
 
   const char* const names[5] = {"Lbank.txt", "dat.txt", "objects.txt", "enin.txt", "shot.txt"};
@@ -60,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   std::string error;
-  const int32_t status = loadLevelFrom(
+  const int32_t status = startLevelFrom(
       [&](const std::string& fileName, TextReader& reader) {
         for (int i = 0; i < 5; ++i)
           if (fileName == names[i]) {
@@ -77,5 +51,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   level.clear();
   actors.reset();
+  device = nullptr;
   return 0;
 }

@@ -1,5 +1,6 @@
 // The level loader: the five level files, in order, into the level lists,
-// the room graph and the actors' models.
+// the room graph's size and the actors' models. It only loads: start-up
+// (app/level_start.cpp) then builds the room graph and resets the game.
 
 #include "level/level_data.h"
 
@@ -8,8 +9,6 @@
 
 #include "level/model.h"
 #include "level/text_reader.h"
-#include "sim/collision.h"
-#include "sim/movement.h"
 
 LevelData level;
 
@@ -152,8 +151,6 @@ int32_t loadLevelFrom(const LevelFileOpener& open, std::string& error) {
     if (!readRecords(in, roomCount, level.rooms)) return failed(in);
   }
 
-  buildRoomGraph();
-
   // "objects.txt": the props.
   {
     TextReader in;
@@ -171,7 +168,5 @@ int32_t loadLevelFrom(const LevelFileOpener& open, std::string& error) {
   for (Actor& robot : actors.robots)
     if (!loadModel(open, "enin.txt", robot, modelLimits, error)) return E_FAIL;
   if (!loadModel(open, "shot.txt", actors.shot, modelLimits, error)) return E_FAIL;
-
-  resetGame();
   return kOk;
 }

@@ -29,9 +29,10 @@ struct LevelData {
 };
 extern LevelData level;
 
-// Reads the five level files from the working directory, in order, builds the
-// room graph and the actors' models and resets the game. 0 or E_FAIL; on
-// failure `error` names the file, the line and what was wrong.
+// Reads the five level files from the working directory, in order, into
+// `level` (the room graph allocated, still empty) and the actors' models.
+// 0 or E_FAIL; on failure `error` names the file, the line and what was
+// wrong.
 int32_t loadLevel(std::string& error);
 
 class TextReader;

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
+#include "base/vec.h"
 #include "level/mesh_record.h"
 #include "level/text_reader.h"
-#include "sim/vec.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <memory>
 #include <vector>
 
+#include "base/vec3.h"
 #include "render/device.h"
-#include "sim/vec3.h"
 
 class TextReader;
 
@@ -47,11 +47,4 @@ class MeshRecord {
   // holds the message.
   int32_t readRecord(TextReader& in);
   int32_t readListForm(TextReader& in);
-
-  // Collision (sim/collision.cpp).
-  bool segmentHits(const Vec3& a, const Vec3& b) const;
-  bool coversPoint(const Vec3& p) const;
-
-  // Drawing (render/record_draw.cpp).
-  void draw(int index, int overlay, int glass) const;
 };

@@ -6,8 +6,8 @@
 #include <memory>
 #include <vector>
 
+#include "base/vec3.h"
 #include "level/mesh_record.h"
-#include "sim/vec3.h"
 
 class TextReader;
 class Actor;
@@ -37,16 +37,12 @@ class ModelPart {
 
   bool hasNextKey() const { return currentKey + 1 < keys.size(); }
 
-  int32_t readPart(TextReader& in);  // level/model.cpp
-  void clear();                      // frees sibling and child subtrees and the keys
-
-  void DrawPart(bool isChild);  // render/model_draw.cpp
-  void RewindKeys();            // render/model_draw.cpp
+  // Reads this part and its subtrees from a model file; 0 or E_FAIL with
+  // the reader holding the message.
+  int32_t readPart(TextReader& in);
+  // Frees the sibling and child subtrees and the keys.
+  void clear();
 };
-
-// Interpolated key angle i (0 x, 1 y, 2 z) in degrees at the owner's walk
-// phase (render/model_draw.cpp).
-float KeyAngle(const ModelPart& part, int i);
 
 class Actor {
  public:
@@ -72,13 +68,9 @@ class Actor {
   void SetRotation(float x, float y, float z) { rotation = Vec3(x, y, z); }
   void SetRotationCentre(float x, float y, float z) { rotationCentre = Vec3(x, y, z); }
 
-  int32_t load(TextReader& in);  // level/model.cpp
-
-  void UpdateAndDraw(bool advance);  // render/model_draw.cpp
-  void AdvancePhase();               // render/model_draw.cpp
-
-  bool WalkStep();                        // sim/robots.cpp
-  bool HitTest(float x, float y, float z);  // sim/shot.cpp
+  // Reads the model's first value and its part tree; 0 or E_FAIL with the
+  // reader holding the message.
+  int32_t load(TextReader& in);
 };
 
 constexpr int kRobotCount = 7;

@@ -1,8 +1,8 @@
 #pragma once
-// The camera: world, view and projection transforms from the player.
+// The camera: world, view and projection transforms from the player's pose.
 
-#include "render/matrix.h"
-#include "sim/state.h"
+#include "base/matrix.h"
+#include "base/vec3.h"
 
 constexpr float kFieldOfViewY = 0.6108652f;  // 35 degrees
 constexpr float kAspect = 1.0f;               // whatever the window's shape
@@ -10,9 +10,10 @@ constexpr float kNearPlane = 1.0f;
 constexpr float kFarPlane = 7000.0f;
 
 // The first-person view: from the player's position towards the point one
-// unit ahead along the heading, at height 0.
-Matrix4 playerViewMatrix(const Player& player);
+// unit ahead along the heading (degrees), at height 0.
+Matrix4 playerViewMatrix(const Vec3& position, float heading);
 Matrix4 projectionMatrix();
 
-// Sets world (identity), view and projection, in that order.
-void SetupCamera();
+// Sets world (identity), view from the player's pose and projection, in
+// that order.
+void SetupCamera(const Vec3& position, float heading);

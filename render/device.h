@@ -8,12 +8,9 @@
 #include <memory>
 #include <string>
 
-#include "render/matrix.h"
-#include "sim/vec3.h"
-
-// Status values of start-up operations.
-constexpr int32_t kOk = 0;
-constexpr int32_t E_FAIL = static_cast<int32_t>(0x80004005u);
+#include "base/matrix.h"
+#include "base/result.h"
+#include "base/vec3.h"
 
 // Render states.
 constexpr uint32_t D3DRS_ZENABLE = 7;

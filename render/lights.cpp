@@ -1,7 +1,5 @@
 #include "render/lights.h"
 
-#include "sim/state.h"
-
 std::unique_ptr<Texture> blankTexture;
 std::unique_ptr<Texture> skyTexture;
 
@@ -15,20 +13,20 @@ Light pointLightAt(const Vec3& position) {
   return light;
 }
 
-void SetupLights() {
+void SetupLights(const Vec3& playerPosition) {
   device->SetLight(0, pointLightAt(kFixedLightPosition));
   device->LightEnable(0, true);
   device->SetRenderState(D3DRS_LIGHTING, TRUE_);
   device->SetRenderState(D3DRS_AMBIENT, kAmbientLight);
-  device->SetLight(1, pointLightAt(sim.player.position));
+  device->SetLight(1, pointLightAt(playerPosition));
   device->LightEnable(1, true);
 }
 
-int32_t initDevice(std::string& error) {
+int32_t initDevice(const Vec3& playerPosition, std::string& error) {
   device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
   device->SetRenderState(D3DRS_MULTISAMPLEANTIALIAS, TRUE_);
   device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
-  SetupLights();
+  SetupLights(playerPosition);
   blankTexture = device->CreateTextureFromFile("blank.bmp", error);
   if (!blankTexture) return E_FAIL;
   skyTexture = device->CreateTextureFromFile("sky2.bmp", error);

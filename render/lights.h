@@ -16,13 +16,14 @@ constexpr uint32_t kAmbientLight = 0xFF404040;
 constexpr float kLightRange = 1000.0f;
 constexpr Vec3 kFixedLightPosition{50.0f, 50.0f, 320.0f};
 
-// With `device` already made: the start-up render states, the lights, then
-// "blank.bmp" and "sky2.bmp" from the working directory. 0, or E_FAIL with
-// `error` naming the image and what was wrong with it.
-int32_t initDevice(std::string& error);
+// With `device` already made: the start-up render states, the lights (the
+// player at `playerPosition`), then "blank.bmp" and "sky2.bmp" from the
+// working directory. 0, or E_FAIL with `error` naming the image and what was
+// wrong with it.
+int32_t initDevice(const Vec3& playerPosition, std::string& error);
 
 // Light 0 fixed, the ambient level, light 1 at the player's position.
-void SetupLights();
+void SetupLights(const Vec3& playerPosition);
 
 // The light both lamps share but for the position.
 Light pointLightAt(const Vec3& position);

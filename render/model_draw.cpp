@@ -1,29 +1,22 @@
-// Drawing and animating the actors' articulated models: each part turns
+// Drawing the actors' articulated models: each part turns
 // about its joint by angles interpolated between its keys at the owner's
 // walk phase, the root is placed by the actor's rotation and position, and
 // every child is drawn in its parent's frame.
 
+#include "render/model_draw.h"
+
 #include <vector>
 
-#include "audio/sound.h"
-#include "level/model.h"
+#include "base/vec.h"
 #include "render/device.h"
-#include "sim/state.h"
-#include "sim/vec.h"
+#include "render/record_draw.h"
 
 namespace {
 
-constexpr float kPhaseStep = 0.05f;
-constexpr float kBob = 0.4f;
-constexpr Vec3 kDeadPlace{0.0f, -700.0f, 0.0f};
-
 float component(const Vec3& v, int i) { return i == 0 ? v.x : (i == 1 ? v.y : v.z); }
 
-Vec3 add(const Vec3& a, const Vec3& b) { return Vec3(a.x + b.x, a.y + b.y, a.z + b.z); }
+}  // namespace
 
-// The part's own matrix, before the parent's frame: its key pose about its
-// pivot and, for the root level, the actor's rotation about its centre and
-// its position. Moves the current key on by at most one.
 Matrix4 partMatrix(ModelPart& part, bool isChild) {
   const Actor& owner = *part.owner;
   const float k = kDegToRad;
@@ -50,6 +43,8 @@ Matrix4 partMatrix(ModelPart& part, bool isChild) {
   return m;
 }
 
+namespace {
+
 // A part whose child subtree is being drawn, with the world transform to
 // put back when it is done.
 struct PendingPart {
@@ -61,7 +56,6 @@ struct PendingPart {
 // Kept between draws so that drawing allocates nothing once warmed up.
 std::vector<PendingPart> drawStack;
 bool drawStackBusy = false;
-std::vector<ModelPart*> rewindStack;
 
 }  // namespace
 
@@ -83,20 +77,20 @@ float KeyAngle(const ModelPart& part, int i) {
 // Iterative form of: Saved := world; M := own matrix * Saved; set M; draw;
 // child.DrawPart(true); set Saved; sibling.DrawPart(isChild). A tree may be
 // far deeper than the call stack would allow.
-void ModelPart::DrawPart(bool isChild) {
+void DrawPart(ModelPart& root, bool isChild) {
   std::vector<PendingPart> localStack;
   std::vector<PendingPart>& stack = drawStackBusy ? localStack : drawStack;
   const bool ownsShared = !drawStackBusy;
   drawStackBusy = true;
   const size_t base = stack.size();
 
-  ModelPart* part = this;
+  ModelPart* part = &root;
   for (;;) {
     // Enter `part`.
     Matrix4 saved = device->GetTransform(D3DTS_WORLD);
     const Matrix4 m = matrixMultiply(partMatrix(*part, isChild), saved);
     device->SetTransform(D3DTS_WORLD, m);
-    part->mesh.draw(0, 0, 0);
+    draw(part->mesh, 0, 0, 0);
     if (part->child) {
       stack.push_back(PendingPart{part, saved, isChild});
       part = part->child.get();
@@ -124,53 +118,6 @@ void ModelPart::DrawPart(bool isChild) {
   }
 }
 
-void ModelPart::RewindKeys() {
-  std::vector<ModelPart*> localStack;
-  std::vector<ModelPart*>& stack = rewindStack.empty() ? rewindStack : localStack;
-  const size_t base = stack.size();
-  stack.push_back(this);
-  while (stack.size() > base) {
-    ModelPart* part = stack.back();
-    stack.pop_back();
-    part->currentKey = 0;
-    if (part->sibling) stack.push_back(part->sibling.get());
-    if (part->child) stack.push_back(part->child.get());
-  }
-}
-
-void Actor::AdvancePhase() {
-  if (walkPhase < 1.0f) walkPhase = walkPhase + kPhaseStep;
-  if (walkPhase >= 1.0f) {
-    walkPhase = 0.0f;
-    if (model) model->RewindKeys();
-  }
-}
-
-void Actor::UpdateAndDraw(bool advance) {
-  if (sim.gameOver == 1) return;
-  if (alive == 0) {
-    SetPosition(kDeadPlace.x, kDeadPlace.y, kDeadPlace.z);
-    return;
-  }
-  if (advance) position = add(position, velocity);
-  placeSoundSource(position.x, position.z);
-  const double phase = walkPhase;
-  if (advance && walks == 1) {
-    // Footsteps at two points of the cycle. The windows rely on the phase's
-    // float accumulation: it passes 0.45000005 and 0.95000017, never 0.45
-    // or 0.95 exactly.
-    if (phase > 0.95 && walkPhase < 1.0f) playEffect(audio.gunSegment);
-    if (phase > 0.45 && phase < 0.5) playEffect(audio.gunSegment);
-    // Bob: down, up, down, up over the four quarters of the cycle.
-    if (phase < 0.25)
-      position = add(position, Vec3(0.0f, -kBob, 0.0f));
-    else if (phase < 0.5)
-      position = add(position, Vec3(0.0f, kBob, 0.0f));
-    else if (phase < 0.75)
-      position = add(position, Vec3(0.0f, -kBob, 0.0f));
-    else
-      position = add(position, Vec3(0.0f, kBob, 0.0f));
-  }
-  if (model) model->DrawPart(false);
-  if (advance) AdvancePhase();
+void drawActor(Actor& actor) {
+  if (actor.model) DrawPart(*actor.model, false);
 }

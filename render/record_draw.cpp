@@ -39,13 +39,13 @@ void setStage0Unlit() {
 
 }  // namespace
 
-void MeshRecord::draw(int index, int overlay, int glass) const {
-  device->SetMaterial(materialFor(materialIndex));
+void draw(const MeshRecord& record, int index, int overlay, int glass) {
+  device->SetMaterial(materialFor(record.materialIndex));
   if (overlay == 0) {
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE_);
     device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
     device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ZERO);
-    device->SetTexture(0, levelTexture(textureIndex));
+    device->SetTexture(0, levelTexture(record.textureIndex));
     device->SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
     device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE);
     device->SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_CURRENT);
@@ -74,15 +74,15 @@ void MeshRecord::draw(int index, int overlay, int glass) const {
     device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
   }
-  device->SetStreamSource(0, vertexBuffer.get(), kMeshVertexStride);
+  device->SetStreamSource(0, record.vertexBuffer.get(), kMeshVertexStride);
   device->SetVertexShader(kMeshFvf);
   if (drawFlags.drawingObjects == 1) {
     device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
     device->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
   }
   // Even a record of no primitives makes its call; the backend skips it.
-  device->DrawPrimitive(primitiveType != 0 ? D3DPT_TRIANGLELIST : D3DPT_TRIANGLESTRIP, 0,
-                        static_cast<uint32_t>(std::max(primitiveCount, 0)));
+  device->DrawPrimitive(record.primitiveType != 0 ? D3DPT_TRIANGLELIST : D3DPT_TRIANGLESTRIP, 0,
+                        static_cast<uint32_t>(std::max(record.primitiveCount, 0)));
   if (glass == 1) {
     setStage0Unlit();
     device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE_);
@@ -140,7 +140,7 @@ void drawGlass(const Matrix4& savedView) {
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE_);
   device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
   device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-  if (!level.rooms.empty()) level.rooms[0].draw(level.roomCount(), 0, 1);
+  if (!level.rooms.empty()) draw(level.rooms[0], level.roomCount(), 0, 1);
   // The reflection is confined to the pane only while this frame's mirror
   // is drawn: the stencil test must not reach the next frame's scene pass,
   // where the cleared stencil would hide everything.

@@ -3,10 +3,12 @@
 // frame's passes. The tick calls the blocks in this order: applyXrayStates
 // (x-ray mode only), applyScenePassStages, then after the actor pass
 // markMirrorStencil, beginReflectedView, and after the reflected passes
-// drawGlass. MeshRecord::draw itself is declared in level/mesh_record.h.
+// drawGlass.
 
-#include "render/matrix.h"
-#include "sim/vec3.h"
+#include "base/matrix.h"
+#include "base/vec3.h"
+
+class MeshRecord;
 
 // The mirror: the plane x = -100, through this point with this normal. Its
 // pane is record 0 of the room list.
@@ -14,6 +16,12 @@ constexpr Vec3 kMirrorPoint{-100.0f, 0.0f, 600.0f};
 constexpr Vec3 kMirrorNormal{1.0f, 0.0f, 0.0f};
 // The level texture that stands in for out-of-sight rooms in x-ray mode.
 constexpr int kXrayTextureIndex = 4;
+
+// One record's draw: material, base texture and light map (`index` picks the
+// light map), blending for the light-map overlay (`overlay` 1) or the
+// mirror's glass (`glass` 1), the x-ray stand-in when out of sight, then the
+// primitive call.
+void draw(const MeshRecord& record, int index, int overlay, int glass);
 
 // Depth test off and additive-style blending for the x-ray look.
 void applyXrayStates();

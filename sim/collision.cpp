@@ -1,12 +1,11 @@
-#include <cmath>
-
 #include "sim/collision.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
+#include "base/vec.h"
 #include "level/level_data.h"
-#include "sim/vec.h"
 
 namespace {
 
@@ -91,16 +90,16 @@ size_t walkableTriangles(const MeshRecord& record) {
   return std::min(wanted, whole);
 }
 
-bool MeshRecord::segmentHits(const Vec3& a, const Vec3& b) const { return walkTriangles<true>(*this, a, b); }
+bool segmentHits(const MeshRecord& record, const Vec3& a, const Vec3& b) { return walkTriangles<true>(record, a, b); }
 
-bool MeshRecord::coversPoint(const Vec3& p) const {
-  return walkTriangles<false>(*this, Vec3(p.x, kColumnBottom, p.z), Vec3(p.x, kColumnTop, p.z));
+bool coversPoint(const MeshRecord& record, const Vec3& p) {
+  return walkTriangles<false>(record, Vec3(p.x, kColumnBottom, p.z), Vec3(p.x, kColumnTop, p.z));
 }
 
 int locateRoom(const Vec3& p) {
   for (const MeshRecord& room : level.rooms) {
     if (!room.hasFloor) continue;
-    if (room.coversPoint(p)) return room.roomNumber;
+    if (coversPoint(room, p)) return room.roomNumber;
   }
   return -1;
 }
@@ -184,7 +183,7 @@ bool SightScene::blocked(const Vec3& a, const Vec3& b) const {
     const double lo[3] = {minX_[i] - slack, minY_[i] - slack, minZ_[i] - slack};
     const double hi[3] = {maxX_[i] + slack, maxY_[i] + slack, maxZ_[i] + slack};
     if (segmentMissesBox(pa, pb, lo, hi)) continue;
-    if (rooms_[blockers_[i]].segmentHits(a, b)) return true;
+    if (segmentHits(rooms_[blockers_[i]], a, b)) return true;
   }
   return false;
 }

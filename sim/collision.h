@@ -1,23 +1,30 @@
 #pragma once
 // Collision and sight tests: segment against a mesh record's triangles
-// (MeshRecord::segmentHits and its vertical-column sibling
-// MeshRecord::coversPoint, declared in level/mesh_record.h), the room
+// (segmentHits and its vertical-column sibling coversPoint), the room
 // locator, the marker-to-marker sight test that builds the room graph, and
 // the per-axis reach test.
 
 #include <vector>
 
+#include "base/vec3.h"
 #include "level/mesh_record.h"
-#include "sim/vec3.h"
 
 // A point counts as inside a triangle when the three angles it subtends sum
 // to more than this: float 2*pi (6.2831855) minus float 0.01, in double.
 constexpr double kInsideAngleSum = 6.273185482248664;
-// y range of the vertical line used by MeshRecord::coversPoint.
+// y range of the vertical line used by coversPoint.
 constexpr float kColumnBottom = -100.0f;
 constexpr float kColumnTop = 100.0f;
 // Per-axis reach of withinReach (an integer 30 compared as 30.0).
 constexpr double kCatchReach = 30.0;
+
+// Does the segment a->b cross one of the record's triangles? Gives up on the
+// whole record (false) at the first triangle parallel to the segment, and
+// counts a crossing exactly at a corner as a hit.
+bool segmentHits(const MeshRecord& record, const Vec3& a, const Vec3& b);
+// Does the vertical line through p, from y kColumnBottom to kColumnTop,
+// cross one of the record's triangles? Parallel triangles are skipped.
+bool coversPoint(const MeshRecord& record, const Vec3& p);
 
 // Number of whole triangles the tests walk in `record`: primitiveCount,
 // but never more than `vertices` holds (a record whose count asks for more

@@ -1,13 +1,13 @@
-#include <cmath>
-
 #include "sim/movement.h"
 
+#include <cmath>
 
 #include "audio/sound.h"
+#include "base/vec.h"
 #include "level/level_data.h"
 #include "level/model.h"
+#include "sim/collision.h"
 #include "sim/state.h"
-#include "sim/vec.h"
 
 namespace {
 
@@ -37,7 +37,7 @@ bool listBlocks(const std::vector<MeshRecord>& records, const Vec3& p, const Vec
     if (record.boundsMax.x < minX || record.boundsMin.x > maxX || record.boundsMax.z < minZ ||
         record.boundsMin.z > maxZ)
       continue;
-    if (record.segmentHits(p, r)) return true;
+    if (segmentHits(record, p, r)) return true;
   }
   return false;
 }
@@ -54,14 +54,14 @@ bool robotsBlock(int k, const Vec3& p, const Vec3& r) {
   // The root part's mesh as stored, in the model's own coordinates.
   for (int j : rule.meshes) {
     const ModelPart* root = actors.robots[j].model.get();
-    if (root != nullptr && root->mesh.segmentHits(p, r)) return true;
+    if (root != nullptr && segmentHits(root->mesh, p, r)) return true;
   }
   return false;
 }
 
 // One player move in direction `angle` degrees; `sign` -1 walks backwards.
 void walk(double angle, double sign, float step) {
-  UpdateListener();
+  UpdateListener(sim.player.position, sim.player.heading);
   sim.moverIndex = 0;
   if (sim.gameOver) return;
   Vec3& pos = sim.player.position;
@@ -71,7 +71,7 @@ void walk(double angle, double sign, float step) {
   if (isPathBlocked(tx, pos.y, tz)) return;
   pos.x = static_cast<float>(pos.x + sign * step * std::sin(static_cast<double>(rad)));
   pos.z = static_cast<float>(pos.z + sign * step * std::cos(static_cast<double>(rad)));
-  UpdateListener();
+  UpdateListener(sim.player.position, sim.player.heading);
 }
 
 }  // namespace
@@ -109,13 +109,13 @@ void strafeLeft() { walk(static_cast<double>(sim.player.heading) - 90.0, 1.0, kS
 void turnRight() {
   if (sim.gameOver) return;
   sim.player.heading = sim.player.heading + kTurnStep;
-  UpdateListener();
+  UpdateListener(sim.player.position, sim.player.heading);
 }
 
 void turnLeft() {
   if (sim.gameOver) return;
   sim.player.heading = sim.player.heading - kTurnStep;
-  UpdateListener();
+  UpdateListener(sim.player.position, sim.player.heading);
 }
 
 void resetGame() {

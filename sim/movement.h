@@ -4,7 +4,7 @@
 // proposed straight move runs into a wall, a prop or (for robots 1..6) a
 // fellow robot. A blocked move simply does not happen.
 
-#include "sim/vec3.h"
+#include "base/vec3.h"
 
 constexpr float kProbeDistance = 10.0f;  // length of the tested step
 constexpr float kStepForward = 8.0f;     // forward / backward move when clear

@@ -1,13 +1,12 @@
-#include <cmath>
-
 #include "sim/robots.h"
 
+#include <cmath>
 
 #include "audio/sound.h"
+#include "base/vec.h"
 #include "sim/collision.h"
 #include "sim/movement.h"
 #include "sim/state.h"
-#include "sim/vec.h"
 
 namespace {
 
@@ -22,9 +21,10 @@ void actorOffset(float x, float z, double angle, float distance, float& outX, fl
 
 }  // namespace
 
-bool Actor::WalkStep() {
-  sim.moverIndex = index;
-  const double h = rotation.y;
+bool WalkStep(Actor& robot) {
+  sim.moverIndex = robot.index;
+  const double h = robot.rotation.y;
+  Vec3& position = robot.position;
   if (isPathBlocked(position.x, position.y, position.z)) return false;
   float sx, sz;
   actorOffset(position.x, position.z, h + 90.0, kRobotSideProbe, sx, sz);
@@ -41,7 +41,7 @@ bool Actor::WalkStep() {
 void robotTurnAndStep(Actor& robot) {
   const float yaw = headingDegrees(robot.position, sim.player.position);
   robot.SetRotation(0.0f, yaw, 0.0f);
-  robot.WalkStep();
+  WalkStep(robot);
 }
 
 bool robotCatchesPlayer() {

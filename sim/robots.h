@@ -1,15 +1,20 @@
 #pragma once
 // Robot behaviour: each tick a robot turns to face the player and, if the
 // lines from the player to its centre and to its two side points are clear,
-// steps kRobotStep towards the player. Actor::WalkStep is declared in
-// level/model.h and defined in robots.cpp.
+// steps kRobotStep towards the player.
 
+#include "base/vec3.h"
 #include "level/model.h"
-#include "sim/vec3.h"
 
 constexpr float kRobotStep = 10.0f;      // distance a robot moves per tick when not blocked
 constexpr float kRobotSideProbe = 20.0f; // distance to either side at which its step is tested
 constexpr Vec3 kDeadRobotPlace{0.0f, -700.0f, 0.0f};  // where a dead robot rests
+
+// The robot's step along its heading (rotation.y): with sim.moverIndex set
+// to the robot's index, the path test at its own position, then at the two
+// points kRobotSideProbe to either side; if all three are clear it moves
+// kRobotStep, z first, then x. True when it moved.
+bool WalkStep(Actor& robot);
 
 // The turn-and-step part of a robot's tick (the tick skips it while the
 // robots are frozen): face the player with headingDegrees, SetRotation(0,

@@ -1,20 +1,19 @@
-#include <cmath>
-
 #include "sim/shot.h"
 
+#include <cmath>
 
+#include "base/vec.h"
 #include "level/model.h"
 #include "sim/movement.h"
 #include "sim/state.h"
-#include "sim/vec.h"
 
-bool Actor::HitTest(float x, float /*y*/, float z) {
+bool HitTest(Actor& robot, float x, float /*y*/, float z) {
   // A dead robot (resting at the dead place) is not hit again.
-  if (!alive) return false;
-  const double rx = position.x, rz = position.z;
+  if (!robot.alive) return false;
+  const double rx = robot.position.x, rz = robot.position.z;
   // Strict on all four sides; a NaN fails every comparison and never hits.
   if (rx + kHitHalfWidth > x && rx - kHitHalfWidth < x && rz + kHitHalfWidth > z && rz - kHitHalfWidth < z) {
-    alive = 0;
+    robot.alive = 0;
     return true;
   }
   return false;
@@ -50,7 +49,7 @@ void shotHits() {
   for (Actor& robot : actors.robots) {
     // Only a flying shot hits; once parked by a hit it is out for this tick.
     if (!shot.inFlight) return;
-    if (robot.HitTest(shot.position.x, shot.position.y, shot.position.z)) {
+    if (HitTest(robot, shot.position.x, shot.position.y, shot.position.z)) {
       shot.SetPosition(kShotPark.x, kShotPark.y, kShotPark.z);
       shot.SetVelocity(0.0f, 0.0f, 0.0f);
       shot.inFlight = 0;

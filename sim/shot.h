@@ -1,16 +1,17 @@
 #pragma once
 // The player's one shot: firing, the per-tick wall test of its flight and
-// the hit test against the robots. Actor::HitTest is declared in
-// level/model.h and defined in shot.cpp.
+// the hit test against the robots.
 //
 // The tick runs the flight and the hits after the robots have moved:
 //
 //   shotBlocked();                      // a wall stops it: inFlight := 0
-//   if (actors.shot.inFlight) actors.shot.UpdateAndDraw(true);  // moves it
+//   if (actors.shot.inFlight) UpdateAndDraw(actors.shot, true);  // moves it
 //   sim.moverIndex = 0;                 // shotBlocked left it at -1
 //   shotHits();
 
-#include "sim/vec3.h"
+#include "base/vec3.h"
+
+class Actor;
 
 constexpr float kShotMuzzle = 24.0f;     // distance ahead of the player at which a shot starts
 constexpr float kShotSpeed = 14.0f;      // distance moved per tick
@@ -29,6 +30,10 @@ void fireShot();
 // result is true. Leaves sim.moverIndex at -1: the caller moves a shot that
 // is still in flight (UpdateAndDraw) and then sets sim.moverIndex back to 0.
 bool shotBlocked();
+
+// Is (x, z) strictly inside the square of half-width kHitHalfWidth around
+// the live robot? A hit kills it (alive := 0). y is ignored.
+bool HitTest(Actor& robot, float x, float y, float z);
 
 // The hit tests of one tick: robots 0..6 in order are tested with
 // HitTest at the shot's position; a hit parks the shot at kShotPark with

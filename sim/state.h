@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "sim/vec3.h"
+#include "base/vec3.h"
 
 struct Player {
   Vec3 position{0.0f, 0.0f, 50.0f};

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/music_clock.h"
+#include "audio/media_clock.h"
 #include "audio/rec/silent_engine.h"
 #include "support/midi_pieces.h"
 

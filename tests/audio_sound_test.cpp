@@ -159,7 +159,7 @@ TEST_P(AudioSetUpFailure, StopsAtTheFirstBadFileAndNamesIt) {
   engine.clearCalls();
   playEffect(1);
   ToggleMusic();
-  UpdateListener();
+  UpdateListener(sim.player.position, sim.player.heading);
   EXPECT_TRUE(engine.calls().empty());
 }
 
@@ -313,7 +313,7 @@ TEST_F(AudioTest, ListenerFollowsThePlayer) {
   setUpOn(engine);
   sim.player.position = Vec3(-1900.0f, -80.0f, 9900.0f);
   sim.player.heading = 90.0f;
-  UpdateListener();
+  UpdateListener(sim.player.position, sim.player.heading);
   // cos of the single-precision angle, not of the exact right angle.
   const std::vector<std::string> expected = {
       "SetListenerOrientation (1, 0, -4.37113883e-08) (0, 1, 0) deferred",
@@ -325,7 +325,7 @@ TEST_F(AudioTest, ListenerFollowsThePlayer) {
   // Headings are never wrapped: three turns and three degrees.
   engine.clearCalls();
   sim.player.heading = 1083.0f;
-  UpdateListener();
+  UpdateListener(sim.player.position, sim.player.heading);
   ASSERT_EQ(engine.calls().size(), 3u);
   EXPECT_EQ(engine.calls()[0].a, Vec3(0.0523366593f, 0.0f, 0.99862951f));
 
@@ -339,7 +339,7 @@ TEST_F(AudioTest, EverythingIsSafeWithoutAnEngine) {
   sim.player.heading = 45.0f;
   playEffect(2);
   placeSoundSource(1.0f, 2.0f);
-  UpdateListener();
+  UpdateListener(sim.player.position, sim.player.heading);
   ToggleMusic();
   ToggleMusic();
   shutdownAudio();

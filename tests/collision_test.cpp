@@ -19,11 +19,11 @@ MeshRecord wallAcrossZ(float z, float x0 = -10, float x1 = 10, float y0 = -100, 
 
 TEST(SegmentHits, CrossingAWallHitsAndMissingItDoesNot) {
   const MeshRecord wall = wallAcrossZ(10);
-  EXPECT_TRUE(wall.segmentHits({0, -50, 0}, {0, -50, 20}));
-  EXPECT_TRUE(wall.segmentHits({0, -50, 20}, {0, -50, 0}));  // either direction
-  EXPECT_FALSE(wall.segmentHits({30, -50, 0}, {30, -50, 20}));  // beside it
-  EXPECT_FALSE(wall.segmentHits({0, 50, 0}, {0, 50, 20}));      // above it
-  EXPECT_FALSE(wall.segmentHits({0, -50, 0}, {0, -50, 9}));     // short of it
+  EXPECT_TRUE(segmentHits(wall, {0, -50, 0}, {0, -50, 20}));
+  EXPECT_TRUE(segmentHits(wall, {0, -50, 20}, {0, -50, 0}));  // either direction
+  EXPECT_FALSE(segmentHits(wall, {30, -50, 0}, {30, -50, 20}));  // beside it
+  EXPECT_FALSE(segmentHits(wall, {0, 50, 0}, {0, 50, 20}));      // above it
+  EXPECT_FALSE(segmentHits(wall, {0, -50, 0}, {0, -50, 9}));     // short of it
 }
 
 TEST(SegmentHits, ParallelTriangleEndsTheWholeTest) {
@@ -32,49 +32,49 @@ TEST(SegmentHits, ParallelTriangleEndsTheWholeTest) {
   std::vector<Vec3> corners = {{-50, -90, -50}, {-50, -90, 50}, {50, -90, -50}};
   appendWall(corners, -10, 10, 10, 10, -100, 0);
   const MeshRecord floorFirst = listRecord(corners);
-  EXPECT_FALSE(floorFirst.segmentHits({0, -80, 0}, {0, -80, 20}));
+  EXPECT_FALSE(segmentHits(floorFirst, {0, -80, 0}, {0, -80, 20}));
 
   // The same wall first and the level triangle after it: hit.
   std::vector<Vec3> wallFirst;
   appendWall(wallFirst, -10, 10, 10, 10, -100, 0);
   wallFirst.insert(wallFirst.end(), {{-50, -90, -50}, {-50, -90, 50}, {50, -90, -50}});
-  EXPECT_TRUE(listRecord(wallFirst).segmentHits({0, -80, 0}, {0, -80, 20}));
+  EXPECT_TRUE(segmentHits(listRecord(wallFirst), {0, -80, 0}, {0, -80, 20}));
 
   // A sloping segment is not parallel to the level triangle and goes on.
-  EXPECT_TRUE(floorFirst.segmentHits({0, -80, 0}, {0, -79, 20}));
+  EXPECT_TRUE(segmentHits(floorFirst, {0, -80, 0}, {0, -79, 20}));
 }
 
 TEST(SegmentHits, ZeroLengthSegmentNeverHits) {
   const MeshRecord wall = wallAcrossZ(10);
-  EXPECT_FALSE(wall.segmentHits({0, -50, 10}, {0, -50, 10}));  // a point on the wall
-  EXPECT_FALSE(wall.segmentHits({0, -50, 5}, {0, -50, 5}));
+  EXPECT_FALSE(segmentHits(wall, {0, -50, 10}, {0, -50, 10}));  // a point on the wall
+  EXPECT_FALSE(segmentHits(wall, {0, -50, 5}, {0, -50, 5}));
 }
 
 TEST(SegmentHits, EndsOnThePlaneCount) {
   const MeshRecord wall = wallAcrossZ(10);
-  EXPECT_TRUE(wall.segmentHits({0, -50, 0}, {0, -50, 10}));   // t = 1
-  EXPECT_TRUE(wall.segmentHits({0, -50, 10}, {0, -50, 20}));  // t = 0
-  EXPECT_FALSE(wall.segmentHits({0, -50, 0}, {0, -50, 9.99f}));
-  EXPECT_FALSE(wall.segmentHits({0, -50, 10.01f}, {0, -50, 20}));
+  EXPECT_TRUE(segmentHits(wall, {0, -50, 0}, {0, -50, 10}));   // t = 1
+  EXPECT_TRUE(segmentHits(wall, {0, -50, 10}, {0, -50, 20}));  // t = 0
+  EXPECT_FALSE(segmentHits(wall, {0, -50, 0}, {0, -50, 9.99f}));
+  EXPECT_FALSE(segmentHits(wall, {0, -50, 10.01f}, {0, -50, 20}));
 }
 
 TEST(SegmentHits, ExactCornerIsAHit) {
   // The crossing point falls exactly on a corner, where the angle sum would
   // be NaN: the corner rule counts it.
   const MeshRecord tri = listRecord({{0, 0, 10}, {0, 10, 10}, {10, 0, 10}});
-  EXPECT_TRUE(tri.segmentHits({0, 0, 0}, {0, 0, 20}));    // V0
-  EXPECT_TRUE(tri.segmentHits({0, 10, 0}, {0, 10, 20}));  // V1
-  EXPECT_TRUE(tri.segmentHits({10, 0, 0}, {10, 0, 20}));  // V2
-  EXPECT_FALSE(tri.segmentHits({-0.5f, 0, 0}, {-0.5f, 0, 20}));
+  EXPECT_TRUE(segmentHits(tri, {0, 0, 0}, {0, 0, 20}));    // V0
+  EXPECT_TRUE(segmentHits(tri, {0, 10, 0}, {0, 10, 20}));  // V1
+  EXPECT_TRUE(segmentHits(tri, {10, 0, 0}, {10, 0, 20}));  // V2
+  EXPECT_FALSE(segmentHits(tri, {-0.5f, 0, 0}, {-0.5f, 0, 20}));
 }
 
 TEST(SegmentHits, EdgesCountAndTheMarginAdmitsJustOutside) {
   const MeshRecord tri = listRecord({{0, 0, 10}, {0, 100, 10}, {100, 0, 10}});
   // On the edge from (0, 0) to (0, 100): inside.
-  EXPECT_TRUE(tri.segmentHits({0, 50, 0}, {0, 50, 20}));
+  EXPECT_TRUE(segmentHits(tri, {0, 50, 0}, {0, 50, 20}));
   // Just outside the middle of that edge (length 100, margin about 1/8).
-  EXPECT_TRUE(tri.segmentHits({-0.05f, 50, 0}, {-0.05f, 50, 20}));
-  EXPECT_FALSE(tri.segmentHits({-0.5f, 50, 0}, {-0.5f, 50, 20}));
+  EXPECT_TRUE(segmentHits(tri, {-0.05f, 50, 0}, {-0.05f, 50, 20}));
+  EXPECT_FALSE(segmentHits(tri, {-0.5f, 50, 0}, {-0.5f, 50, 20}));
 }
 
 TEST(SegmentHits, ListOfTwelveHitOnTheLast) {
@@ -88,9 +88,9 @@ TEST(SegmentHits, ListOfTwelveHitOnTheLast) {
   corners.insert(corners.end(), {{-10, -100, 150}, {-10, 0, 150}, {10, -100, 150}});
   MeshRecord record = listRecord(corners);
   ASSERT_EQ(record.primitiveCount, 12);
-  EXPECT_TRUE(record.segmentHits({0, -80, 0}, {0, -80, 200}));
+  EXPECT_TRUE(segmentHits(record, {0, -80, 0}, {0, -80, 200}));
   record.primitiveCount = 11;  // the last triangle is no longer walked
-  EXPECT_FALSE(record.segmentHits({0, -80, 0}, {0, -80, 200}));
+  EXPECT_FALSE(segmentHits(record, {0, -80, 0}, {0, -80, 200}));
 }
 
 TEST(SegmentHits, StripWalksOverlappingTriples) {
@@ -98,63 +98,63 @@ TEST(SegmentHits, StripWalksOverlappingTriples) {
   // roughly, (v1 v2 v3) the rest; both halves hit.
   const MeshRecord strip = stripRecord({{-10, -100, 10}, {-10, 0, 10}, {10, -100, 10}, {10, 0, 10}});
   ASSERT_EQ(strip.primitiveCount, 2);
-  EXPECT_TRUE(strip.segmentHits({-8, -20, 0}, {-8, -20, 20}));
-  EXPECT_TRUE(strip.segmentHits({8, -20, 0}, {8, -20, 20}));
+  EXPECT_TRUE(segmentHits(strip, {-8, -20, 0}, {-8, -20, 20}));
+  EXPECT_TRUE(segmentHits(strip, {8, -20, 0}, {8, -20, 20}));
   // As a list the same four vertices hold only one triangle.
   MeshRecord asList = stripRecord({{-10, -100, 10}, {-10, 0, 10}, {10, -100, 10}, {10, 0, 10}});
   asList.primitiveType = 1;
-  EXPECT_FALSE(asList.segmentHits({8, -20, 0}, {8, -20, 20}));
+  EXPECT_FALSE(segmentHits(asList, {8, -20, 0}, {8, -20, 20}));
 }
 
 TEST(SegmentHits, CountBeyondTheVerticesStopsAtTheLastWholeTriangle) {
   MeshRecord list = wallAcrossZ(10);  // two triangles, six vertices
   list.primitiveCount = 1000;
   EXPECT_EQ(walkableTriangles(list), 2u);
-  EXPECT_TRUE(list.segmentHits({0, -50, 0}, {0, -50, 20}));
+  EXPECT_TRUE(segmentHits(list, {0, -50, 0}, {0, -50, 20}));
   list.vertices.resize(5);  // the second triangle is no longer whole
   EXPECT_EQ(walkableTriangles(list), 1u);
   list.primitiveCount = -3;
   EXPECT_EQ(walkableTriangles(list), 0u);
-  EXPECT_FALSE(list.segmentHits({0, -50, 0}, {0, -50, 20}));
+  EXPECT_FALSE(segmentHits(list, {0, -50, 0}, {0, -50, 20}));
 
   MeshRecord strip = stripRecord({{-10, -100, 10}, {-10, 0, 10}, {10, -100, 10}});
   strip.primitiveCount = 50;
   EXPECT_EQ(walkableTriangles(strip), 1u);
   strip.vertices.resize(2);
   EXPECT_EQ(walkableTriangles(strip), 0u);
-  EXPECT_FALSE(strip.segmentHits({0, -50, 0}, {0, -50, 20}));
+  EXPECT_FALSE(segmentHits(strip, {0, -50, 0}, {0, -50, 20}));
 
   MeshRecord empty;
   empty.primitiveCount = 4;
-  EXPECT_FALSE(empty.segmentHits({0, -50, 0}, {0, -50, 20}));
-  EXPECT_FALSE(empty.coversPoint({0, 0, 0}));
+  EXPECT_FALSE(segmentHits(empty, {0, -50, 0}, {0, -50, 20}));
+  EXPECT_FALSE(coversPoint(empty, {0, 0, 0}));
 }
 
 TEST(SegmentHits, NaNNeverHits) {
   const float nan = std::numeric_limits<float>::quiet_NaN();
   const MeshRecord wall = wallAcrossZ(10);
-  EXPECT_FALSE(wall.segmentHits({nan, -50, 0}, {0, -50, 20}));
+  EXPECT_FALSE(segmentHits(wall, {nan, -50, 0}, {0, -50, 20}));
   const MeshRecord broken = listRecord({{nan, -100, 10}, {-10, 0, 10}, {10, -100, 10}});
-  EXPECT_FALSE(broken.segmentHits({0, -50, 0}, {0, -50, 20}));
+  EXPECT_FALSE(segmentHits(broken, {0, -50, 0}, {0, -50, 20}));
 }
 
 // ---------------------------------------------------------------- column
 
 TEST(CoversPoint, FloorUnderThePointCounts) {
   const MeshRecord floor = floorRecord(-100, -100, 100, 100, -90);
-  EXPECT_TRUE(floor.coversPoint({0, 0, 0}));
-  EXPECT_TRUE(floor.coversPoint({50, 12345, -50}));  // p.y is ignored
-  EXPECT_FALSE(floor.coversPoint({150, 0, 0}));
+  EXPECT_TRUE(coversPoint(floor, {0, 0, 0}));
+  EXPECT_TRUE(coversPoint(floor, {50, 12345, -50}));  // p.y is ignored
+  EXPECT_FALSE(coversPoint(floor, {150, 0, 0}));
   // Out of the band -100..100.
-  EXPECT_FALSE(floorRecord(-100, -100, 100, 100, 150).coversPoint({0, 0, 0}));
-  EXPECT_TRUE(floorRecord(-100, -100, 100, 100, 100).coversPoint({0, 0, 0}));  // t = 1
+  EXPECT_FALSE(coversPoint(floorRecord(-100, -100, 100, 100, 150), {0, 0, 0}));
+  EXPECT_TRUE(coversPoint(floorRecord(-100, -100, 100, 100, 100), {0, 0, 0}));  // t = 1
 }
 
 TEST(CoversPoint, PointAboveACornerIsNotCovered) {
   const MeshRecord tri = listRecord({{0, -90, 0}, {0, -90, 100}, {100, -90, 0}}, {.floor = true});
-  EXPECT_FALSE(tri.coversPoint({0, 0, 0}));
-  EXPECT_FALSE(tri.coversPoint({100, 0, 0}));
-  EXPECT_TRUE(tri.coversPoint({10, 0, 10}));
+  EXPECT_FALSE(coversPoint(tri, {0, 0, 0}));
+  EXPECT_FALSE(coversPoint(tri, {100, 0, 0}));
+  EXPECT_TRUE(coversPoint(tri, {10, 0, 10}));
 }
 
 TEST(CoversPoint, WallsAreSkippedNotFatal) {
@@ -163,10 +163,10 @@ TEST(CoversPoint, WallsAreSkippedNotFatal) {
   std::vector<Vec3> corners;
   appendWall(corners, -100, 0, 100, 0, -100, 100);
   appendFloor(corners, -100, -100, 100, 100, -90);
-  EXPECT_TRUE(listRecord(corners, {.floor = true}).coversPoint({5, 0, 5}));
+  EXPECT_TRUE(coversPoint(listRecord(corners, {.floor = true}), {5, 0, 5}));
   // The segment test on the same record ends at the wall for a vertical
   // segment.
-  EXPECT_FALSE(listRecord(corners).segmentHits({5, -100, 5}, {5, 100, 5}));
+  EXPECT_FALSE(segmentHits(listRecord(corners), {5, -100, 5}, {5, 100, 5}));
 }
 
 // ---------------------------------------------------------------- locate
@@ -318,7 +318,7 @@ TEST(SightScene, HitJustOutsideAnEdgeIsNotFilteredOut) {
   std::vector<MeshRecord> rooms;
   rooms.push_back(wallRecord(-10, 10, 10, 10, -100, 0));
   const Vec3 a(10.05f, -50, 0), b(10.05f, -50, 20);
-  ASSERT_TRUE(rooms[0].segmentHits(a, b));
+  ASSERT_TRUE(segmentHits(rooms[0], a, b));
   EXPECT_TRUE(SightScene(rooms).blocked(a, b));
   EXPECT_FALSE(SightScene(rooms).blocked({10.5f, -50, 0}, {10.5f, -50, 20}));
 }
@@ -374,7 +374,7 @@ TEST(SightScene, PrefilterAgreesWithThePlainScan) {
     }
     bool plain = false;
     for (const MeshRecord& r : rooms)
-      if (!r.isMarker && r.segmentHits(a, b)) {
+      if (!r.isMarker && segmentHits(r, a, b)) {
         plain = true;
         break;
       }

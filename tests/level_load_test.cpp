@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/level_start.h"
 #include "level/level_data.h"
 #include "level/model.h"
 #include "level/text_reader.h"
@@ -135,7 +136,7 @@ TEST(LevelLoad, FilesAreOpenedInOrderAndEninSevenTimes) {
   LevelText text = workedLevel();
   std::vector<std::string> opened;
   std::string error;
-  ASSERT_EQ(loadLevelFrom(
+  ASSERT_EQ(startLevelFrom(
                 [&](const std::string& name, TextReader& reader) {
                   opened.push_back(name);
                   reader = TextReader(name, *text.file(name));
@@ -150,7 +151,7 @@ TEST(LevelLoad, FilesAreOpenedInOrderAndEninSevenTimes) {
   // A light map that cannot be made stops before "dat.txt" is opened.
   opened.clear();
   scoped.dev.refuseTexture = "light1.bmp";
-  EXPECT_EQ(loadLevelFrom(
+  EXPECT_EQ(startLevelFrom(
                 [&](const std::string& name, TextReader& reader) {
                   opened.push_back(name);
                   reader = TextReader(name, *text.file(name));
@@ -168,7 +169,7 @@ TEST(LevelLoad, WorkedFolderFromDiskWithRealImages) {
   scoped.dev.realTextures = true;
   ScopedChdir cd(testDataDir() / "levels" / "worked5");
   std::string error;
-  ASSERT_EQ(loadLevel(error), kOk) << error;
+  ASSERT_EQ(startLevel(error), kOk) << error;
   EXPECT_EQ(level.levelTextures[4]->width(), 8);
 }
 
@@ -214,7 +215,7 @@ TEST(LevelLoadRefusals, MissingFilesAndEarlyEnds) {
     ScopedTestDevice scoped;
     ScopedChdir cd(dir.path());
     std::string error;
-    EXPECT_EQ(loadLevel(error), E_FAIL);
+    EXPECT_EQ(startLevel(error), E_FAIL);
     EXPECT_EQ(error, std::string(missing) + ": the file is missing");
   }
 

@@ -140,7 +140,13 @@ TEST(LevelRecordList, WorkedQuad) {
 
 TEST(LevelRecordList, ThreeQuadsAndZeroTriangles) {
   std::string quads = "-1 0 0 0 0 -3";
-  for (int i = 0; i < 12; ++i) quads += " " + std::to_string(i) + " 0 " + std::to_string(i % 2) + " 0 0";
+  for (int i = 0; i < 12; ++i) {
+    quads += ' ';
+    quads += std::to_string(i);
+    quads += " 0 ";
+    quads += std::to_string(i % 2);
+    quads += " 0 0";
+  }
   RecordCase c(quads + " 42");
   ASSERT_TRUE(c.ok()) << c.error;
   EXPECT_EQ(c.record.primitiveCount, 6);

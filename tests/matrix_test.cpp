@@ -5,9 +5,10 @@
 
 #include <cmath>
 
+#include "base/matrix.h"
+#include "base/vec.h"
 #include "render/camera.h"
-#include "render/matrix.h"
-#include "sim/vec.h"
+#include "sim/state.h"
 
 namespace {
 
@@ -74,16 +75,16 @@ TEST(MatrixBuilders, MultiplyAppliesTheLeftMatrixFirst) {
 
 TEST(MatrixBuilders, LookAtFromTheStartingPlaceIsAPureTranslation) {
   Player player;  // (0, 0, 50), heading 0
-  const Matrix4 view = playerViewMatrix(player);
+  const Matrix4 view = playerViewMatrix(player.position, player.heading);
   EXPECT_EQ(view, matrixTranslation(0.0f, 0.0f, -50.0f));
 }
 
 TEST(MatrixBuilders, LookAtHeadingNinetyFacesPlusXAndEqualsMinus270) {
   Player player;
   player.heading = 90.0f;
-  const Matrix4 v90 = playerViewMatrix(player);
+  const Matrix4 v90 = playerViewMatrix(player.position, player.heading);
   player.heading = -270.0f;
-  const Matrix4 vMinus270 = playerViewMatrix(player);
+  const Matrix4 vMinus270 = playerViewMatrix(player.position, player.heading);
   EXPECT_EQ(v90, vMinus270);
   // One unit along +x from the eye is straight ahead.
   expectNear(transformPoint(Vec3(1, 0, 50), v90), Vec3(0, 0, 1));

@@ -176,7 +176,7 @@ TEST_F(DeviceSetupTest, StartUpStatesLightsThenTheTwoTextures) {
   put("good.bmp", "blank.bmp");
   put("good.png", "sky2.bmp");  // any format, whatever the name
   std::string error;
-  ASSERT_EQ(initDevice(error), kOk) << error;
+  ASSERT_EQ(initDevice(sim.player.position, error), kOk) << error;
   const auto calls = dev.calls();
   std::vector<RecordedCall> expected = {ec::renderState(D3DRS_CULLMODE, D3DCULL_CCW),
                                         ec::renderState(D3DRS_MULTISAMPLEANTIALIAS, TRUE_),
@@ -206,7 +206,7 @@ TEST_F(DeviceSetupTest, StartUpStatesLightsThenTheTwoTextures) {
 TEST_F(DeviceSetupTest, MissingSkyFailsAfterTheBlankTextureExists) {
   put("good.bmp", "blank.bmp");
   std::string error;
-  EXPECT_EQ(initDevice(error), E_FAIL);
+  EXPECT_EQ(initDevice(sim.player.position, error), E_FAIL);
   EXPECT_TRUE(blankTexture);
   EXPECT_FALSE(skyTexture);
   EXPECT_EQ(error.rfind("sky2.bmp: ", 0), 0u) << error;
@@ -216,7 +216,7 @@ TEST_F(DeviceSetupTest, BrokenBlankFailsWithItsName) {
   put("truncated.bmp", "blank.bmp");
   put("good.bmp", "sky2.bmp");
   std::string error;
-  EXPECT_EQ(initDevice(error), E_FAIL);
+  EXPECT_EQ(initDevice(sim.player.position, error), E_FAIL);
   EXPECT_FALSE(blankTexture);
   EXPECT_NE(error.find("blank.bmp: truncated"), std::string::npos) << error;
 }
@@ -224,7 +224,7 @@ TEST_F(DeviceSetupTest, BrokenBlankFailsWithItsName) {
 TEST_F(DeviceSetupTest, LightOneFollowsThePlayer) {
   sim.player.position = Vec3(-300.0f, 0.0f, 1234.5f);
   dev.clearCalls();
-  SetupLights();
+  SetupLights(sim.player.position);
   EXPECT_TRUE(callsEqual(dev.calls(), expectedLights(Vec3(-300.0f, 0.0f, 1234.5f))));
 }
 
@@ -232,9 +232,9 @@ TEST_F(DeviceSetupTest, CameraSetsWorldViewProjectionInOrder) {
   sim.player.position = Vec3(10.0f, 0.0f, 20.0f);
   sim.player.heading = 90.0f;
   dev.clearCalls();
-  SetupCamera();
+  SetupCamera(sim.player.position, sim.player.heading);
   EXPECT_TRUE(callsEqual(dev.calls(), {ec::setTransform(D3DTS_WORLD, Matrix4::identity()),
-                                       ec::setTransform(D3DTS_VIEW, playerViewMatrix(sim.player)),
+                                       ec::setTransform(D3DTS_VIEW, playerViewMatrix(sim.player.position, sim.player.heading)),
                                        ec::setTransform(D3DTS_PROJECTION, projectionMatrix())}));
   // The target is one unit ahead at height 0: here along +x.
   const Matrix4& view = dev.calls()[1].matrix();

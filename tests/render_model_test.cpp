@@ -8,13 +8,17 @@
 #include <memory>
 #include <vector>
 
+#include "app/actor_pass.h"
 #include "audio/sound.h"
+#include "base/vec.h"
 #include "level/level_data.h"
 #include "level/model.h"
 #include "render/draw_flags.h"
+#include "render/model_draw.h"
 #include "render/rec/recording_device.h"
+#include "render/record_draw.h"
+#include "sim/actor_step.h"
 #include "sim/state.h"
-#include "sim/vec.h"
 #include "support/recording_checks.h"
 
 namespace ec = expect_call;
@@ -103,11 +107,11 @@ class ModelDrawTest : public ::testing::Test {
 
 TEST_F(ModelDrawTest, WalkPhaseAccumulatesInFloatAndWraps) {
   auto a = robot();
-  for (int i = 0; i < 9; ++i) a->AdvancePhase();
+  for (int i = 0; i < 9; ++i) AdvancePhase(*a);
   EXPECT_EQ(a->walkPhase, 0.45000005f);
-  for (int i = 0; i < 10; ++i) a->AdvancePhase();
+  for (int i = 0; i < 10; ++i) AdvancePhase(*a);
   EXPECT_EQ(a->walkPhase, 0.95000017f);
-  a->AdvancePhase();  // reaches 1.0000001 and wraps
+  AdvancePhase(*a);  // reaches 1.0000001 and wraps
   EXPECT_EQ(a->walkPhase, 0.0f);
 }
 
@@ -118,7 +122,7 @@ TEST_F(ModelDrawTest, FootstepsOnTheTenthAndTwentiethUpdateAndTheBob) {
   for (int update = 1; update <= 40; ++update) {
     sound.played.clear();
     const int inCycle = (update - 1) % 20 + 1;
-    a->UpdateAndDraw(true);
+    UpdateAndDraw(*a, true);
     const bool footstep = inCycle == 10 || inCycle == 20;
     EXPECT_EQ(sound.played, footstep ? std::vector<SegmentId>{kGun} : std::vector<SegmentId>{})
         << "update " << update;
@@ -138,7 +142,7 @@ TEST_F(ModelDrawTest, VelocityMovesBeforeTheSoundSourceIsPlaced) {
   a->walks = 0;
   a->SetPosition(100.0f, 0.0f, 200.0f);
   a->SetVelocity(10.0f, 0.0f, -50.0f);
-  a->UpdateAndDraw(true);
+  UpdateAndDraw(*a, true);
   EXPECT_EQ(a->position, Vec3(110.0f, 0.0f, 150.0f));
   ASSERT_EQ(sound.sourcePositions.size(), 1u);
   EXPECT_EQ(sound.sourcePositions[0], Vec3(1.1f, 0.0f, 1.5f));
@@ -146,7 +150,7 @@ TEST_F(ModelDrawTest, VelocityMovesBeforeTheSoundSourceIsPlaced) {
 
   // The reflected pass draws only: no move, no phase change, but the source
   // still follows the actor.
-  a->UpdateAndDraw(false);
+  UpdateAndDraw(*a, false);
   EXPECT_EQ(a->position, Vec3(110.0f, 0.0f, 150.0f));
   EXPECT_EQ(a->walkPhase, 0.05f);
   EXPECT_EQ(sound.sourcePositions.size(), 2u);
@@ -157,7 +161,7 @@ TEST_F(ModelDrawTest, RobotAtRestAfterResetBobsUpAndWrapsWithoutAFootstep) {
   a->model->keys = {key(0.0f, 0, 0, 0), key(1.0f, 0, 0, 0)};
   a->model->currentKey = 1;
   a->walkPhase = 1.0f;
-  a->UpdateAndDraw(true);
+  UpdateAndDraw(*a, true);
   EXPECT_EQ(a->position.y, 0.4f);
   EXPECT_TRUE(sound.played.empty());
   EXPECT_EQ(a->walkPhase, 0.0f);
@@ -167,7 +171,7 @@ TEST_F(ModelDrawTest, RobotAtRestAfterResetBobsUpAndWrapsWithoutAFootstep) {
 TEST_F(ModelDrawTest, TheShotNeitherBobsNorSoundsButAnimates) {
   auto shot = robot();
   shot->walks = 0;
-  for (int i = 0; i < 20; ++i) shot->UpdateAndDraw(true);
+  for (int i = 0; i < 20; ++i) UpdateAndDraw(*shot, true);
   EXPECT_EQ(shot->position.y, 0.0f);
   EXPECT_TRUE(sound.played.empty());
   EXPECT_EQ(shot->walkPhase, 0.0f);  // wrapped on the twentieth
@@ -180,8 +184,8 @@ TEST_F(ModelDrawTest, GameOverDrawsAndMovesNothing) {
   a->walkPhase = 0.3f;
   sim.gameOver = 1;
   dev.clearCalls();
-  a->UpdateAndDraw(true);
-  a->UpdateAndDraw(false);
+  UpdateAndDraw(*a, true);
+  UpdateAndDraw(*a, false);
   EXPECT_TRUE(dev.calls().empty()) << describeCalls(dev.calls());
   EXPECT_EQ(a->position, Vec3(5.0f, 6.0f, 7.0f));
   EXPECT_EQ(a->walkPhase, 0.3f);
@@ -195,7 +199,7 @@ TEST_F(ModelDrawTest, DeadActorGoesToItsRestingPlaceUndrawn) {
   a->alive = 0;
   for (bool advance : {true, false}) {
     dev.clearCalls();
-    a->UpdateAndDraw(advance);
+    UpdateAndDraw(*a, advance);
     EXPECT_EQ(a->position, Vec3(0.0f, -700.0f, 0.0f));
     EXPECT_TRUE(dev.calls().empty());
     a->SetPosition(1.0f, 1.0f, 1.0f);
@@ -220,7 +224,7 @@ TEST_F(ModelDrawTest, WorldMatricesOfARootPartAndItsChild) {
   child.keys = {key(1.0f, 45, 45, 45)};  // a single key: never turns
 
   dev.clearCalls();
-  root.DrawPart(false);
+  DrawPart(root, false);
   const auto transforms = onlyKinds(dev.calls(), {CallKind::GetTransform, CallKind::SetTransform});
   ASSERT_EQ(transforms.size(), 6u) << describeCalls(transforms);
   const Matrix4 identity = Matrix4::identity();
@@ -247,15 +251,15 @@ TEST_F(ModelDrawTest, KeysStepAtMostOnePerDrawInEitherPass) {
   part.keys = {key(0.0f, 0, 0, 0), key(0.01f, 0, 10, 0), key(0.02f, 0, 20, 0), key(0.03f, 0, 30, 0),
                key(1.0f, 0, 90, 0)};
   a->walkPhase = 0.5f;
-  a->UpdateAndDraw(false);
+  UpdateAndDraw(*a, false);
   EXPECT_EQ(part.currentKey, 1u);
-  a->UpdateAndDraw(false);
+  UpdateAndDraw(*a, false);
   EXPECT_EQ(part.currentKey, 2u);
-  a->UpdateAndDraw(true);
+  UpdateAndDraw(*a, true);
   EXPECT_EQ(part.currentKey, 3u);
-  a->UpdateAndDraw(true);
+  UpdateAndDraw(*a, true);
   EXPECT_EQ(part.currentKey, 3u);  // the next key, at 1.0, is ahead of the phase
-  part.RewindKeys();
+  RewindKeys(part);
   EXPECT_EQ(part.currentKey, 0u);
 }
 
@@ -284,7 +288,7 @@ TEST_F(ModelDrawTest, SingleKeyPartsNeverRotate) {
   for (float phase : {0.0f, 0.5f, 0.99f}) {
     a->walkPhase = phase;
     dev.clearCalls();
-    a->model->DrawPart(false);
+    DrawPart(*a->model, false);
     const auto sets = onlyKinds(dev.calls(), {CallKind::SetTransform});
     ASSERT_EQ(sets.size(), 2u);
     // No rotation: the point is only carried by the (zero) position.
@@ -297,31 +301,12 @@ namespace {
 
 // The drawing order written recursively, as a reference for the iterative
 // one: Saved, own matrix times Saved, draw, child, Saved again, sibling.
+// Both use partMatrix: only the traversal is compared.
 void referenceDraw(ModelPart& part, bool isChild) {
   const Matrix4 saved = device->GetTransform(D3DTS_WORLD);
-  const Actor& owner = *part.owner;
-  const float k = kDegToRad;
-  Matrix4 m = Matrix4::identity();
-  m = matrixMultiply(m, matrixTranslation(-part.pivot.x, -part.pivot.y, -part.pivot.z));
-  if (part.hasNextKey() && owner.walkPhase >= part.keys[part.currentKey + 1].time) ++part.currentKey;
-  if (part.hasNextKey()) {
-    m = matrixMultiply(m, matrixRotationX(KeyAngle(part, 0) * k));
-    m = matrixMultiply(m, matrixRotationY(KeyAngle(part, 1) * k));
-    m = matrixMultiply(m, matrixRotationZ(KeyAngle(part, 2) * k));
-  }
-  m = matrixMultiply(m, matrixTranslation(part.pivot.x, part.pivot.y, part.pivot.z));
-  if (!isChild) {
-    const Vec3& q = owner.rotationCentre;
-    const Vec3& r = owner.rotation;
-    m = matrixMultiply(m, matrixTranslation(-q.x, -q.y, -q.z));
-    m = matrixMultiply(m, matrixRotationX(r.x * k));
-    m = matrixMultiply(m, matrixRotationY(r.y * k));
-    m = matrixMultiply(m, matrixRotationZ(r.z * k));
-    m = matrixMultiply(m, matrixTranslation(q.x, q.y, q.z));
-    m = matrixMultiply(m, matrixTranslation(owner.position.x, owner.position.y, owner.position.z));
-  }
+  const Matrix4 m = partMatrix(part, isChild);
   device->SetTransform(D3DTS_WORLD, matrixMultiply(m, saved));
-  part.mesh.draw(0, 0, 0);
+  draw(part.mesh, 0, 0, 0);
   if (part.child) referenceDraw(*part.child, true);
   device->SetTransform(D3DTS_WORLD, saved);
   if (part.sibling) referenceDraw(*part.sibling, isChild);
@@ -363,7 +348,7 @@ TEST_F(ModelDrawTest, IterativeDrawMakesTheCallsOfTheRecursiveDefinition) {
   dev.SetTransform(D3DTS_WORLD, matrixTranslation(7.0f, 8.0f, 9.0f));  // a non-identity frame
   for (int pass = 0; pass < 3; ++pass) {
     dev.clearCalls();
-    a.model->DrawPart(false);
+    DrawPart(*a.model, false);
     const auto actual = dev.takeCalls();
     referenceDraw(*b.model, false);
     const auto expected = dev.takeCalls();
@@ -405,14 +390,14 @@ TEST_F(ModelDrawTest, DeepTreesDrawAndRewindWithoutRecursion) {
     }
     a.walkPhase = 0.5f;
     counting.draws = 0;
-    a.model->DrawPart(false);
+    DrawPart(*a.model, false);
     EXPECT_EQ(counting.draws, static_cast<size_t>(kDepth));
     EXPECT_EQ(counting.GetTransform(D3DTS_WORLD), Matrix4::identity());
     EXPECT_EQ(last->currentKey, 1u);
-    a.model->RewindKeys();
+    RewindKeys(*a.model);
     EXPECT_EQ(last->currentKey, 0u);
     a.walkPhase = 0.95f;
-    a.AdvancePhase();  // wraps and rewinds the whole tree
+    AdvancePhase(a);  // wraps and rewinds the whole tree
     EXPECT_EQ(a.walkPhase, 0.0f);
   }
   device = &dev;

@@ -8,22 +8,13 @@
 #include "render/draw_flags.h"
 #include "render/rec/recording_device.h"
 #include "render/record_draw.h"
+#include "sim/state.h"
 #include "support/recording_checks.h"
+#include "support/test_device.h"
 
 namespace ec = expect_call;
 
 namespace {
-
-class FakeTexture : public Texture {
- public:
-  explicit FakeTexture(uint32_t id) : id_(id) {}
-  uint32_t id() const override { return id_; }
-  int width() const override { return 1; }
-  int height() const override { return 1; }
-
- private:
-  uint32_t id_;
-};
 
 Material materialNumber(int n) {
   Material m;
@@ -32,9 +23,9 @@ Material materialNumber(int n) {
   return m;
 }
 
-// Level textures have ids 11.., light maps 21.., materials differ by power.
-constexpr uint32_t kTex = 11;
-constexpr uint32_t kLightMap = 21;
+// Level textures have ids 1..6, light maps 7..9, materials differ by power.
+constexpr uint32_t kTex = 1;
+constexpr uint32_t kLightMap = 7;
 
 class RecordDrawTest : public ::testing::Test {
  protected:
@@ -43,8 +34,10 @@ class RecordDrawTest : public ::testing::Test {
     dev.setKeep(RecordingDevice::Keep::Everything);
     drawFlags.reset();
     level.clear();
-    for (uint32_t i = 0; i < 6; ++i) level.levelTextures.push_back(std::make_unique<FakeTexture>(kTex + i));
-    for (uint32_t i = 0; i < 3; ++i) level.lightMaps.push_back(std::make_unique<FakeTexture>(kLightMap + i));
+    std::string error;
+    for (uint32_t i = 0; i < 6; ++i) level.levelTextures.push_back(dev.CreateTextureFromFile("texture.bmp", error));
+    for (uint32_t i = 0; i < 3; ++i) level.lightMaps.push_back(dev.CreateTextureFromFile("light.bmp", error));
+    dev.clearCalls();
     for (int i = 0; i < 4; ++i) level.materials.push_back(materialNumber(i));
   }
   void TearDown() override {
@@ -70,11 +63,11 @@ class RecordDrawTest : public ::testing::Test {
 
   std::vector<RecordedCall> drawCalls(const MeshRecord& r, int index, int overlay, int glass) {
     dev.clearCalls();
-    r.draw(index, overlay, glass);
+    draw(r, index, overlay, glass);
     return dev.takeCalls();
   }
 
-  RecordingDevice dev;
+  TestDevice dev;
 };
 
 // The calls of a normal draw up to and including the light map.
@@ -262,7 +255,7 @@ TEST_F(RecordDrawTest, StencilMarkDrawsTwoStripTrianglesOfRoomZero) {
 
 TEST_F(RecordDrawTest, ReflectedViewAndGlassRestoreTheView) {
   for (int i = 0; i < 3; ++i) level.rooms.push_back(record(0, 2, i, 0));
-  SetupCamera();  // the player's starting view
+  SetupCamera(sim.player.position, sim.player.heading);  // the player's starting view
   const Matrix4 view = dev.GetTransform(D3DTS_VIEW);
   const Matrix4 reflected = matrixMultiply(matrixReflect(Vec3(-100, 0, 600), Vec3(1, 0, 0)), view);
 

@@ -102,8 +102,8 @@ TEST_F(Robots, Robot0IsNeverHeldBySpacingButRobot3Is) {
   actors.robots[0].SetPosition(0, 0, 400);
   actors.robots[3].SetPosition(30, 0, 430);
   const Vec3 r3 = actors.robots[3].position;
-  EXPECT_TRUE(actors.robots[0].WalkStep());
-  EXPECT_FALSE(actors.robots[3].WalkStep());
+  EXPECT_TRUE(WalkStep(actors.robots[0]));
+  EXPECT_FALSE(WalkStep(actors.robots[3]));
   EXPECT_EQ(actors.robots[3].position, r3);
   EXPECT_EQ(sim.moverIndex, 3);
 }
@@ -112,10 +112,10 @@ TEST_F(Robots, XLimitHoldsTheAskingRobotForOneTick) {
   sim.player.position.x = -99;
   Actor& r0 = actors.robots[0];
   const Vec3 before = r0.position;
-  EXPECT_FALSE(r0.WalkStep());
+  EXPECT_FALSE(WalkStep(r0));
   EXPECT_EQ(r0.position, before);
   EXPECT_EQ(sim.player.position.x, -90.0f);
-  EXPECT_TRUE(r0.WalkStep());
+  EXPECT_TRUE(WalkStep(r0));
 }
 
 TEST_F(Robots, DeadRobotsAndEndedGamesStillTurnAndStep) {

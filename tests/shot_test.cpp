@@ -115,7 +115,7 @@ TEST_F(Shot, HitBoxIsStrictTwentyOnBothAxesAndIgnoresHeight) {
     SCOPED_TRACE(testing::Message() << c.shot.x << " " << c.shot.y << " " << c.shot.z);
     Actor robot(1, 3);
     robot.SetPosition(0, 40, 500);
-    EXPECT_EQ(robot.HitTest(c.shot.x, c.shot.y, c.shot.z), c.hit);
+    EXPECT_EQ(HitTest(robot, c.shot.x, c.shot.y, c.shot.z), c.hit);
     EXPECT_EQ(robot.alive, c.hit ? 0 : 1);
   }
 }
@@ -175,7 +175,7 @@ TEST_F(Shot, DeadRobotsDoNotSwallowTheShot) {
   EXPECT_EQ(actors.shot.inFlight, 1);
   EXPECT_EQ(actors.shot.position, Vec3(5, 0, -5));
   EXPECT_EQ(dead.alive, 0);
-  EXPECT_FALSE(dead.HitTest(0, 0, 0));
+  EXPECT_FALSE(HitTest(dead, 0, 0, 0));
 }
 
 }  // namespace

@@ -9,10 +9,10 @@
 #include "app/game_tick.h"
 #include "app/keys.h"
 #include "audio/sound.h"
+#include "base/matrix.h"
 #include "level/level_data.h"
 #include "level/model.h"
 #include "render/draw_flags.h"
-#include "render/matrix.h"
 #include "sim/state.h"
 #include "support/arena.h"
 

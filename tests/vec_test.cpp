@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "sim/vec.h"
+#include "base/vec.h"
 
 namespace {
 

@@ -55,7 +55,8 @@ class RealWindow : public ::testing::Test {
     const ssize_t n = read(fds[0], buf, sizeof buf - 1);
     close(fds[0]);
     ASSERT_GT(n, 0) << "Xvfb did not start (is the xvfb package installed?)";
-    display = ":" + std::string(buf, static_cast<size_t>(n - (buf[n - 1] == '\n' ? 1 : 0)));
+    display = ":";
+    display.append(buf, static_cast<size_t>(n - (buf[n - 1] == '\n' ? 1 : 0)));
     dir = fs::temp_directory_path() / ("cogstorm-xvfb-" + std::to_string(getpid()));
     fs::create_directories(dir);
   }

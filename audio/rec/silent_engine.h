@@ -17,9 +17,9 @@
 
 #include "audio/engine.h"
 #include "audio/media.h"
-#include "audio/music_clock.h"
-#include "audio/play_states.h"
-#include "sim/vec3.h"
+#include "audio/media_clock.h"
+#include "audio/media_play_states.h"
+#include "base/vec3.h"
 
 // ---------------------------------------------------------------------------
 // The recorded calls.
@@ -80,7 +80,7 @@ class SilentAudioEngine : public AudioEngine {
   void SetListenerOrientation(const Vec3& front, const Vec3& top, bool deferred) override;
 
   // The clock: music time advances by the music ticks of `milliseconds`,
-  // following the tempo map of the piece playing (see audio/music_clock.h);
+  // following the tempo map of the piece playing (see audio/media_clock.h);
   // with none it runs at the tempo of the last MIDI file loaded or the one
   // the music stopped at (120 bpm before any). Ticks are counted from the
   // total time, so per-tick steps never drift. Negative steps are ignored.

@@ -138,7 +138,7 @@ GlDevice::Bounds positionBounds(const void* data, uint32_t lengthBytes) {
 // Whether any point of `box` (object space, placed by `world`) is within
 // `range` of `at`.
 bool withinReach(const GlDevice::Bounds& box, const Matrix4& world, const Vec3& at, float range) {
-  float lo[3], hi[3];
+  float lo[3] = {}, hi[3] = {};  // set by the first corner
   for (int c = 0; c < 8; ++c) {
     const float x = (c & 1) ? box.max[0] : box.min[0];
     const float y = (c & 2) ? box.max[1] : box.min[1];

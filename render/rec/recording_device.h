@@ -1,7 +1,9 @@
 #pragma once
 // A render device that draws nothing and records every call in order, for
 // tests and headless runs. Textures really are read and decoded, so a missing
-// or broken image fails here exactly as it does with the real renderer.
+// or broken image fails here exactly as it does with the real renderer;
+// tests and fuzzing of the level files may switch that off and have
+// textures made from their names alone.
 //
 // By default only the current frame is kept: BeginScene drops what came
 // before it (except the frame's own Clear just before it), so a long headless
@@ -68,6 +70,9 @@ class RecordingDevice : public RenderDevice {
   void setKeep(Keep keep) { keep_ = keep; }
   Keep keep() const { return keep_; }
   void setRecording(bool on) { keep_ = on ? Keep::CurrentFrame : Keep::Nothing; }
+  // Off: CreateTextureFromFile reads no file and makes a 1 x 1 texture of
+  // any name. On by default.
+  void setDecodeImages(bool on) { decodeImages_ = on; }
 
   const std::vector<RecordedCall>& calls() const { return calls_; }
   void clearCalls() { calls_.clear(); }
@@ -107,6 +112,7 @@ class RecordingDevice : public RenderDevice {
   RecordedCall* record(CallKind kind, uint32_t a = 0, uint32_t b = 0, uint32_t c = 0) const;
 
   Keep keep_ = Keep::CurrentFrame;
+  bool decodeImages_ = true;
   mutable std::vector<RecordedCall> calls_;  // GetTransform is const but recorded
   Matrix4 world_ = Matrix4::identity();
   Matrix4 view_ = Matrix4::identity();

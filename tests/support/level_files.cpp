@@ -9,8 +9,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "app/level_start.h"
 #include "level/level_data.h"
-#include "level/model.h"
 #include "level/text_reader.h"
 
 std::string* LevelText::file(const std::string& fileName) {
@@ -108,55 +108,9 @@ ScopedChdir::~ScopedChdir() {
   std::filesystem::current_path(saved_, ec);
 }
 
-namespace {
-
-class NamedTexture : public Texture {
- public:
-  explicit NamedTexture(uint32_t id) : id_(id) {}
-  uint32_t id() const override { return id_; }
-  int width() const override { return 1; }
-  int height() const override { return 1; }
-
- private:
-  uint32_t id_;
-};
-
-}  // namespace
-
-std::unique_ptr<VertexBuffer> TestDevice::CreateVertexBuffer(const void* data, uint32_t lengthBytes, uint32_t fvf,
-                                                             std::string& error) {
-  const int n = bufferRequests++;
-  bufferLengths.push_back(lengthBytes);
-  const auto* bytes = static_cast<const uint8_t*>(data);
-  bufferData.emplace_back(bytes, bytes + (data ? lengthBytes : 0));
-  if (n == refuseBufferAt) {
-    error = "out of video memory";
-    return nullptr;
-  }
-  return RecordingDevice::CreateVertexBuffer(data, lengthBytes, fvf, error);
-}
-
-std::unique_ptr<Texture> TestDevice::CreateTextureFromFile(const std::string& fileName, std::string& error) {
-  if (fileName == refuseTexture) {
-    error = fileName + ": cannot open the file";
-    return nullptr;
-  }
-  if (realTextures) return RecordingDevice::CreateTextureFromFile(fileName, error);
-  textureNames.push_back(fileName);
-  return std::make_unique<NamedTexture>(static_cast<uint32_t>(textureNames.size()));
-}
-
-ScopedTestDevice::ScopedTestDevice() : saved_(device) { device = &dev; }
-
-ScopedTestDevice::~ScopedTestDevice() {
-  level.clear();
-  actors.reset();
-  device = saved_;
-}
-
 int32_t loadLevelText(const LevelText& text, std::string& error) {
   LevelText copy = text;
-  return loadLevelFrom(
+  return startLevelFrom(
       [&copy](const std::string& fileName, TextReader& reader) {
         const std::string* content = copy.file(fileName);
         reader = TextReader(fileName, content ? *content : std::string());

@@ -1,8 +1,7 @@
 #pragma once
 // Test helpers for level files: a level's five texts, writing them (with
-// small images) into a temporary folder, loading them from memory, and a
-// recording device whose textures need no image files and whose vertex
-// buffers can be made to fail.
+// small images) into a temporary folder, and loading them from memory (on
+// the test device of support/test_device.h).
 
 #include <cstdint>
 #include <filesystem>
@@ -11,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "render/rec/recording_device.h"
+#include "support/test_device.h"
 
 // The five level files of one level.
 struct LevelText {
@@ -65,36 +64,6 @@ class ScopedChdir {
   std::filesystem::path saved_;
 };
 
-// A RecordingDevice whose textures are made without reading any file (each
-// name is remembered) unless `realTextures` is set, and which can refuse a
-// texture by name or the n-th vertex buffer.
-class TestDevice : public RecordingDevice {
- public:
-  bool realTextures = false;
-  std::string refuseTexture;   // this name fails
-  int refuseBufferAt = -1;     // this buffer (0-based count of requests) fails
-  int bufferRequests = 0;
-  std::vector<std::string> textureNames;
-  std::vector<uint32_t> bufferLengths;  // bytes asked for, in order
-  std::vector<std::vector<uint8_t>> bufferData;  // what each buffer was given
-
-  std::unique_ptr<VertexBuffer> CreateVertexBuffer(const void* data, uint32_t lengthBytes, uint32_t fvf,
-                                                   std::string& error) override;
-  std::unique_ptr<Texture> CreateTextureFromFile(const std::string& fileName, std::string& error) override;
-};
-
-// Makes `device` point at a TestDevice for the life of the object; on the
-// way out frees the level and the actors' models (their buffers came from
-// this device) and puts the old device back.
-class ScopedTestDevice {
- public:
-  ScopedTestDevice();
-  ~ScopedTestDevice();
-  TestDevice dev;
-
- private:
-  RenderDevice* saved_;
-};
-
-// Runs loadLevelFrom on the texts in memory.
+// Runs start-up's level step (startLevelFrom: load, room graph, reset) on
+// the texts in memory.
 int32_t loadLevelText(const LevelText& text, std::string& error);

@@ -4,8 +4,8 @@
 
 #include <vector>
 
+#include "base/vec3.h"
 #include "level/mesh_record.h"
-#include "sim/vec3.h"
 
 struct RecordOptions {
   int roomNumber = 0;

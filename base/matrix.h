@@ -3,7 +3,7 @@
 // vector multiplied on the left, so A*B applies A first), left-handed
 // coordinates.
 
-#include "sim/vec3.h"
+#include "base/vec3.h"
 
 struct Matrix4 {
   float m[4][4] = {};

@@ -1,4 +1,4 @@
-#include "sim/vec.h"
+#include "base/vec.h"
 
 #include <cmath>
 

@@ -3,7 +3,7 @@
 // record reader. Results are stored as 32-bit floats, each the single-
 // precision rounding of its formula evaluated in double.
 
-#include "sim/vec3.h"
+#include "base/vec3.h"
 
 // Used exactly as these single-precision literals.
 constexpr float kPi = 3.14159f;

@@ -14,7 +14,7 @@
 #include <memory>
 
 #include "audio/engine.h"
-#include "audio/tempo_map.h"
+#include "audio/media_tempo_map.h"
 
 class MusicClock {
  public:

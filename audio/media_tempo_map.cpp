@@ -1,4 +1,4 @@
-#include "audio/tempo_map.h"
+#include "audio/media_tempo_map.h"
 
 #include <algorithm>
 

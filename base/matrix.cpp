@@ -2,7 +2,7 @@
 // arithmetic is 32-bit float, one rounding per operation, in the library's
 // order of operations.
 
-#include "render/matrix.h"
+#include "base/matrix.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "audio/music_clock.h"
+#include "audio/media_clock.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,0 +1,3 @@
+#pragma once
+// A file that follows the layers.
+#include <cmath>

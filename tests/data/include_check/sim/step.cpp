@@ -1,0 +1,2 @@
+// A window library header outside platform/ and the backends.
+#  include <SDL.h>
