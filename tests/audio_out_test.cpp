@@ -9,6 +9,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "app/sound_recording.h"
+#include "support/loopback.h"
 #include "support/run_program.h"
 
 namespace fs = std::filesystem;
@@ -130,6 +132,22 @@ TEST_F(AudioOut, OnlyHeadlessAndNotTooLong) {
                                  (dir / "no/such/dir/x.wav").string());
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_NE(r.output.find("x.wav"), std::string::npos) << r.output;
+}
+
+// The window on a machine without a sound card: one line in the game's own
+// words, none of ALSA's or OpenAL Soft's.
+TEST_F(AudioOut, TheWindowSaysWhatMattersOnce) {
+  ScopedEnv video("SDL_VIDEODRIVER", "offscreen");
+  ScopedEnv font("COGSTORM_SOUNDFONT", (dir / "none.sf2").string());
+  const RunResult r = runProgram("--data " + kArena + " --ticks 3");
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  EXPECT_EQ(r.output.find("ALSA lib"), std::string::npos) << r.output;
+  EXPECT_EQ(r.output.find("AL lib"), std::string::npos) << r.output;
+  // No device: that is all there is to say. A device: only the missing SoundFont.
+  const bool noDevice = r.output.find("playing without sound") != std::string::npos;
+  const char* expected = noDevice ? "playing without sound" : "none.sf2";
+  EXPECT_NE(r.output.find(expected), std::string::npos) << r.output;
+  EXPECT_EQ(std::count(r.output.begin(), r.output.end(), '\n'), 1) << r.output;
 }
 
 }  // namespace
