@@ -1,0 +1,123 @@
+// cogstorm-mediagen: two runs write the same bytes, and what they write
+// passes the game's own media checks with the shape the game relies on.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+// smf.h needs GLib's C++ parts seen first (see the silent engine).
+#include <glib.h>
+#include <smf.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "audio/rec/silent_engine.h"
+#include "support/level_files.h"
+
+namespace {
+
+std::vector<uint8_t> fileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+int runGenerator(const std::filesystem::path& dir) {
+  const std::string command = std::string("'") + COGSTORM_MEDIAGEN + "' '" + dir.string() + "'";
+  const int raw = std::system(command.c_str());
+  return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+}
+
+class Mediagen : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    first_ = new TempDir();
+    second_ = new TempDir();
+    firstStatus_ = runGenerator(first_->path() / "media");
+    secondStatus_ = runGenerator(second_->path() / "media");
+  }
+  static void TearDownTestSuite() {
+    delete first_;
+    delete second_;
+  }
+  static std::filesystem::path file(const char* name) { return first_->path() / "media" / name; }
+
+  static inline TempDir* first_ = nullptr;
+  static inline TempDir* second_ = nullptr;
+  static inline int firstStatus_ = -1;
+  static inline int secondStatus_ = -1;
+};
+
+TEST_F(Mediagen, TwoRunsWriteTheSameBytes) {
+  ASSERT_EQ(firstStatus_, 0);
+  ASSERT_EQ(secondStatus_, 0);
+  for (const char* name : {"Roadsong.mid", "gun.wav", "dead.wav"}) {
+    SCOPED_TRACE(name);
+    const std::vector<uint8_t> bytes = fileBytes(file(name));
+    EXPECT_FALSE(bytes.empty());
+    EXPECT_TRUE(bytes == fileBytes(second_->path() / "media" / name));
+  }
+}
+
+TEST_F(Mediagen, MusicIsAFourPartPieceOfOneToThreeMinutesWithATempoChange) {
+  MidiInfo info;
+  std::string error;
+  ASSERT_TRUE(readMidiFile(file("Roadsong.mid"), info, error)) << error;
+  EXPECT_EQ(info.pulsesPerQuarter, 768);
+  EXPECT_EQ(info.length % (4 * 768), 0) << "ends on a bar line";
+  ASSERT_GT(info.length, 5000) << "the game starts the music at 5000";
+
+  std::unique_ptr<smf_t, void (*)(smf_t*)> smf(
+      smf_load_from_memory(info.bytes.data(), static_cast<int>(info.bytes.size())), smf_delete);
+  ASSERT_TRUE(smf);
+  EXPECT_EQ(smf->format, 1);
+  EXPECT_EQ(smf->number_of_tracks, 5);
+  std::vector<int> tempos;
+  std::set<int> programmed, sounding;
+  while (smf_event_t* e = smf_get_next_event(smf.get())) {
+    const unsigned char* b = e->midi_buffer;
+    if (smf_event_is_metadata(e) && b[1] == 0x51) tempos.push_back((b[3] << 16) | (b[4] << 8) | b[5]);
+    if ((b[0] & 0xF0) == 0xC0) programmed.insert(b[0] & 0x0F);
+    if ((b[0] & 0xF0) == 0x90 && b[2] > 0) sounding.insert(b[0] & 0x0F);
+  }
+  // Drums on channel 10 (9 counted from 0), bass, chords and lead.
+  EXPECT_EQ(sounding, (std::set<int>{0, 1, 2, 9}));
+  EXPECT_EQ(programmed, sounding);
+  ASSERT_EQ(tempos.size(), 2u);
+  EXPECT_NE(tempos[0], tempos[1]);
+  const double seconds = smf_get_length_seconds(smf.get());
+  EXPECT_GE(seconds, 60.0);
+  EXPECT_LE(seconds, 180.0);
+}
+
+TEST_F(Mediagen, EffectsHaveTheirLengthsAndLeaveHeadroom) {
+  struct Case {
+    const char* name;
+    double seconds;
+    int maxPeak;  // a footstep may sound seven times at once
+    int minPeak;
+  };
+  const Case cases[] = {
+      {"gun.wav", 0.150, 32767 / 7, 2000},
+      {"dead.wav", 1.5, 32767 * 3 / 4, 8000},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WaveSound wave;
+    std::string error;
+    ASSERT_TRUE(readWaveFile(file(c.name), true, wave, error)) << error;
+    EXPECT_EQ(wave.channels, 1);
+    EXPECT_NEAR(static_cast<double>(wave.frames) / wave.sampleRate, c.seconds, 0.01);
+    int peak = 0;
+    for (int16_t s : wave.samples) peak = std::max(peak, std::abs(static_cast<int>(s)));
+    EXPECT_LE(peak, c.maxPeak);
+    EXPECT_GE(peak, c.minPeak);
+    EXPECT_EQ(wave.samples.back(), 0) << "fades out to silence";
+  }
+}
+
+}  // namespace
