@@ -1,8 +1,11 @@
 #include "app/check.h"
 
+#include <algorithm>
 #include <string>
 
-#include "app/level_start.h"
+#include "app/level_warnings.h"
+#include "app/session.h"
+#include "audio/rec/silent_engine.h"
 #include "level/level_data.h"
 #include "level/model.h"
 #include "render/rec/recording_device.h"
@@ -24,6 +27,15 @@ size_t countParts(const ModelPart* root) {
   return n;
 }
 
+// Distinct textures the two lists share out.
+size_t countImages() {
+  std::vector<const Texture*> seen;
+  for (const auto* list : {&level.lightMaps, &level.levelTextures})
+    for (const auto& t : *list)
+      if (std::find(seen.begin(), seen.end(), t.get()) == seen.end()) seen.push_back(t.get());
+  return seen.size();
+}
+
 void printSummary(std::ostream& out) {
   size_t markers = 0;
   for (const MeshRecord& r : level.rooms) markers += r.isMarker ? 1 : 0;
@@ -33,6 +45,7 @@ void printSummary(std::ostream& out) {
   out << "level ok\n";
   out << "light maps: " << level.lightMaps.size() << "\n";
   out << "level textures: " << level.levelTextures.size() << "\n";
+  out << "images: " << countImages() << "\n";
   out << "materials: " << level.materials.size() << "\n";
   out << "room records: " << level.rooms.size() << "\n";
   out << "marker records: " << markers << "\n";
@@ -46,23 +59,25 @@ void printSummary(std::ostream& out) {
 }  // namespace
 
 int runCheck(std::ostream& out, std::ostream& err) {
-  RecordingDevice dev;
-  dev.setRecording(false);
+  // Everything the game opens at start-up, in its order and with its
+  // messages: the music and sounds, the base images, the level.
+  RecordingDevice renderDevice;
+  renderDevice.setRecording(false);
+  SilentAudioEngine engine;
+  engine.setRecording(false);
   RenderDevice* const saved = device;
-  device = &dev;
-
   std::string error;
-  const bool ok = startLevel(error) == kOk;
-  if (ok) {
+  const StartFailure failure = startGame(renderDevice, engine, error);
+  if (failure == StartFailure::None) {
     printSummary(out);
+    for (const std::string& warning : levelWarnings()) err << "cogstorm: warning: " << warning << "\n";
+  } else if (failure == StartFailure::Media) {
+    err << "cogstorm: " << kMediaMissingText << " (" << error << ")\n";
   } else {
     err << "cogstorm: " << error << "\n";
   }
-
-  // The buffers and textures came from `dev`: free them before it goes.
-  level.clear();
-  for (Actor& robot : actors.robots) robot.model.reset();
-  actors.shot.model.reset();
+  // The buffers and textures came from `renderDevice`: free them before it goes.
+  shutdownGame();
   device = saved;
-  return ok ? 0 : 1;
+  return failure == StartFailure::None ? 0 : 1;
 }

@@ -108,6 +108,13 @@ bool walkTrack(const uint8_t* d, size_t begin, size_t end, int number, TrackWalk
         what = track + ": meta event " + hexByte(type) + " runs past the end of the track";
         return false;
       }
+      if (length > 127) {
+        // libsmf reads a meta event's length as one byte, loses its place
+        // in the track and can stop the process.
+        what = track + ": meta event " + hexByte(type) + " of " + std::to_string(length) +
+               " bytes; at most 127 are supported";
+        return false;
+      }
       const uint8_t* data = d + pos;
       pos += length;
       if (type == 0x2F) {

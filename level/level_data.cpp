@@ -5,8 +5,10 @@
 #include "level/level_data.h"
 
 #include <algorithm>
+#include <map>
 #include <string>
 
+#include "level/level_budget.h"
 #include "level/model.h"
 #include "level/text_reader.h"
 
@@ -33,15 +35,25 @@ bool readCount(TextReader& in, int32_t& count, const char* what, int64_t tokensE
   return true;
 }
 
-bool readTextures(TextReader& in, int32_t count, std::vector<std::unique_ptr<Texture>>& list, const char* what) {
+// The images of the two texture lists, by file name: a name given twice,
+// in either list, is one texture.
+using ImageCache = std::map<std::string, std::shared_ptr<Texture>>;
+
+bool readTextures(TextReader& in, int32_t count, std::vector<std::shared_ptr<Texture>>& list, ImageCache& cache,
+                  const char* what) {
+  if (!chargeImageNames(in, count)) return false;
   list.reserve(static_cast<size_t>(count));
   for (int32_t i = 0; i < count; ++i) {
     std::string name;
     if (!in.readWord(name, what)) return false;
-    std::string error;
-    std::unique_ptr<Texture> texture = device->CreateTextureFromFile(name, error);
-    if (!texture) return in.fail(error.empty() ? "cannot load the image \"" + name + "\"" : error);
-    list.push_back(std::move(texture));
+    std::shared_ptr<Texture>& texture = cache[name];
+    if (!texture) {
+      std::string error;
+      texture = device->CreateTextureFromFile(name, error);
+      if (!texture) return in.fail(error.empty() ? "cannot load the image \"" + name + "\"" : error);
+      if (!chargeImagePixels(in, int64_t{texture->width()} * texture->height())) return false;
+    }
+    list.push_back(texture);
   }
   return true;
 }
@@ -69,15 +81,52 @@ bool readRecords(TextReader& in, int32_t count, std::vector<MeshRecord>& list) {
   return true;
 }
 
-bool loadModel(const LevelFileOpener& open, const char* fileName, Actor& actor, const RecordLimits& limits,
-               std::string& error) {
-  TextReader in;
-  if (open(fileName, in)) {
-    in.limits = limits;
-    if (actor.load(in) == kOk) return true;
+// Mesh records and vertices of a model tree.
+void measureModel(const ModelPart* root, int64_t& records, int64_t& vertices) {
+  records = vertices = 0;
+  std::vector<const ModelPart*> stack;
+  if (root) stack.push_back(root);
+  while (!stack.empty()) {
+    const ModelPart* p = stack.back();
+    stack.pop_back();
+    ++records;
+    vertices += static_cast<int64_t>(p->mesh.vertices.size());
+    if (p->sibling) stack.push_back(p->sibling.get());
+    if (p->child) stack.push_back(p->child.get());
   }
+}
+
+bool loadModel(TextReader in, Actor& actor, const RecordLimits& limits, std::string& error) {
+  in.limits = limits;
+  if (actor.load(in) == kOk) return true;
   error = in.error();
   return false;
+}
+
+// The robots all read "enin.txt" from its start: the file is read once, and
+// what the first robot made is charged for the other six before they make
+// their copies.
+bool loadRobots(const LevelFileOpener& open, const RecordLimits& limits, std::string& error) {
+  TextReader file;
+  if (!open("enin.txt", file)) {
+    error = file.error();
+    return false;
+  }
+  if (!loadModel(file, actors.robots[0], limits, error)) return false;
+  int64_t records = 0, vertices = 0;
+  measureModel(actors.robots[0].model.get(), records, vertices);
+  TextReader copies(file.name(), std::string());  // for the message only
+  copies.limits = limits;
+  if (!chargeRecords(copies, records * (kRobotCount - 1)) || !chargeVertices(copies, vertices * (kRobotCount - 1))) {
+    error = copies.error() + " (each of the seven robots has its own copy of the model)";
+    return false;
+  }
+  // The first robot's share was charged as it read; the copies are paid for.
+  RecordLimits unchargedLimits = limits;
+  unchargedLimits.budget = nullptr;
+  for (int i = 1; i < kRobotCount; ++i)
+    if (!loadModel(file, actors.robots[i], unchargedLimits, error)) return false;
+  return true;
 }
 
 bool openFromWorkingDirectory(const std::string& fileName, TextReader& reader) {
@@ -97,6 +146,8 @@ int32_t loadLevelFrom(const LevelFileOpener& open, std::string& error) {
     error = "no render device to load the level with";
     return E_FAIL;
   }
+  LevelBudget budget;
+  ImageCache images;
   auto failed = [&error](const TextReader& in) {
     error = in.error();
     return E_FAIL;
@@ -108,11 +159,8 @@ int32_t loadLevelFrom(const LevelFileOpener& open, std::string& error) {
     if (!open("Lbank.txt", in)) return failed(in);
     int32_t count = 0;
     if (!readCount(in, count, "lightMapCount", 1)) return failed(in);
-    if (count == 0) {
-      in.fail("the level has no light maps; at least one is needed");
-      return failed(in);
-    }
-    if (!readTextures(in, count, level.lightMaps, "light map file name")) return failed(in);
+    in.limits.budget = &budget;
+    if (!readTextures(in, count, level.lightMaps, images, "light map file name")) return failed(in);
   }
 
   // "dat.txt": level textures, materials, the room list.
@@ -123,14 +171,10 @@ int32_t loadLevelFrom(const LevelFileOpener& open, std::string& error) {
     TextReader in;
     if (!open("dat.txt", in)) return failed(in);
     if (!readCount(in, textureCount, "levelTextureCount", 1)) return failed(in);
-    if (textureCount < kMinLevelTextures) {
-      in.fail("the level names " + std::to_string(textureCount) + (textureCount == 1 ? " texture" : " textures") +
-              "; at least " + std::to_string(kMinLevelTextures) + " are needed (the x-ray view uses the fifth)");
-      return failed(in);
-    }
-    if (!readTextures(in, textureCount, level.levelTextures, "texture file name")) return failed(in);
+    in.limits.budget = &budget;
+    if (!readTextures(in, textureCount, level.levelTextures, images, "texture file name")) return failed(in);
 
-    if (!readCount(in, materialCount, "materialCount", 12)) return failed(in);
+    if (!readCount(in, materialCount, "materialCount", 12) || !chargeMaterials(in, materialCount)) return failed(in);
     level.materials.resize(static_cast<size_t>(materialCount));
     for (Material& m : level.materials)
       if (!readMaterial(in, m)) return failed(in);
@@ -147,7 +191,7 @@ int32_t loadLevelFrom(const LevelFileOpener& open, std::string& error) {
       return failed(in);
     }
     level.roomGraph.allocate(graphSize);
-    in.limits = RecordLimits{materialCount, textureCount, graphSize};
+    in.limits = RecordLimits{materialCount, textureCount, graphSize, &budget};
     if (!readRecords(in, roomCount, level.rooms)) return failed(in);
   }
 
@@ -157,16 +201,19 @@ int32_t loadLevelFrom(const LevelFileOpener& open, std::string& error) {
     if (!open("objects.txt", in)) return failed(in);
     int32_t propCount = 0;
     if (!readCount(in, propCount, "propCount", 6)) return failed(in);
-    in.limits = RecordLimits{materialCount, textureCount, graphSize};
+    in.limits = RecordLimits{materialCount, textureCount, graphSize, &budget};
     if (!readRecords(in, propCount, level.props)) return failed(in);
   }
 
   // The models: every robot reads "enin.txt" from its start, then the shot
   // reads "shot.txt". Their meshes are drawn like any record but belong to
   // no room.
-  const RecordLimits modelLimits{materialCount, textureCount, -1};
-  for (Actor& robot : actors.robots)
-    if (!loadModel(open, "enin.txt", robot, modelLimits, error)) return E_FAIL;
-  if (!loadModel(open, "shot.txt", actors.shot, modelLimits, error)) return E_FAIL;
+  const RecordLimits modelLimits{materialCount, textureCount, -1, &budget};
+  if (!loadRobots(open, modelLimits, error)) return E_FAIL;
+  {
+    TextReader in;
+    if (!open("shot.txt", in)) return failed(in);
+    if (!loadModel(std::move(in), actors.shot, modelLimits, error)) return E_FAIL;
+  }
   return kOk;
 }

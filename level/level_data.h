@@ -13,8 +13,9 @@
 #include "render/device.h"
 
 struct LevelData {
-  std::vector<std::unique_ptr<Texture>> lightMaps;
-  std::vector<std::unique_ptr<Texture>> levelTextures;
+  // A file named more than once, in either list, is one shared texture.
+  std::vector<std::shared_ptr<Texture>> lightMaps;
+  std::vector<std::shared_ptr<Texture>> levelTextures;
   std::vector<Material> materials;
   std::vector<MeshRecord> rooms;
   std::vector<MeshRecord> props;
@@ -45,5 +46,6 @@ int32_t loadLevelFrom(const LevelFileOpener& open, std::string& error);
 
 // Largest room graph accepted: graphSize * graphSize bytes are allocated.
 constexpr int32_t kMaxGraphSize = 4096;
-// Fewest level textures accepted: the x-ray view draws with the fifth.
-constexpr int32_t kMinLevelTextures = 5;
+// Level textures the game draws with all of: the x-ray view uses the fifth
+// and draws untextured without it.
+constexpr int32_t kFullLevelTextures = 5;

@@ -7,6 +7,7 @@
 
 #include "base/vec.h"
 #include "level/mesh_record.h"
+#include "level/level_budget.h"
 #include "level/text_reader.h"
 
 namespace {
@@ -68,7 +69,7 @@ int32_t MeshRecord::readRecord(TextReader& in) {
   boundsMin = boundsMax = Vec3();
 
   int32_t lead = 0;
-  if (!in.readInt(lead, "record lead")) return E_FAIL;
+  if (!in.readInt(lead, "record lead") || !chargeRecords(in, 1)) return E_FAIL;
   if (lead == -1) {
     primitiveType = 1;
     return readListForm(in);
@@ -101,6 +102,7 @@ int32_t MeshRecord::readRecord(TextReader& in) {
     in.fail("vertexCount " + std::to_string(vertexCount) + " is more than the rest of the file can hold");
     return E_FAIL;
   }
+  if (!chargeVertices(in, vertexCount)) return E_FAIL;
 
   vertices.resize(static_cast<size_t>(vertexCount));
   for (int32_t i = 0; i < vertexCount; ++i) {
@@ -149,6 +151,7 @@ int32_t MeshRecord::readListForm(TextReader& in) {
     in.fail("a marker record needs at least 3 vertices, this one has " + std::to_string(vertexCount));
     return E_FAIL;
   }
+  if (!chargeVertices(in, vertexCount)) return E_FAIL;
 
   vertices.resize(static_cast<size_t>(vertexCount));
   bool firstRead = true;

@@ -10,10 +10,12 @@
 // Limits that the record reader checks each record's indexes against, so a
 // bad index is reported at the line that holds it. A negative limit is not
 // checked.
+struct LevelBudget;
 struct RecordLimits {
   int32_t materialCount = -1;
   int32_t textureCount = -1;
   int32_t graphSize = -1;
+  LevelBudget* budget = nullptr;  // what the level may still make; null: unchecked
 };
 
 class TextReader {

@@ -1,8 +1,9 @@
 #include "platform/image_file.h"
 
+#include "platform/bmp_image.h"
 #include "platform/file_bytes.h"
+#include "platform/image_checks.h"
 
-#include <SDL.h>
 #include <jerror.h>
 #include <jpeglib.h>
 #include <png.h>
@@ -24,19 +25,15 @@ namespace {
 constexpr uint64_t kPngPixelsPerByte = 8 * 1100;
 constexpr uint64_t kOtherPixelsPerByte = 65536;
 
-uint16_t le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t le32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-         (static_cast<uint32_t>(p[3]) << 24);
-}
 uint32_t be32(const uint8_t* p) {
   return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
          (static_cast<uint32_t>(p[2]) << 8) | static_cast<uint32_t>(p[3]);
 }
 
+}  // namespace
+
 std::string dims(int64_t w, int64_t h) { return std::to_string(w) + "x" + std::to_string(h); }
 
-// Checks declared dimensions; on a problem sets `what` and returns false.
 bool checkDimensions(int64_t w, int64_t h, size_t fileSize, uint64_t pixelsPerByte, std::string& what) {
   if (w <= 0 || h <= 0) {
     what = "invalid image dimensions " + dims(w, h);
@@ -53,84 +50,15 @@ bool checkDimensions(int64_t w, int64_t h, size_t fileSize, uint64_t pixelsPerBy
            " bytes (truncated or corrupt data)";
     return false;
   }
+  if (pixels > kMaxImagePixels) {
+    what = "image dimensions " + dims(w, h) + " are over the limit of " + std::to_string(kMaxImagePixels) +
+           " pixels";
+    return false;
+  }
   return true;
 }
 
-// ---------------------------------------------------------------- BMP
-
-bool decodeBmp(const uint8_t* data, size_t size, ImageRgba& image, std::string& what) {
-  // Check the header ourselves first: SDL would allocate whatever it says.
-  if (size < 26) {
-    what = "truncated BMP data (header incomplete)";
-    return false;
-  }
-  const uint32_t pixelOffset = le32(data + 10);
-  const uint32_t infoSize = le32(data + 14);
-  int64_t w = 0, h = 0;
-  uint32_t bpp = 0, compression = 0;
-  if (infoSize == 12) {
-    w = le16(data + 18);
-    h = le16(data + 20);
-    bpp = le16(data + 24);
-  } else if (infoSize >= 16) {
-    if (size < 14 + static_cast<size_t>(std::min<uint32_t>(infoSize, 40)) || size < 30) {
-      what = "truncated BMP data (header incomplete)";
-      return false;
-    }
-    w = static_cast<int32_t>(le32(data + 18));
-    h = static_cast<int32_t>(le32(data + 22));
-    bpp = le16(data + 28);
-    compression = infoSize >= 20 && size >= 34 ? le32(data + 30) : 0;
-  } else {
-    what = "corrupt BMP data (unknown header size " + std::to_string(infoSize) + ")";
-    return false;
-  }
-  if (h < 0) h = -h;  // top-down rows
-  const bool rle = compression == 1 || compression == 2;
-  if (!checkDimensions(w, h, size, rle ? kOtherPixelsPerByte : 1, what)) return false;
-  if (!rle && bpp != 0 && bpp <= 32) {
-    const uint64_t rowBytes = (static_cast<uint64_t>(w) * bpp + 31) / 32 * 4;
-    if (static_cast<uint64_t>(pixelOffset) + rowBytes * static_cast<uint64_t>(h) > size) {
-      what = "truncated BMP data (the pixel rows of a " + dims(w, h) + " image need more than the file's " +
-             std::to_string(size) + " bytes)";
-      return false;
-    }
-  }
-
-  SDL_RWops* rw = SDL_RWFromConstMem(data, static_cast<int>(size));
-  if (rw == nullptr) {
-    what = std::string("cannot read BMP data (") + SDL_GetError() + ")";
-    return false;
-  }
-  SDL_Surface* loaded = SDL_LoadBMP_RW(rw, 1);
-  if (loaded == nullptr) {
-    what = std::string("corrupt BMP data (") + SDL_GetError() + ")";
-    return false;
-  }
-  SDL_Surface* rgba = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGBA32, 0);
-  SDL_FreeSurface(loaded);
-  if (rgba == nullptr) {
-    what = std::string("cannot convert BMP pixels (") + SDL_GetError() + ")";
-    return false;
-  }
-  if (rgba->w <= 0 || rgba->h <= 0 || rgba->w > kMaxImageSide || rgba->h > kMaxImageSide) {
-    what = "invalid image dimensions " + dims(rgba->w, rgba->h);
-    SDL_FreeSurface(rgba);
-    return false;
-  }
-  image.width = rgba->w;
-  image.height = rgba->h;
-  image.pixels.resize(static_cast<size_t>(rgba->w) * rgba->h * 4);
-  const bool mustLock = SDL_MUSTLOCK(rgba);
-  if (mustLock) SDL_LockSurface(rgba);
-  for (int y = 0; y < rgba->h; ++y)
-    std::memcpy(image.pixels.data() + static_cast<size_t>(y) * rgba->w * 4,
-                static_cast<const uint8_t*>(rgba->pixels) + static_cast<size_t>(y) * rgba->pitch,
-                static_cast<size_t>(rgba->w) * 4);
-  if (mustLock) SDL_UnlockSurface(rgba);
-  SDL_FreeSurface(rgba);
-  return true;
-}
+namespace {
 
 // ---------------------------------------------------------------- PNG
 

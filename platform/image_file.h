@@ -1,5 +1,5 @@
 #pragma once
-// Image files to RGBA8 pixels: BMP (through SDL2), PNG (libpng) and JPEG
+// Image files to RGBA8 pixels: BMP (SDL2 and platform/bmp_image), PNG (libpng) and JPEG
 // (libjpeg). The decoder is chosen by the file's first bytes, never by its
 // name. Every failure names the file and says what was wrong; nothing here
 // aborts the process or leaks on bad data.
@@ -11,6 +11,8 @@
 
 // Largest accepted width or height.
 constexpr int kMaxImageSide = 16384;
+// Largest accepted picture: 4096 x 4096 pixels (64 MiB of RGBA).
+constexpr uint64_t kMaxImagePixels = uint64_t{4096} * 4096;
 // Largest image file read at all.
 constexpr size_t kMaxImageFileBytes = size_t{256} << 20;
 
