@@ -13,6 +13,7 @@
 #include "app/check.h"
 #include "app/headless.h"
 #include "app/shipped_level.h"
+#include "app/sound_recording.h"
 #include "app/windowed.h"
 
 namespace fs = std::filesystem;
@@ -94,6 +95,14 @@ int runCogstorm(int argc, char** argv) {
                  "Play a key script as fast as frames draw (headless or in the window), then print frame times")
       ->type_name("FILE.keys");
   app.add_flag("--smooth", run.draw.smooth, "Smooth textures: linear filtering with mipmaps");
+  SoundOptions& sound = run.sound;
+  app.add_flag("--mute", sound.mute, "Play in the window without sound");
+  app.add_option("--soundfont", sound.soundFont,
+                 "SoundFont for the music (default: $COGSTORM_SOUNDFONT, else the first in the usual folders)")
+      ->type_name("FILE");
+  app.add_option("--audio-out", sound.audioOutPath,
+                 "Headless: record the run's sound to FILE (WAV, 44.1 kHz 16-bit stereo, 33 ms per tick)")
+      ->type_name("FILE");
 
   try {
     app.parse(argc, argv);
@@ -128,6 +137,15 @@ int runCogstorm(int argc, char** argv) {
     return 2;
   }
 
+  if (!sound.audioOutPath.empty() && (!headless || check || sound.mute)) {
+    std::cerr << "cogstorm: --audio-out goes with --headless (and not with --check or --mute)\n";
+    return 2;
+  }
+  if (!sound.audioOutPath.empty() && run.ticks > maxRecordedTicks()) {
+    std::cerr << "cogstorm: --audio-out holds at most " << maxRecordedTicks() << " ticks of sound in one WAV file\n";
+    return 2;
+  }
+
   // Files named on the command line are taken from where the program was
   // started, before it changes into the level folder.
   run.inputPath = absolute(run.inputPath);
@@ -136,6 +154,8 @@ int runCogstorm(int argc, char** argv) {
   run.shots.lastFrame = absolute(run.shots.lastFrame);
   run.draw.timedemoPath = absolute(run.draw.timedemoPath);
   run.shots.seriesDir = absolute(run.shots.seriesDir);
+  sound.audioOutPath = absolute(sound.audioOutPath);
+  sound.soundFont = absolute(sound.soundFont);
 
   std::string error;
   const std::string folder = findLevelFolder(data, error);
@@ -156,5 +176,6 @@ int runCogstorm(int argc, char** argv) {
   windowed.tracePath = run.tracePath;
   windowed.recordPath = recordPath;
   windowed.draw = run.draw;
+  windowed.sound = run.sound;
   return runWindowed(windowed, std::cerr);
 }

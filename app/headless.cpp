@@ -8,6 +8,7 @@
 #include "app/key_script.h"
 #include "app/keys.h"
 #include "app/session.h"
+#include "app/sound_recording.h"
 #include "app/timedemo.h"
 #include "app/trace.h"
 #include "audio/rec/silent_engine.h"
@@ -76,8 +77,21 @@ int runHeadless(const HeadlessOptions& options, std::ostream& err) {
     renderDevice = std::move(recording);
   }
 
-  SilentAudioEngine engine;
-  engine.setRecording(false);
+  // Nobody reads the calls of a headless run: keep none. Recorded sound
+  // plays on the loopback engine instead; the game and its trace are the
+  // same either way.
+  SilentAudioEngine silent;
+  silent.setRecording(false);
+  std::unique_ptr<SoundRecording> recording;
+  if (!options.sound.audioOutPath.empty()) {
+    recording = SoundRecording::open(options.sound.audioOutPath, options.sound.soundFont, error);
+    if (!recording) {
+      err << "cogstorm: " << error << '\n';
+      return 1;
+    }
+    if (!recording->musicProblem().empty()) err << "cogstorm: " << recording->musicProblem() << '\n';
+  }
+  AudioEngine& engine = recording ? recording->engine() : silent;
   const StartFailure failure = startGame(*renderDevice, engine, error);
   if (failure != StartFailure::None) {
     if (failure == StartFailure::Media)
@@ -92,7 +106,14 @@ int runHeadless(const HeadlessOptions& options, std::ostream& err) {
   size_t next = 0;
   audio.startedEffects.clear();
   for (tick = 1; tick <= ticks; ++tick) {
-    engine.advance(kTickMilliseconds);
+    // The 33 ms up to the tick pass before its keys and its frame.
+    if (!recording) {
+      silent.advance(kTickMilliseconds);
+    } else if (!recording->recordTick(error)) {
+      err << "cogstorm: " << error << '\n';
+      shutdownGame();
+      return 1;
+    }
     for (; next < presses.size() && presses[next].tick == tick; ++next) HandleKeyDown(presses[next].code);
     timer.start();
     GameTick();
@@ -106,7 +127,7 @@ int runHeadless(const HeadlessOptions& options, std::ostream& err) {
     audio.startedEffects.clear();
   }
   shutdownGame();
-  if (!trace.close(error)) {
+  if (!trace.close(error) || (recording && !recording->finish(error))) {
     err << "cogstorm: " << error << '\n';
     return 1;
   }

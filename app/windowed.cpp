@@ -13,7 +13,7 @@
 #include "app/session.h"
 #include "app/timedemo.h"
 #include "app/trace.h"
-#include "audio/al/al_engine.h"
+#include "app/sound_start.h"
 #include "audio/rec/silent_engine.h"
 #include "audio/sound.h"
 #include "platform/window.h"
@@ -41,15 +41,8 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
     return 1;
   }
   // Sound first: a machine without a sound device still plays, silently.
-  std::unique_ptr<AudioEngine> engine = AlAudioEngine::open(error);
   SilentAudioEngine* silent = nullptr;
-  if (!engine) {
-    err << "cogstorm: " << error << "; playing without sound\n";
-    auto quiet = std::make_unique<SilentAudioEngine>();
-    quiet->setRecording(false);
-    silent = quiet.get();
-    engine = std::move(quiet);
-  }
+  std::unique_ptr<AudioEngine> engine = openWindowSound(options.sound, silent, err);
 
   if (startAudio(*engine, error) != StartFailure::None) {
     err << "cogstorm: " << kMediaMissingText << " (" << error << ")\n";

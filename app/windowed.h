@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/draw_options.h"
+#include "app/sound_options.h"
 
 struct WindowedOptions {
   int64_t maxTicks = 0;    // stop after this many ticks; 0: when the window closes
@@ -14,6 +15,7 @@ struct WindowedOptions {
   std::string tracePath;   // trace file; empty: no trace
   std::string recordPath;  // key script of every key played; empty: none
   DrawOptions draw;        // with a timedemo script: play it unpaced and print frame times
+  SoundOptions sound;      // SoundFont, mute
 };
 
 // Runs in the working directory (the level folder) until the window is

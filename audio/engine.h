@@ -40,7 +40,8 @@ class AudioEngine {
   virtual uint32_t GetRepeats(SegmentId segment) = 0;
 
   // 3D positions in sound space (world / 100). `deferred` settings may be
-  // applied by the engine when it next mixes.
+  // applied by the engine when it next mixes. An effect sounds from where
+  // the source stood when it started; the music plays at the listener.
   virtual void SetSourcePosition(float x, float y, float z, bool deferred) = 0;
   virtual void SetListenerPosition(float x, float y, float z, bool deferred) = 0;
   virtual void SetListenerOrientation(const Vec3& front, const Vec3& top, bool deferred) = 0;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/rec/silent_engine.h"
+#include "audio/media.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   MidiInfo info;

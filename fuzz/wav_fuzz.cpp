@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "audio/rec/silent_engine.h"
+#include "audio/media.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   WaveSound sound;

@@ -20,38 +20,16 @@
 #include "audio/al/al_engine.h"
 #include "audio/rec/silent_engine.h"
 #include "audio/sound.h"
+#include "support/loopback.h"
 
 namespace {
 
 const std::string kMedia = std::string(COGSTORM_TEST_DATA) + "/media/";
-constexpr int kRate = 48000;
+constexpr int kRate = kLoopbackRate;
 // Roadsong.mid: 100 bpm, so one second is 1280 music ticks.
 constexpr double kTicksPerSecond = 768.0 * 1000000.0 / 600000.0;
 
-std::unique_ptr<AlAudioEngine> openEngine() {
-  std::string error;
-  std::unique_ptr<AlAudioEngine> engine = AlAudioEngine::openLoopback(kRate, error);
-  EXPECT_NE(engine, nullptr) << "the OpenAL loopback engine did not open: " << error;
-  return engine;
-}
-
-std::vector<float> renderSeconds(AlAudioEngine& engine, double seconds) {
-  std::vector<float> out;
-  engine.render(static_cast<int>(seconds * kRate), out);
-  return out;
-}
-
-// Root mean square of one channel (0 left, 1 right) over frames [from, to).
-double rms(const std::vector<float>& stereo, int channel, size_t from = 0, size_t to = SIZE_MAX) {
-  to = std::min(to, stereo.size() / 2);
-  double sum = 0.0;
-  for (size_t i = from; i < to; ++i) sum += double(stereo[2 * i + channel]) * stereo[2 * i + channel];
-  return to > from ? std::sqrt(sum / double(to - from)) : 0.0;
-}
-
-double rmsBoth(const std::vector<float>& stereo, size_t from = 0, size_t to = SIZE_MAX) {
-  return std::hypot(rms(stereo, 0, from, to), rms(stereo, 1, from, to));
-}
+std::unique_ptr<AlAudioEngine> openEngine() { return openLoopbackEngine(); }
 
 // The listener at the origin facing +z, the source beside it.
 void placeNear(AlAudioEngine& engine) {
@@ -66,29 +44,6 @@ SegmentId load(AlAudioEngine& engine, const std::string& name) {
   EXPECT_NE(id, 0) << error;
   return id;
 }
-
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) {
-      had_ = true;
-      old_ = old;
-    }
-    setenv(name, value.c_str(), 1);
-  }
-  ~ScopedEnv() {
-    if (had_) {
-      setenv(name_, old_.c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  bool had_ = false;
-  std::string old_;
-};
 
 // ---------------------------------------------------------------------------
 
@@ -106,31 +61,36 @@ TEST(AlEngineOpen, LoopbackOpensAndTheDefaultDeviceFailsClearlyOrOpens) {
   }
 }
 
-TEST(AlEngineOpen, MissingOrBrokenSoundFontIsAClearError) {
-  {
-    ScopedEnv env("COGSTORM_SOUNDFONT", "/nonexistent/none.sf2");
-    std::string error;
-    EXPECT_EQ(AlAudioEngine::openLoopback(kRate, error), nullptr);
-    EXPECT_NE(error.find("COGSTORM_SOUNDFONT"), std::string::npos) << error;
-    EXPECT_NE(error.find("/nonexistent/none.sf2"), std::string::npos) << error;
+TEST(AlEngineOpen, WithoutAUsableSoundFontTheEffectsPlayAndTheMusicIsSilent) {
+  struct Case {
+    SoundFontChoice soundFont;
+    const char* problem;  // in musicProblem()
+  };
+  const Case cases[] = {
+      {chooseSoundFont("", nullptr, {}), "no SoundFont found"},
+      {{kMedia + "gun.wav", ""}, "gun.wav cannot be loaded as a SoundFont"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.problem);
+    auto engine = openLoopbackEngine(c.soundFont);
+    ASSERT_NE(engine, nullptr);
+    EXPECT_NE(engine->musicProblem().find(c.problem), std::string::npos) << engine->musicProblem();
+    EXPECT_NE(engine->musicProblem().find("--soundfont"), std::string::npos) << engine->musicProblem();
+    placeNear(*engine);
+    const SegmentId music = load(*engine, "Roadsong.mid");
+    const SegmentId gun = load(*engine, "gun.wav");
+    engine->PlaySegment(music, false);
+    EXPECT_EQ(rmsBoth(renderSeconds(*engine, 0.5)), 0.0);
+    // The silent music still keeps time, so a pause resumes where it would have.
+    EXPECT_TRUE(engine->musicSounding());
+    EXPECT_NEAR(engine->GetTime(), 0.5 * kTicksPerSecond, 2.0);
+    engine->PlaySegment(gun, true);
+    EXPECT_GT(rmsBoth(renderSeconds(*engine, 0.1)), 0.01);
   }
-  {
-    ScopedEnv env("COGSTORM_SOUNDFONT", kMedia + "gun.wav");
-    std::string error;
-    EXPECT_EQ(AlAudioEngine::openLoopback(kRate, error), nullptr);
-    EXPECT_NE(error.find("gun.wav: cannot be loaded as a SoundFont"), std::string::npos) << error;
-  }
-  {
-    // The variable picks the SoundFont over the usual ones.
-    std::string error;
-    const std::string other = std::string(kSoundFontFolder) + "/default-GM.sf2";
-    if (FILE* f = std::fopen(other.c_str(), "rb")) {
-      std::fclose(f);
-      ScopedEnv env("COGSTORM_SOUNDFONT", other);
-      EXPECT_EQ(findSoundFont(error), other);
-      EXPECT_NE(AlAudioEngine::openLoopback(kRate, error), nullptr) << error;
-    }
-  }
+  // With a SoundFont there is nothing to say.
+  auto engine = openEngine();
+  ASSERT_NE(engine, nullptr);
+  EXPECT_EQ(engine->musicProblem(), "");
   std::string error;
   EXPECT_EQ(AlAudioEngine::openLoopback(1000, error), nullptr);
   EXPECT_NE(error.find("1000"), std::string::npos) << error;
@@ -356,20 +316,6 @@ TEST(AlEngine3D, TheSourceOnTheListenersRightIsLouderOnTheRight) {
   (void)l4;
 }
 
-TEST(AlEngine3D, MovingTheSourceMovesWhatIsAlreadyPlaying) {
-  auto engine = openEngine();
-  ASSERT_NE(engine, nullptr);
-  engine->SetListenerOrientation(Vec3(0.0f, 0.0f, 1.0f), Vec3(0.0f, 1.0f, 0.0f), false);
-  engine->SetSourcePosition(-2.0f, 0.0f, 0.0f, false);
-  const SegmentId music = load(*engine, "Roadsong.mid");
-  engine->PlaySegment(music, false);
-  const std::vector<float> left = renderSeconds(*engine, 1.0);
-  EXPECT_GT(rms(left, 0), 2.0 * rms(left, 1));
-  engine->SetSourcePosition(2.0f, 0.0f, 0.0f, true);
-  const std::vector<float> right = renderSeconds(*engine, 1.0);
-  EXPECT_GT(rms(right, 1, kRate / 10), 2.0 * rms(right, 0, kRate / 10));
-}
-
 // ---------------------------------------------------------------------------
 
 TEST(AlEngineClock, TheClockFollowsTheMusicPlayedAtTheFilesTempo) {
@@ -420,7 +366,7 @@ TEST(AlEngineClock, PauseAndResumeThroughTheGameResumesWhereItStopped) {
   const MusicTime paused = audio.musicStartPoint;
   ToggleMusic();  // resume
   EXPECT_EQ(audio.musicPlaying, 1);
-  EXPECT_GT(rmsBoth(renderSeconds(*engine, 2.0)), 1e-4);  // faint: the source stands 10 units away
+  EXPECT_GT(rmsBoth(renderSeconds(*engine, 2.0)), 1e-3);
   ToggleMusic();
   EXPECT_NEAR(audio.musicStartPoint, paused + 2.0 * kTicksPerSecond, 3.0);
 

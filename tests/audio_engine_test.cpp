@@ -6,10 +6,13 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "audio/media_clock.h"
 #include "audio/rec/silent_engine.h"
+#include "support/midi_pieces.h"
 
 namespace {
 
@@ -345,6 +348,67 @@ TEST(SilentEngine, LoadCallsNameTheirFiles) {
   ASSERT_EQ(engine.calls().size(), 2u);
   EXPECT_EQ(engine.describe(engine.calls()[0]), "LoadSegment \"" + kMedia + "not_midi.mid\" -> 0");
   EXPECT_EQ(engine.describe(engine.calls()[1]), "LoadSegment \"" + kMedia + "dead.wav\" -> 1");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(TempoMap, TicksAndMicrosecondsFollowTheChanges) {
+  const TempoMap map({{6144, 1000000}, {0, 500000}});  // in any order
+  const struct {
+    int64_t tick;
+    int64_t microseconds;
+    int32_t tempo;
+  } rows[] = {
+      {0, 0, 500000}, {768, 500000, 500000}, {3072, 2000000, 500000}, {6144, 4000000, 1000000}, {7104, 5250000, 1000000},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.tick);
+    EXPECT_EQ(map.microsecondsAt(r.tick), r.microseconds);
+    EXPECT_EQ(map.tickAt(r.microseconds), r.tick);
+    EXPECT_EQ(map.tempoAt(r.tick), r.tempo);
+  }
+  // 120 bpm until the first change; of two at one tick the later holds; a
+  // tempo of zero is no tempo.
+  const TempoMap late({{768, 600000}, {768, 250000}, {1536, 0}});
+  EXPECT_EQ(late.tempoAt(0), 500000);
+  EXPECT_EQ(late.tempoAt(5000), 250000);
+  EXPECT_EQ(late.microsecondsAt(1536), 500000 + 250000);
+  EXPECT_EQ(late.stretches(), 2u);
+}
+
+TEST(TempoMap, ReadFromEveryTempoEventOfTheFile) {
+  MidiInfo midi;
+  std::string error;
+  ASSERT_TRUE(decodeMidi(twoTempoPiece(), "two.mid", midi, error)) << error;
+  EXPECT_EQ(midi.length, kTwoTempoLength);
+  EXPECT_EQ(midi.microsecondsPerQuarter, 500000);
+  ASSERT_EQ(midi.tempos->stretches(), 2u);
+  EXPECT_EQ(midi.tempos->tempoAt(kTwoTempoChangeTick), 1000000);
+  EXPECT_EQ(midi.tempos->microsecondsAt(kTwoTempoLength), 12000000);
+}
+
+TEST(MusicClock, FollowsThePieceThroughItsPassesAndRunsOnAfter) {
+  MusicClock clock;
+  clock.runPiece(0, std::make_shared<TempoMap>(std::vector<TempoChange>{{6144, 1000000}}), 12288, 0, 2);
+  const struct {
+    int64_t microseconds;
+    int64_t ticks;
+  } rows[] = {
+      {4000000, 6144},          {5000000, 6912},           // across the change
+      {12000000, 12288},        {13000000, 12288 + 1536},  // the second pass starts at 120 bpm
+      {24000000, 24576},        {25000000, 24576 + 768},   // played out: on at the last tempo
+  };
+  for (const auto& r : rows) EXPECT_EQ(clock.ticksAt(r.microseconds), r.ticks) << r.microseconds;
+  EXPECT_EQ(clock.pieceMicroseconds(), 24000000);
+  // Stopped in the slow part, the clock runs on at the tempo reached.
+  clock.stop(5000000);
+  EXPECT_FALSE(clock.hasPiece());
+  EXPECT_EQ(clock.ticksAt(1000000), 6912 + 768);
+  // A start past the end skips the first pass.
+  clock.runPiece(0, std::make_shared<TempoMap>(), 1536, 5000, 2);
+  EXPECT_EQ(clock.pieceMicroseconds(), 1000000);
 }
 
 }  // namespace

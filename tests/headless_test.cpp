@@ -14,35 +14,11 @@
 #include <unistd.h>
 
 #include "app/key_script.h"
+#include "support/run_program.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-struct RunResult {
-  int exitCode = -1;
-  std::string output;  // stdout and stderr
-};
-
-RunResult runProgram(const std::string& args) {
-  RunResult result;
-  const std::string command = std::string(COGSTORM_BINARY) + " " + args + " 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return result;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) result.output.append(buf, n);
-  const int status = pclose(pipe);
-  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
-}
-
-std::string readFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 std::vector<std::string> lines(const std::string& text) {
   std::vector<std::string> out;
@@ -73,7 +49,7 @@ void expectTraceMatches(const fs::path& dir, const std::string& name, int ticks)
   const RunResult run = runProgram("--data " + kArena + " --headless --ticks " + std::to_string(ticks) +
                                    " --input " + keys + " --trace " + out.string());
   ASSERT_EQ(run.exitCode, 0) << run.output;
-  const std::vector<std::string> got = lines(readFile(out));
+  const std::vector<std::string> got = lines(readFile(out.string()));
   const std::vector<std::string> want = lines(readFile(golden));
   ASSERT_EQ(got.size(), want.size());
   for (size_t i = 0; i < want.size(); ++i) ASSERT_EQ(got[i], want[i]) << "first difference at tick " << i + 1;
@@ -109,7 +85,7 @@ TEST_F(Headless, TraceLinesHaveExactlyTheAgreedFields) {
   const fs::path out = dir / "t.jsonl";
   const RunResult run = runProgram("--data " + kArena + " --headless --ticks 3 --trace " + out.string());
   ASSERT_EQ(run.exitCode, 0) << run.output;
-  const std::vector<std::string> trace = lines(readFile(out));
+  const std::vector<std::string> trace = lines(readFile(out.string()));
   ASSERT_EQ(trace.size(), 3u);
   const nlohmann::json first = nlohmann::json::parse(trace[0]);
   std::vector<std::string> keys;

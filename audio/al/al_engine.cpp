@@ -1,10 +1,11 @@
 #include "audio/al/al_engine.h"
 
+#include "audio/al/library_chatter.h"
+
 #include <AL/al.h>
 #include <AL/alc.h>
 #include <AL/alext.h>
 #include <fluidsynth.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cctype>
@@ -16,19 +17,6 @@
 #include <limits>
 
 namespace {
-
-bool isMidiName(const std::string& name) {
-  const size_t dot = name.find_last_of('.');
-  if (dot == std::string::npos) return false;
-  std::string ext = name.substr(dot + 1);
-  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return ext == "mid" || ext == "midi";
-}
-
-bool isFile(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
 
 // A SoundFont 2 file starts "RIFF", size, "sfbk". FluidSynth would hand
 // anything else to other loaders that complain on the console.
@@ -80,21 +68,6 @@ int16_t toSample16(float v) {
 
 }  // namespace
 
-std::string findSoundFont(std::string& error) {
-  if (const char* env = std::getenv("COGSTORM_SOUNDFONT"); env != nullptr && env[0] != '\0') {
-    if (isFile(env)) return env;
-    error = std::string("no SoundFont for the music: COGSTORM_SOUNDFONT names \"") + env + "\", which is not a file";
-    return std::string();
-  }
-  for (const char* name : {"TimGM6mb.sf2", "default-GM.sf2"}) {
-    const std::string path = std::string(kSoundFontFolder) + "/" + name;
-    if (isFile(path)) return path;
-  }
-  error = std::string("no SoundFont for the music: neither TimGM6mb.sf2 nor default-GM.sf2 is in ") + kSoundFontFolder +
-          " (install a General MIDI SoundFont or set COGSTORM_SOUNDFONT to one)";
-  return std::string();
-}
-
 // ---------------------------------------------------------------------------
 
 struct AlAudioEngine::Device {
@@ -117,31 +90,38 @@ struct AlAudioEngine::Device {
 
   std::vector<float> left;
   std::vector<float> right;
-  std::vector<int16_t> mono;
+  std::vector<int16_t> stereo;  // one stream buffer, interleaved
   std::vector<int16_t> shorts;  // loopback mixing in 16 bits
 };
 
 AlAudioEngine::AlAudioEngine() : dev_(std::make_unique<Device>()) {}
 
-std::unique_ptr<AlAudioEngine> AlAudioEngine::open(std::string& error) {
+std::unique_ptr<AlAudioEngine> AlAudioEngine::open(const SoundFontChoice& soundFont, std::string& error) {
   std::unique_ptr<AlAudioEngine> engine(new AlAudioEngine());
-  if (!engine->init(false, 0, error)) return nullptr;
+  if (!engine->init(false, 0, soundFont, error)) return nullptr;
   return engine;
+}
+
+std::unique_ptr<AlAudioEngine> AlAudioEngine::openLoopback(int sampleRate, const SoundFontChoice& soundFont,
+                                                           std::string& error) {
+  std::unique_ptr<AlAudioEngine> engine(new AlAudioEngine());
+  if (!engine->init(true, sampleRate, soundFont, error)) return nullptr;
+  return engine;
+}
+
+std::unique_ptr<AlAudioEngine> AlAudioEngine::open(std::string& error) {
+  return open(chooseSoundFont(std::string()), error);
 }
 
 std::unique_ptr<AlAudioEngine> AlAudioEngine::openLoopback(int sampleRate, std::string& error) {
-  std::unique_ptr<AlAudioEngine> engine(new AlAudioEngine());
-  if (!engine->init(true, sampleRate, error)) return nullptr;
-  return engine;
+  return openLoopback(sampleRate, chooseSoundFont(std::string()), error);
 }
 
-bool AlAudioEngine::init(bool loopback, int sampleRate, std::string& error) {
+bool AlAudioEngine::init(bool loopback, int sampleRate, const SoundFontChoice& soundFont, std::string& error) {
+  quietSoundLibraries();
   quietFluidSynth();
   loopback_ = loopback;
   Device& d = *dev_;
-
-  const std::string soundFont = findSoundFont(error);
-  if (soundFont.empty()) return false;
 
   if (loopback) {
     if (sampleRate < 8000 || sampleRate > 96000) {
@@ -214,37 +194,52 @@ bool AlAudioEngine::init(bool loopback, int sampleRate, std::string& error) {
   // The distance rule of the game's sounds: full volume within one unit,
   // falling as one over the distance beyond.
   alDistanceModel(AL_INVERSE_DISTANCE_CLAMPED);
-  for (ALuint s : d.effectSources) applySourcePosition(s);
-  applySourcePosition(d.musicSource);
+  // The music sits at the listener whatever the listener does.
+  alSourcei(d.musicSource, AL_SOURCE_RELATIVE, AL_TRUE);
+  alSource3f(d.musicSource, AL_POSITION, 0.0f, 0.0f, 0.0f);
+  alSourcef(d.musicSource, AL_ROLLOFF_FACTOR, 0.0f);
+  d.left.resize(kStreamFrames);
+  d.right.resize(kStreamFrames);
+  d.stereo.resize(static_cast<size_t>(kStreamFrames) * 2);
 
+  startSynth(soundFont);
+  if (!loopback) feeder_ = std::thread([this] { feedLoop(); });
+  return true;
+}
+
+// Without a synthesizer the music is silent; everything else works.
+void AlAudioEngine::startSynth(const SoundFontChoice& soundFont) {
+  Device& d = *dev_;
+  auto fail = [this](const std::string& why) {
+    musicProblem_ = "no music: " + why + "; " + soundFontAdvice();
+  };
+  if (soundFont.path.empty()) {
+    musicProblem_ = soundFont.why.empty() ? "no music: no SoundFont" : soundFont.why;
+    return;
+  }
+  if (!looksLikeSoundFont(soundFont.path)) {
+    fail(soundFont.path + " cannot be loaded as a SoundFont (not a SoundFont 2 file)");
+    return;
+  }
   d.settings = new_fluid_settings();
   if (d.settings == nullptr) {
-    error = "audio: FluidSynth could not be set up";
-    return false;
+    fail("FluidSynth could not be set up");
+    return;
   }
   fluid_settings_setnum(d.settings, "synth.sample-rate", sampleRate_);
+  takeFluidError();
   d.synth = new_fluid_synth(d.settings);
   if (d.synth == nullptr) {
     const std::string why = takeFluidError();
-    error = "audio: FluidSynth could not start a synthesizer" + (why.empty() ? std::string() : " (" + why + ")");
-    return false;
+    fail("FluidSynth could not start a synthesizer" + (why.empty() ? std::string() : " (" + why + ")"));
+    return;
   }
-  if (!looksLikeSoundFont(soundFont)) {
-    error = soundFont + ": cannot be loaded as a SoundFont (not a SoundFont 2 file)";
-    return false;
-  }
-  takeFluidError();
-  if (fluid_synth_sfload(d.synth, soundFont.c_str(), 1) == FLUID_FAILED) {
+  if (fluid_synth_sfload(d.synth, soundFont.path.c_str(), 1) == FLUID_FAILED) {
     const std::string why = takeFluidError();
-    error = soundFont + ": cannot be loaded as a SoundFont" + (why.empty() ? std::string() : " (" + why + ")");
-    return false;
+    delete_fluid_synth(d.synth);
+    d.synth = nullptr;
+    fail(soundFont.path + " cannot be loaded as a SoundFont" + (why.empty() ? std::string() : " (" + why + ")"));
   }
-  d.left.resize(kStreamFrames);
-  d.right.resize(kStreamFrames);
-  d.mono.resize(kStreamFrames);
-
-  if (!loopback) feeder_ = std::thread([this] { feedLoop(); });
-  return true;
 }
 
 AlAudioEngine::~AlAudioEngine() {
@@ -271,7 +266,7 @@ AlAudioEngine::~AlAudioEngine() {
     alDeleteSources(kEffectSources, d.effectSources);
     alDeleteSources(1, &d.musicSource);
     alDeleteBuffers(kStreamBuffers, d.streamBuffers);
-    for (const Segment& s : segments_)
+    for (const Segment& s : segments_.all())
       if (s.buffer != 0) alDeleteBuffers(1, &s.buffer);
     alcMakeContextCurrent(nullptr);
     alcDestroyContext(d.context);
@@ -318,10 +313,20 @@ void AlAudioEngine::render(int frames, std::vector<float>& out) {
 
 bool AlAudioEngine::renderMusicBuffer(unsigned buffer) {
   Device& d = *dev_;
-  if (d.player == nullptr || fluid_player_get_status(d.player) != FLUID_PLAYER_PLAYING) return false;
-  fluid_synth_write_float(d.synth, kStreamFrames, d.left.data(), 0, 1, d.right.data(), 0, 1);
-  for (int i = 0; i < kStreamFrames; ++i) d.mono[static_cast<size_t>(i)] = toSample16((d.left[i] + d.right[i]) * 0.5f);
-  alBufferData(buffer, AL_FORMAT_MONO16, d.mono.data(), kStreamFrames * 2, sampleRate_);
+  if (d.synth == nullptr) {
+    // No SoundFont: silence for as long as the piece would play.
+    if (silentFramesLeft_ == 0) return false;
+    if (silentFramesLeft_ > 0) silentFramesLeft_ -= std::min<int64_t>(silentFramesLeft_, kStreamFrames);
+    std::fill(d.stereo.begin(), d.stereo.end(), int16_t{0});
+  } else {
+    if (d.player == nullptr || fluid_player_get_status(d.player) != FLUID_PLAYER_PLAYING) return false;
+    fluid_synth_write_float(d.synth, kStreamFrames, d.left.data(), 0, 1, d.right.data(), 0, 1);
+    for (size_t i = 0; i < static_cast<size_t>(kStreamFrames); ++i) {
+      d.stereo[2 * i] = toSample16(d.left[i]);
+      d.stereo[2 * i + 1] = toSample16(d.right[i]);
+    }
+  }
+  alBufferData(buffer, AL_FORMAT_STEREO16, d.stereo.data(), kStreamFrames * 4, sampleRate_);
   return true;
 }
 
@@ -382,18 +387,16 @@ int64_t AlAudioEngine::musicFramesPlayed() {
   return streamFramesDone_;
 }
 
-MusicTime AlAudioEngine::clockNow() {
-  const int64_t frames = musicFramesPlayed() - framesAtTempo_;
-  const int64_t ticks = baseTicks_ + musicTicksFor(frames * 1000000 / sampleRate_, microsecondsPerQuarter_);
-  // Music time wraps at 32 bits.
-  return static_cast<MusicTime>(static_cast<uint32_t>(static_cast<uint64_t>(ticks)));
+int64_t AlAudioEngine::clockMicroseconds() {
+  // Frames stay below 2^40 for decades of music, so the product fits.
+  return (musicFramesPlayed() - framesAtStretch_) * 1000000 / sampleRate_;
 }
 
-void AlAudioEngine::setTempo(int32_t microsecondsPerQuarter) {
-  const int64_t frames = musicFramesPlayed();
-  baseTicks_ += musicTicksFor((frames - framesAtTempo_) * 1000000 / sampleRate_, microsecondsPerQuarter_);
-  framesAtTempo_ = frames;
-  microsecondsPerQuarter_ = microsecondsPerQuarter;
+void AlAudioEngine::newClockStretch() { framesAtStretch_ = musicFramesPlayed(); }
+
+MusicTime AlAudioEngine::clockNow() {
+  // Music time wraps at 32 bits.
+  return static_cast<MusicTime>(static_cast<uint32_t>(static_cast<uint64_t>(clock_.ticksAt(clockMicroseconds()))));
 }
 
 void AlAudioEngine::stopMusic() {
@@ -415,17 +418,29 @@ void AlAudioEngine::stopMusic() {
     delete_fluid_player(d.player);
     d.player = nullptr;
   }
-  fluid_synth_all_sounds_off(d.synth, -1);
+  if (d.synth != nullptr) fluid_synth_all_sounds_off(d.synth, -1);
+  silentFramesLeft_ = 0;
 }
 
 bool AlAudioEngine::startMusic(const Segment& s) {
   Device& d = *dev_;
   stopMusic();
-  fluid_synth_system_reset(d.synth);
 
   // Passes through the piece: repeats 1 plays it twice; -1 is for ever.
   int64_t passes = s.repeats == kRepeatInfinite ? -1 : int64_t{s.repeats} + 1;
   if (passes > INT_MAX) passes = INT_MAX;
+  // From here the clock follows the piece.
+  clock_.runPiece(clockMicroseconds(), s.midi.tempos, s.length, s.startPoint, passes);
+  newClockStretch();
+  if (d.synth == nullptr) {
+    const int64_t micros = clock_.pieceMicroseconds();
+    const bool forever = micros < 0 || micros > std::numeric_limits<int64_t>::max() / sampleRate_;
+    silentFramesLeft_ = forever ? -1 : micros * sampleRate_ / 1000000;
+    musicActive_ = silentFramesLeft_ != 0;
+    return musicActive_;
+  }
+
+  fluid_synth_system_reset(d.synth);
   // The start point in the file's own pulses. A start at or past the end
   // skips the first pass.
   int64_t startPulse = int64_t{std::max<MusicTime>(s.startPoint, 0)} * s.midi.pulsesPerQuarter / kMusicTicksPerQuarter;
@@ -489,28 +504,13 @@ void AlAudioEngine::playEffect(const Segment& s) {
     const int64_t offset = s.repeats == kRepeatInfinite ? frame % std::max<int64_t>(s.frames, 1) : frame;
     alSourcei(src, AL_SAMPLE_OFFSET, static_cast<ALint>(std::min<int64_t>(offset, INT_MAX)));
   }
-  applySourcePosition(src);
+  // The effect sounds where the source stands now, and stays there.
+  alSource3f(src, AL_POSITION, sourcePos_[0], sourcePos_[1], sourcePos_[2]);
   alSourcePlay(src);
-}
-
-void AlAudioEngine::applySourcePosition(unsigned source) {
-  alSource3f(source, AL_POSITION, sourcePos_[0], sourcePos_[1], sourcePos_[2]);
 }
 
 // ---------------------------------------------------------------------------
 // The calls of the game
-
-AlAudioEngine::Segment* AlAudioEngine::find(SegmentId segment) {
-  if (segment <= 0 || static_cast<size_t>(segment) > segments_.size()) return nullptr;
-  return &segments_[static_cast<size_t>(segment) - 1];
-}
-
-const AlAudioEngine::PlayState* AlAudioEngine::findState(SegmentStateId state) const {
-  if (state <= 0) return nullptr;
-  if (primary_.id == state) return &primary_;
-  const PlayState& kept = recent_[static_cast<size_t>(state) % kKeptStates];
-  return kept.id == state ? &kept : nullptr;
-}
 
 SegmentId AlAudioEngine::LoadSegment(const std::string& fileName, std::string& error) {
   Segment segment;
@@ -521,9 +521,13 @@ SegmentId AlAudioEngine::LoadSegment(const std::string& fileName, std::string& e
     segment.length = segment.midi.length;
     std::lock_guard<std::mutex> lock(mutex_);
     alcMakeContextCurrent(dev_->context);
-    setTempo(segment.midi.microsecondsPerQuarter);
-    segments_.push_back(std::move(segment));
-    return static_cast<SegmentId>(segments_.size());
+    // The clock runs at the piece's first tempo until a piece plays.
+    microsecondsPerQuarter_ = segment.midi.microsecondsPerQuarter;
+    if (!clock_.hasPiece()) {
+      clock_.runIdle(clockMicroseconds(), microsecondsPerQuarter_);
+      newClockStretch();
+    }
+    return segments_.add(std::move(segment));
   }
 
   WaveSound sound;
@@ -556,44 +560,38 @@ SegmentId AlAudioEngine::LoadSegment(const std::string& fileName, std::string& e
   const int64_t micros = sound.frames * 1000000 / sound.sampleRate;
   segment.length = static_cast<MusicTime>(
       std::min<int64_t>(musicTicksFor(micros, microsecondsPerQuarter_), std::numeric_limits<MusicTime>::max()));
-  segments_.push_back(std::move(segment));
-  return static_cast<SegmentId>(segments_.size());
+  return segments_.add(std::move(segment));
 }
 
 void AlAudioEngine::SetRepeats(SegmentId segment, uint32_t repeats) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (Segment* s = find(segment)) s->repeats = repeats;
+  if (Segment* s = segments_.find(segment)) s->repeats = repeats;
 }
 
 void AlAudioEngine::SetStartPoint(SegmentId segment, MusicTime start) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (Segment* s = find(segment)) s->startPoint = start;
+  if (Segment* s = segments_.find(segment)) s->startPoint = start;
 }
 
 SegmentStateId AlAudioEngine::PlaySegment(SegmentId segment, bool secondary) {
   std::lock_guard<std::mutex> lock(mutex_);
-  const Segment* s = find(segment);
+  const Segment* s = segments_.find(segment);
   if (s == nullptr) return 0;
   alcMakeContextCurrent(dev_->context);
-  PlayState state;
-  lastStateId_ = lastStateId_ == std::numeric_limits<SegmentStateId>::max() ? 1 : lastStateId_ + 1;
-  state.id = lastStateId_;
-  state.startTime = clockNow();
-  state.startPoint = s->startPoint;
   // There is one synthesizer: any MIDI play takes over the music stream. A
   // primary play of a sound replaces the music too, then plays as an effect.
+  const PlayState& state = states_.start(segment, clockNow(), s->startPoint, secondary, s->music || !secondary);
   if (s->music) {
     startMusic(*s);
-    primary_ = state;
     if (!loopback_) wake_.notify_all();
   } else {
     if (!secondary) {
       stopMusic();
-      primary_ = state;
+      clock_.stop(clockMicroseconds());
+      newClockStretch();
     }
     playEffect(*s);
   }
-  recent_[static_cast<size_t>(state.id) % kKeptStates] = state;
   return state.id;
 }
 
@@ -601,6 +599,8 @@ void AlAudioEngine::Stop() {
   std::lock_guard<std::mutex> lock(mutex_);
   alcMakeContextCurrent(dev_->context);
   stopMusic();
+  clock_.stop(clockMicroseconds());
+  newClockStretch();
   for (ALuint src : dev_->effectSources) alSourceStop(src);
 }
 
@@ -612,13 +612,13 @@ MusicTime AlAudioEngine::GetTime() {
 
 MusicTime AlAudioEngine::GetStartTime(SegmentStateId state) {
   std::lock_guard<std::mutex> lock(mutex_);
-  const PlayState* s = findState(state);
+  const PlayState* s = states_.find(state);
   return s ? s->startTime : 0;
 }
 
 MusicTime AlAudioEngine::GetStartPoint(SegmentStateId state) {
   std::lock_guard<std::mutex> lock(mutex_);
-  const PlayState* s = findState(state);
+  const PlayState* s = states_.find(state);
   return s ? s->startPoint : 0;
 }
 
@@ -630,25 +630,23 @@ void AlAudioEngine::GetLoopPoints(SegmentId, MusicTime& start, MusicTime& end) {
 
 MusicTime AlAudioEngine::GetLength(SegmentId segment) {
   std::lock_guard<std::mutex> lock(mutex_);
-  const Segment* s = find(segment);
+  const Segment* s = segments_.find(segment);
   return s ? s->length : 0;
 }
 
 uint32_t AlAudioEngine::GetRepeats(SegmentId segment) {
   std::lock_guard<std::mutex> lock(mutex_);
-  const Segment* s = find(segment);
+  const Segment* s = segments_.find(segment);
   return s ? s->repeats : 0;
 }
 
 // Deferred settings are applied at once: nothing is gained by holding them.
+// The source position only says where effects started from now on sound.
 void AlAudioEngine::SetSourcePosition(float x, float y, float z, bool) {
   std::lock_guard<std::mutex> lock(mutex_);
-  alcMakeContextCurrent(dev_->context);
   sourcePos_[0] = x;
   sourcePos_[1] = y;
   sourcePos_[2] = -z;
-  for (ALuint src : dev_->effectSources) applySourcePosition(src);
-  applySourcePosition(dev_->musicSource);
 }
 
 void AlAudioEngine::SetListenerPosition(float x, float y, float z, bool) {

@@ -1,57 +1,63 @@
 #pragma once
 // The sounding audio engine: OpenAL Soft plays everything, FluidSynth turns
-// the MIDI music into sound. The only file with OpenAL and FluidSynth calls.
+// the MIDI music into sound. The only files with OpenAL and FluidSynth calls
+// are this engine's.
 //
-// One 3D path: every play sits at the one source position, so moving it
-// moves everything playing and everything started later. Effects (WAV files)
-// play on a small pool of mono sources and overlap; the music (a MIDI file)
-// is rendered by FluidSynth, mixed to mono and streamed to its own source.
+// The one 3D source of the game is a position: each effect (a WAV file)
+// takes the position the source has when the effect starts and keeps it
+// while it sounds, on a pool of mono voices that overlap. The music (a MIDI
+// file) is rendered in stereo by FluidSynth and streamed to a voice of its
+// own at the listener (head-relative), so it keeps one level wherever the
+// player walks.
 //
 // Positions and orientations come in the game's left-handed sound space (y up,
 // z ahead when facing front (0, 0, 1), +x then to the right); OpenAL is
 // right-handed, so z is mirrored on the way in.
 //
-// The music clock counts the music actually played by the music source at
-// the tempo of the last MIDI file loaded, 768 ticks per quarter note, so a
-// pause computed from it resumes where the music stood.
+// The music clock (audio/media_clock.h) counts the music actually played by
+// the music voice and follows the piece's tempo map, so a pause computed
+// from it resumes where the music stood. When the piece ends, FluidSynth
+// lets the last notes die away for a moment; that tail counts at the
+// piece's last tempo.
 //
-// When the piece ends, FluidSynth lets the last notes die away for about two
-// seconds; that tail sounds and counts on the clock like the rest.
+// Without a SoundFont the engine still opens: the effects play, the music
+// plays as silence (its clock runs as if it sounded), and musicProblem()
+// says why and how to fix it.
 //
 // OpenAL's current context is process-wide: have one engine open at a time.
 //
 // Two ways to open it: open() on the default output device, fed by the
 // engine's own thread, and openLoopback() on an OpenAL Soft loopback device
-// that mixes only when render() is called (the tests; nothing runs in the
-// background there, so every result follows from the frames rendered).
+// that mixes only when render() is called (headless recordings and the
+// tests; nothing runs in the background there, so every result follows from
+// the frames rendered and is the same on every run).
 
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <memory>
 #include <mutex>
-#include <condition_variable>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "audio/al/soundfont_search.h"
 #include "audio/engine.h"
-#include "audio/rec/silent_engine.h"
-
-// Where a SoundFont is looked for when COGSTORM_SOUNDFONT is not set.
-constexpr const char* kSoundFontFolder = "/usr/share/sounds/sf2";
-
-// The SoundFont the music will use: $COGSTORM_SOUNDFONT if set (even when it
-// names a missing file, so the error says so), else TimGM6mb.sf2 or
-// default-GM.sf2 in kSoundFontFolder. "" with `error` when there is none.
-std::string findSoundFont(std::string& error);
+#include "audio/media.h"
+#include "audio/media_clock.h"
+#include "audio/media_play_states.h"
 
 class AlAudioEngine : public AudioEngine {
  public:
-  // The default output device. nullptr with `error` when there is no device
-  // or no SoundFont; the caller then falls back to the silent engine.
-  static std::unique_ptr<AlAudioEngine> open(std::string& error);
+  // The default output device. nullptr with `error` when there is no
+  // device; the caller then falls back to the silent engine.
+  static std::unique_ptr<AlAudioEngine> open(const SoundFontChoice& soundFont, std::string& error);
   // A loopback device mixing stereo float at `sampleRate`, for render().
   // Fails (nullptr, `error`) when OpenAL lacks ALC_SOFT_loopback.
+  static std::unique_ptr<AlAudioEngine> openLoopback(int sampleRate, const SoundFontChoice& soundFont,
+                                                     std::string& error);
+  // The same with the SoundFont found in the environment and the usual folders.
+  static std::unique_ptr<AlAudioEngine> open(std::string& error);
   static std::unique_ptr<AlAudioEngine> openLoopback(int sampleRate, std::string& error);
 
   ~AlAudioEngine() override;
@@ -64,6 +70,8 @@ class AlAudioEngine : public AudioEngine {
   void render(int frames, std::vector<float>& out);
 
   int sampleRate() const { return sampleRate_; }
+  // Why the music is silent ("" when it plays): one line for the player.
+  const std::string& musicProblem() const { return musicProblem_; }
 
   // AudioEngine
   SegmentId LoadSegment(const std::string& fileName, std::string& error) override;
@@ -81,76 +89,65 @@ class AlAudioEngine : public AudioEngine {
   void SetListenerPosition(float x, float y, float z, bool deferred) override;
   void SetListenerOrientation(const Vec3& front, const Vec3& top, bool deferred) override;
 
-  // How many effects can sound at once; a play beyond that takes the source
-  // of the oldest one.
-  static constexpr int kEffectSources = 16;
+  // How many effects can sound at once: every robot's footsteps of two walk
+  // cycles and the death sound. A play beyond that takes the voice of the
+  // effect started longest ago.
+  static constexpr int kEffectSources = 32;
   // The music stream: buffers of this many frames, this many queued ahead.
   static constexpr int kStreamFrames = 1024;
   static constexpr int kStreamBuffers = 6;
   // How many recent play states are remembered for the state queries.
-  static constexpr size_t kKeptStates = 64;
+  static constexpr size_t kKeptStates = PlayStateRing::kKept;
 
   // For tests: whether the music stream is sounding, and how many effect
-  // sources are playing.
+  // voices are playing.
   bool musicSounding();
   int effectsSounding();
 
  private:
   struct Device;  // the OpenAL and FluidSynth handles
-  struct Segment {
-    std::string name;
-    bool music = false;
+  struct Segment : SegmentBasics {
     MidiInfo midi;          // music
     unsigned buffer = 0;    // effect: the AL buffer, mono
     int32_t sampleRate = 0; // effect
     int64_t frames = 0;     // effect
-    MusicTime length = 0;
-    uint32_t repeats = 0;
-    MusicTime startPoint = 0;
-  };
-  struct PlayState {
-    SegmentStateId id = 0;
-    MusicTime startTime = 0;
-    MusicTime startPoint = 0;
   };
 
   AlAudioEngine();
-  bool init(bool loopback, int sampleRate, std::string& error);
+  bool init(bool loopback, int sampleRate, const SoundFontChoice& soundFont, std::string& error);
+  void startSynth(const SoundFontChoice& soundFont);
   void feedLoop();
 
   // All below with mutex_ held.
-  Segment* find(SegmentId segment);
-  const PlayState* findState(SegmentStateId state) const;
   int64_t musicFramesPlayed();
+  int64_t clockMicroseconds();  // into the clock's current stretch
+  void newClockStretch();       // marks where the next stretch begins
   MusicTime clockNow();
-  void setTempo(int32_t microsecondsPerQuarter);
   void stopMusic();
   bool startMusic(const Segment& s);
   void playEffect(const Segment& s);
   void feedMusic();
   bool renderMusicBuffer(unsigned buffer);
-  void applySourcePosition(unsigned source);
 
   std::unique_ptr<Device> dev_;
   std::mutex mutex_;
   bool loopback_ = false;
   int sampleRate_ = 0;
+  std::string musicProblem_;
 
-  std::vector<Segment> segments_;  // id - 1
-  PlayState recent_[kKeptStates];  // ring, by state id
-  PlayState primary_;
-  SegmentStateId lastStateId_ = 0;
+  SegmentTable<Segment> segments_;
+  PlayStateRing states_;
 
-  float sourcePos_[3] = {0.0f, 0.0f, 0.0f};  // OpenAL space
+  float sourcePos_[3] = {0.0f, 0.0f, 0.0f};  // OpenAL space: where the next effect sounds
 
   // The music clock.
-  int32_t microsecondsPerQuarter_ = kDefaultMicrosecondsPerQuarter;
-  int64_t baseTicks_ = 0;        // the clock at the last tempo change
-  int64_t framesAtTempo_ = 0;    // music frames played when the tempo last changed
-  int64_t streamFramesDone_ = 0; // frames of every music buffer played and taken back
-  std::deque<int> queuedFrames_; // frames of each buffer queued on the music source, oldest first
-  bool musicActive_ = false;     // the player still has music to render
-  bool streamLive_ = false;      // the stream has buffers that may still sound
+  int32_t microsecondsPerQuarter_ = kDefaultMicrosecondsPerQuarter;  // of the last MIDI file loaded
+  MusicClock clock_;
+  int64_t framesAtStretch_ = 0;   // music frames played when the clock's stretch began
+  int64_t streamFramesDone_ = 0;  // frames of every music buffer played and taken back
+  std::deque<int> queuedFrames_;  // frames of each buffer queued on the music voice, oldest first
+  bool musicActive_ = false;      // the piece still has music to render
+  int64_t silentFramesLeft_ = 0;  // without a SoundFont: silence still to stream (-1: for ever)
 
   std::thread feeder_;
   std::condition_variable wake_;

@@ -1,482 +1,8 @@
 #include "audio/rec/silent_engine.h"
 
-#include "platform/file_bytes.h"
-
-// smf.h includes glib.h inside extern "C", which only works when GLib's
-// C++ parts have been seen first.
-#include <glib.h>
-#include <smf.h>
-#include <sndfile.h>
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cctype>
-#include <cerrno>
-#include <cinttypes>
 #include <cstdio>
-#include <cstring>
 #include <limits>
-#include <memory>
-
-namespace {
-
-// ---------------------------------------------------------------------------
-// Byte order
-
-uint32_t be32(const uint8_t* p) {
-  return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
-}
-uint16_t be16(const uint8_t* p) { return static_cast<uint16_t>((p[0] << 8) | p[1]); }
-uint32_t le32(const uint8_t* p) {
-  return (uint32_t{p[3]} << 24) | (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
-}
-
-std::string chunkName(const uint8_t* p) {
-  std::string s = "\"";
-  for (int i = 0; i < 4; ++i) s += (p[i] >= 0x20 && p[i] < 0x7F) ? static_cast<char>(p[i]) : '?';
-  return s + "\"";
-}
-
-std::string hexByte(unsigned v) {
-  char buf[8];
-  std::snprintf(buf, sizeof buf, "0x%02X", v & 0xFFu);
-  return buf;
-}
-
-// ---------------------------------------------------------------------------
-// MIDI: our own walk over every chunk and event comes first, because libsmf
-// trusts the sizes it reads and stops the process on a file cut short.
-
-struct TrackWalk {
-  int64_t endPulses = 0;
-  int64_t tempoPulses = -1;  // time of the track's first tempo event, -1: none
-  int32_t tempo = 0;
-};
-
-bool readVarLen(const uint8_t* d, size_t end, size_t& pos, uint32_t& value) {
-  value = 0;
-  for (int i = 0; i < 4; ++i) {
-    if (pos >= end) return false;
-    const uint8_t b = d[pos++];
-    value = (value << 7) | (b & 0x7Fu);
-    if ((b & 0x80) == 0) return true;
-  }
-  return false;  // more than four bytes
-}
-
-bool walkTrack(const uint8_t* d, size_t begin, size_t end, int number, TrackWalk& walk, std::string& what) {
-  const std::string track = "track " + std::to_string(number);
-  size_t pos = begin;
-  int64_t time = 0;
-  uint8_t running = 0;
-  while (pos < end) {
-    uint32_t delta = 0;
-    if (!readVarLen(d, end, pos, delta)) {
-      what = track + ": an event time is cut off or longer than four bytes";
-      return false;
-    }
-    time += delta;
-    if (time > std::numeric_limits<int32_t>::max()) {
-      what = track + ": too long (past 2^31 pulses)";
-      return false;
-    }
-    if (pos >= end) {
-      what = track + ": ends inside an event";
-      return false;
-    }
-    uint8_t status = d[pos];
-    if (status & 0x80) {
-      ++pos;
-    } else {
-      if (running == 0) {
-        what = track + ": data byte " + hexByte(status) + " with no status before it";
-        return false;
-      }
-      status = running;
-    }
-    if (status == 0xFF) {
-      running = 0;
-      if (pos >= end) {
-        what = track + ": ends inside a meta event";
-        return false;
-      }
-      const uint8_t type = d[pos++];
-      if (type & 0x80) {
-        what = track + ": meta event type " + hexByte(type) + " out of range";
-        return false;
-      }
-      uint32_t length = 0;
-      if (!readVarLen(d, end, pos, length) || length > end - pos) {
-        what = track + ": meta event " + hexByte(type) + " runs past the end of the track";
-        return false;
-      }
-      if (length > 127) {
-        // libsmf reads a meta event's length as one byte, loses its place
-        // in the track and can stop the process.
-        what = track + ": meta event " + hexByte(type) + " of " + std::to_string(length) +
-               " bytes; at most 127 are supported";
-        return false;
-      }
-      const uint8_t* data = d + pos;
-      pos += length;
-      if (type == 0x2F) {
-        if (pos != end) {
-          what = track + ": " + std::to_string(end - pos) + " bytes after the end-of-track event";
-          return false;
-        }
-        walk.endPulses = time;
-        return true;
-      }
-      if (type == 0x51) {
-        if (length != 3) {
-          what = track + ": tempo event of " + std::to_string(length) + " bytes instead of 3";
-          return false;
-        }
-        const int32_t tempo = static_cast<int32_t>((uint32_t{data[0]} << 16) | (uint32_t{data[1]} << 8) | data[2]);
-        if (tempo == 0) {
-          what = track + ": tempo of zero microseconds per quarter note";
-          return false;
-        }
-        if (walk.tempoPulses < 0) {
-          walk.tempoPulses = time;
-          walk.tempo = tempo;
-        }
-      } else if (type == 0x58 && length != 4) {
-        what = track + ": time signature of " + std::to_string(length) + " bytes instead of 4";
-        return false;
-      }
-    } else if (status == 0xF7) {
-      // libsmf stops the process on these.
-      what = track + ": escaped system exclusive event (0xF7), which is not supported";
-      return false;
-    } else if (status == 0xF0) {
-      running = 0;
-      uint32_t length = 0;
-      if (!readVarLen(d, end, pos, length) || length > end - pos) {
-        what = track + ": system exclusive event runs past the end of the track";
-        return false;
-      }
-      pos += length;
-    } else if (status >= 0xF0) {
-      what = track + ": unexpected status byte " + hexByte(status);
-      return false;
-    } else {
-      running = status;
-      const uint8_t kind = status & 0xF0;
-      const size_t count = (kind == 0xC0 || kind == 0xD0) ? 1 : 2;
-      for (size_t i = 0; i < count; ++i) {
-        if (pos >= end) {
-          what = track + ": ends inside a channel event";
-          return false;
-        }
-        if (d[pos] & 0x80) {
-          what = track + ": channel event " + hexByte(status) + " is missing a data byte";
-          return false;
-        }
-        ++pos;
-      }
-    }
-  }
-  what = track + ": no end-of-track event";
-  return false;
-}
-
-bool checkMidiLayout(const std::vector<uint8_t>& bytes, int32_t& division, std::string& what) {
-  const uint8_t* d = bytes.data();
-  const size_t size = bytes.size();
-  if (size < 8 || std::memcmp(d, "MThd", 4) != 0) {
-    what = "not a MIDI file (it does not start with \"MThd\")";
-    return false;
-  }
-  const uint32_t headerLength = be32(d + 4);
-  if (size < 14) {
-    what = "cut off inside the MIDI header";
-    return false;
-  }
-  if (headerLength != 6) {
-    what = "MIDI header of " + std::to_string(headerLength) + " bytes instead of 6";
-    return false;
-  }
-  const unsigned format = be16(d + 8);
-  const unsigned tracks = be16(d + 10);
-  const unsigned div = be16(d + 12);
-  if (format > 1) {
-    what = format == 2 ? "MIDI format 2 (independent patterns), which is not supported"
-                       : "unknown MIDI file format " + std::to_string(format);
-    return false;
-  }
-  if (tracks == 0) {
-    what = "the MIDI header announces no tracks";
-    return false;
-  }
-  if (format == 0 && tracks != 1) {
-    what = "a format 0 MIDI file with " + std::to_string(tracks) + " tracks";
-    return false;
-  }
-  if (div & 0x8000) {
-    what = "SMPTE time division, which is not supported";
-    return false;
-  }
-  if (div == 0) {
-    what = "time division of zero pulses per quarter note";
-    return false;
-  }
-  division = static_cast<int32_t>(div);
-
-  size_t pos = 8 + headerLength;
-  unsigned found = 0;
-  while (found < tracks) {
-    if (size - pos < 8) {
-      what = "cut off: the header announces " + std::to_string(tracks) + " tracks, the file holds " +
-             std::to_string(found);
-      return false;
-    }
-    const uint32_t length = be32(d + pos + 4);
-    const size_t available = size - pos - 8;
-    if (length > available) {
-      what = "cut off: chunk " + chunkName(d + pos) + " should hold " + std::to_string(length) +
-             " bytes, the file has " + std::to_string(available) + " left";
-      return false;
-    }
-    if (std::memcmp(d + pos, "MTrk", 4) == 0) {
-      TrackWalk walk;
-      if (!walkTrack(d, pos + 8, pos + 8 + length, static_cast<int>(found) + 1, walk, what)) return false;
-      ++found;
-    }
-    pos += 8 + length;
-  }
-  return true;
-}
-
-struct SmfLogCapture {
-  std::string last;
-};
-
-void captureSmfLog(const gchar*, GLogLevelFlags level, const gchar* message, gpointer data) {
-  if ((level & (G_LOG_LEVEL_ERROR | G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING)) && message != nullptr)
-    static_cast<SmfLogCapture*>(data)->last = message;
-}
-
-struct SmfDeleter {
-  void operator()(smf_t* smf) const {
-    if (smf) smf_delete(smf);
-  }
-};
-
-// ---------------------------------------------------------------------------
-// WAV
-
-struct MemoryFile {
-  const uint8_t* data;
-  sf_count_t size;
-  sf_count_t pos;
-};
-
-sf_count_t memLength(void* user) { return static_cast<MemoryFile*>(user)->size; }
-sf_count_t memSeek(sf_count_t offset, int whence, void* user) {
-  auto* f = static_cast<MemoryFile*>(user);
-  sf_count_t base = 0;
-  if (whence == SEEK_CUR) base = f->pos;
-  if (whence == SEEK_END) base = f->size;
-  if (offset < -base) return -1;
-  const sf_count_t to = base + offset;
-  f->pos = std::min(to, f->size);
-  return f->pos;
-}
-sf_count_t memRead(void* ptr, sf_count_t count, void* user) {
-  auto* f = static_cast<MemoryFile*>(user);
-  if (count <= 0) return 0;
-  const sf_count_t n = std::min(count, f->size - f->pos);
-  std::memcpy(ptr, f->data + f->pos, static_cast<size_t>(n));
-  f->pos += n;
-  return n;
-}
-sf_count_t memWrite(const void*, sf_count_t, void*) { return 0; }
-sf_count_t memTell(void* user) { return static_cast<MemoryFile*>(user)->pos; }
-
-// Finds a chunk, before the sound data, that is longer than what is left of
-// the file: the mark of a WAV file cut short. libsndfile would quietly play
-// what is left.
-bool checkWaveLayout(const uint8_t* d, size_t size, std::string& what) {
-  if (size == 0) {
-    what = "empty file";
-    return false;
-  }
-  const bool little = size >= 12 && std::memcmp(d, "RIFF", 4) == 0;
-  const bool big = size >= 12 && std::memcmp(d, "RIFX", 4) == 0;
-  if ((!little && !big) || std::memcmp(d + 8, "WAVE", 4) != 0) {
-    what = "not a WAV file (it does not start with \"RIFF\" and \"WAVE\")";
-    return false;
-  }
-  size_t pos = 12;
-  while (size - pos >= 8) {
-    const uint32_t length = little ? le32(d + pos + 4) : be32(d + pos + 4);
-    const size_t available = size - pos - 8;
-    const bool data = std::memcmp(d + pos, "data", 4) == 0;
-    // A data size of 0 or 0xFFFFFFFF is left open by streaming writers.
-    if (data && (length == 0 || length == 0xFFFFFFFFu)) return true;
-    if (length > available) {
-      what = data ? "cut off: its sound data should be " + std::to_string(length) + " bytes, the file holds " +
-                        std::to_string(available)
-                  : "cut off: chunk " + chunkName(d + pos) + " should hold " + std::to_string(length) +
-                        " bytes, the file has " + std::to_string(available) + " left";
-      return false;
-    }
-    if (data) return true;
-    pos += 8 + length;
-    if (length & 1u) {
-      if (pos >= size) break;
-      ++pos;
-    }
-  }
-  what = "no sound data (no \"data\" chunk)";
-  return false;
-}
-
-}  // namespace
-
-// ---------------------------------------------------------------------------
-
-int64_t musicTicksFor(int64_t microseconds, int32_t microsecondsPerQuarter) {
-  if (microseconds <= 0 || microsecondsPerQuarter <= 0) return 0;
-  const int64_t q = microsecondsPerQuarter;
-  return (microseconds / q) * kMusicTicksPerQuarter + (microseconds % q) * kMusicTicksPerQuarter / q;
-}
-
-bool decodeMidi(std::vector<uint8_t> bytes, const std::string& name, MidiInfo& out, std::string& error) {
-  out = MidiInfo();
-  std::string what;
-  int32_t division = 0;
-  if (bytes.size() > kMaxMidiFileBytes) {
-    error = name + ": file is too large for a piece of music";
-    return false;
-  }
-  if (!checkMidiLayout(bytes, division, what)) {
-    error = name + ": " + what;
-    return false;
-  }
-
-  // libsmf reports through GLib's log; keep its words for our message
-  // instead of letting it print.
-  SmfLogCapture log;
-  const guint handler = g_log_set_handler(
-      "libsmf", static_cast<GLogLevelFlags>(G_LOG_LEVEL_MASK | G_LOG_FLAG_FATAL | G_LOG_FLAG_RECURSION),
-      captureSmfLog, &log);
-  std::unique_ptr<smf_t, SmfDeleter> smf(smf_load_from_memory(bytes.data(), static_cast<int>(bytes.size())));
-  int64_t lengthPulses = 0;
-  int32_t tempo = 0;
-  if (smf) {
-    lengthPulses = smf_get_length_pulses(smf.get());
-    smf_rewind(smf.get());
-    while (smf_event_t* event = smf_get_next_event(smf.get())) {
-      const unsigned char* b = event->midi_buffer;
-      if (smf_event_is_metadata(event) && event->midi_buffer_length >= 6 && b[1] == 0x51 && b[2] == 3) {
-        tempo = static_cast<int32_t>((uint32_t{b[3]} << 16) | (uint32_t{b[4]} << 8) | b[5]);
-        break;
-      }
-    }
-  }
-  g_log_remove_handler("libsmf", handler);
-  if (!smf) {
-    error = name + ": cannot be read as MIDI (" + (log.last.empty() ? "libsmf gave no reason" : log.last) + ")";
-    return false;
-  }
-  if (smf->ppqn != division || lengthPulses < 0) {
-    error = name + ": cannot be read as MIDI (libsmf disagrees on its timing)";
-    return false;
-  }
-  const int64_t ticks = lengthPulses * kMusicTicksPerQuarter / division;
-  if (ticks > std::numeric_limits<MusicTime>::max()) {
-    error = name + ": too long to play (" + std::to_string(ticks) + " music ticks)";
-    return false;
-  }
-  out.bytes = std::move(bytes);
-  out.pulsesPerQuarter = division;
-  out.lengthPulses = lengthPulses;
-  out.length = static_cast<MusicTime>(ticks);
-  out.hasTempo = tempo > 0;
-  out.microsecondsPerQuarter = tempo > 0 ? tempo : kDefaultMicrosecondsPerQuarter;
-  return true;
-}
-
-bool readMidiFile(const std::string& path, MidiInfo& out, std::string& error) {
-  out = MidiInfo();
-  std::vector<uint8_t> bytes;
-  if (!readFileBytes(path, kMaxMidiFileBytes, "a piece of music", bytes, error)) return false;
-  return decodeMidi(std::move(bytes), path, out, error);
-}
-
-bool decodeWave(const uint8_t* data, size_t size, const std::string& name, bool keepSamples, WaveSound& out,
-                std::string& error) {
-  out = WaveSound();
-  std::string what;
-  if (size > kMaxWaveFileBytes) {
-    error = name + ": file is too large for a sound";
-    return false;
-  }
-  if (!checkWaveLayout(data, size, what)) {
-    error = name + ": " + what;
-    return false;
-  }
-  MemoryFile file{data, static_cast<sf_count_t>(size), 0};
-  SF_VIRTUAL_IO io{memLength, memSeek, memRead, memWrite, memTell};
-  SF_INFO info{};
-  SNDFILE* sf = sf_open_virtual(&io, SFM_READ, &info, &file);
-  if (sf == nullptr) {
-    error = name + ": cannot be read as WAV (" + sf_strerror(nullptr) + ")";
-    return false;
-  }
-  const int major = info.format & SF_FORMAT_TYPEMASK;
-  if (major != SF_FORMAT_WAV && major != SF_FORMAT_WAVEX) {
-    sf_close(sf);
-    error = name + ": not a WAV file";
-    return false;
-  }
-  if (info.channels != 1 && info.channels != 2) {
-    sf_close(sf);
-    error = name + ": " + std::to_string(info.channels) + " channels; a sound must be mono or stereo";
-    return false;
-  }
-  if (info.samplerate <= 0 || info.samplerate > 768000) {
-    sf_close(sf);
-    error = name + ": unusable sample rate " + std::to_string(info.samplerate);
-    return false;
-  }
-  if (info.frames < 0 || info.frames > kMaxWaveSamples / info.channels) {
-    sf_close(sf);
-    error = name + ": too long for a sound effect";
-    return false;
-  }
-  out.channels = info.channels;
-  out.sampleRate = info.samplerate;
-  out.frames = info.frames;
-  if (keepSamples) out.samples.resize(static_cast<size_t>(info.frames * info.channels));
-  std::vector<int16_t> scratch;
-  if (!keepSamples) scratch.resize(static_cast<size_t>(4096 * info.channels));
-  sf_count_t done = 0;
-  while (done < info.frames) {
-    const sf_count_t want = std::min<sf_count_t>(4096, info.frames - done);
-    int16_t* to = keepSamples ? out.samples.data() + done * info.channels : scratch.data();
-    const sf_count_t got = sf_readf_short(sf, to, want);
-    if (got <= 0) break;
-    done += got;
-  }
-  sf_close(sf);
-  if (done != info.frames) {
-    out = WaveSound();
-    error = name + ": cannot be read to its end (" + std::to_string(done) + " of " +
-            std::to_string(info.frames) + " sample frames)";
-    return false;
-  }
-  return true;
-}
-
-bool readWaveFile(const std::string& path, bool keepSamples, WaveSound& out, std::string& error) {
-  out = WaveSound();
-  std::vector<uint8_t> bytes;
-  if (!readFileBytes(path, kMaxWaveFileBytes, "a sound", bytes, error)) return false;
-  return decodeWave(bytes.data(), bytes.size(), path, keepSamples, out, error);
-}
 
 // ---------------------------------------------------------------------------
 
@@ -502,14 +28,6 @@ const char* audioOpName(AudioOp op) {
 
 namespace {
 
-bool isMidiName(const std::string& name) {
-  const size_t dot = name.find_last_of('.');
-  if (dot == std::string::npos) return false;
-  std::string ext = name.substr(dot + 1);
-  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return ext == "mid" || ext == "midi";
-}
-
 std::string vecText(const Vec3& v) {
   char buf[96];
   std::snprintf(buf, sizeof buf, "(%.9g, %.9g, %.9g)", static_cast<double>(v.x), static_cast<double>(v.y),
@@ -519,31 +37,16 @@ std::string vecText(const Vec3& v) {
 
 }  // namespace
 
-SilentAudioEngine::Segment* SilentAudioEngine::find(SegmentId segment) {
-  if (segment <= 0 || static_cast<size_t>(segment) > segments_.size()) return nullptr;
-  return &segments_[static_cast<size_t>(segment) - 1];
-}
-
-const SilentAudioEngine::Segment* SilentAudioEngine::find(SegmentId segment) const {
-  if (segment <= 0 || static_cast<size_t>(segment) > segments_.size()) return nullptr;
-  return &segments_[static_cast<size_t>(segment) - 1];
-}
-
-const SilentAudioEngine::PlayState* SilentAudioEngine::findState(SegmentStateId state) const {
-  if (state <= 0) return nullptr;
-  if (primary_.id == state) return &primary_;
-  const PlayState& kept = recent_[static_cast<size_t>(state) % kKeptStates];
-  return kept.id == state ? &kept : nullptr;
-}
-
 void SilentAudioEngine::record(const AudioCall& call) {
   if (recording_) calls_.push_back(call);
 }
 
 void SilentAudioEngine::setTempo(int32_t microsecondsPerQuarter) {
-  baseTicks_ += musicTicksFor(microsecondsSince_, microsecondsPerQuarter_);
-  microsecondsSince_ = 0;
   microsecondsPerQuarter_ = microsecondsPerQuarter;
+  // A piece playing keeps its own tempo map.
+  if (clock_.hasPiece()) return;
+  clock_.runIdle(microsecondsSince_, microsecondsPerQuarter);
+  microsecondsSince_ = 0;
 }
 
 SegmentId SilentAudioEngine::LoadSegment(const std::string& fileName, std::string& error) {
@@ -561,6 +64,7 @@ SegmentId SilentAudioEngine::LoadSegment(const std::string& fileName, std::strin
     if (ok) {
       segment.music = true;
       segment.length = info.length;
+      segment.tempos = info.tempos;
       setTempo(info.microsecondsPerQuarter);
     }
   } else {
@@ -574,15 +78,14 @@ SegmentId SilentAudioEngine::LoadSegment(const std::string& fileName, std::strin
     }
   }
   if (ok) {
-    segments_.push_back(std::move(segment));
-    call.segment = static_cast<SegmentId>(segments_.size());
+    call.segment = segments_.add(std::move(segment));
   }
   record(call);
   return call.segment;
 }
 
 void SilentAudioEngine::SetRepeats(SegmentId segment, uint32_t repeats) {
-  if (Segment* s = find(segment)) s->repeats = repeats;
+  if (Segment* s = segments_.find(segment)) s->repeats = repeats;
   AudioCall call;
   call.op = AudioOp::SetRepeats;
   call.segment = segment;
@@ -591,7 +94,7 @@ void SilentAudioEngine::SetRepeats(SegmentId segment, uint32_t repeats) {
 }
 
 void SilentAudioEngine::SetStartPoint(SegmentId segment, MusicTime start) {
-  if (Segment* s = find(segment)) s->startPoint = start;
+  if (Segment* s = segments_.find(segment)) s->startPoint = start;
   AudioCall call;
   call.op = AudioOp::SetStartPoint;
   call.segment = segment;
@@ -604,32 +107,28 @@ SegmentStateId SilentAudioEngine::PlaySegment(SegmentId segment, bool secondary)
   call.op = AudioOp::PlaySegment;
   call.segment = segment;
   call.flag = secondary;
-  if (const Segment* s = find(segment)) {
-    PlayState state;
-    lastStateId_ = lastStateId_ == std::numeric_limits<SegmentStateId>::max() ? 1 : lastStateId_ + 1;
-    state.id = lastStateId_;
-    state.segment = segment;
-    state.startTime = now();
-    state.startPoint = s->startPoint;
-    state.secondary = secondary;
+  if (const Segment* s = segments_.find(segment)) {
+    // A new primary segment replaces the one playing.
+    call.value = states_.start(segment, now(), s->startPoint, secondary, !secondary).id;
     if (!secondary) {
-      // The new primary segment replaces the one playing.
-      if (primary_.id != 0) {
-        PlayState& old = recent_[static_cast<size_t>(primary_.id) % kKeptStates];
-        if (old.id == primary_.id) old.stopped = true;
+      // The clock follows the primary piece; a primary sound stops the music.
+      if (s->music) {
+        const int64_t passes = s->repeats == kRepeatInfinite ? -1 : int64_t{s->repeats} + 1;
+        clock_.runPiece(microsecondsSince_, s->tempos, s->length, s->startPoint, passes);
+      } else {
+        clock_.stop(microsecondsSince_);
       }
-      primary_ = state;
+      microsecondsSince_ = 0;
     }
-    recent_[static_cast<size_t>(state.id) % kKeptStates] = state;
-    call.value = state.id;
   }
   record(call);
   return static_cast<SegmentStateId>(call.value);
 }
 
 void SilentAudioEngine::Stop() {
-  primary_.stopped = true;
-  for (PlayState& s : recent_) s.stopped = true;
+  states_.stopAll();
+  clock_.stop(microsecondsSince_);
+  microsecondsSince_ = 0;
   AudioCall call;
   call.op = AudioOp::Stop;
   record(call);
@@ -647,7 +146,7 @@ MusicTime SilentAudioEngine::GetStartTime(SegmentStateId state) {
   AudioCall call;
   call.op = AudioOp::GetStartTime;
   call.segment = state;
-  if (const PlayState* s = findState(state)) call.value = s->startTime;
+  if (const PlayState* s = states_.find(state)) call.value = s->startTime;
   record(call);
   return static_cast<MusicTime>(call.value);
 }
@@ -656,7 +155,7 @@ MusicTime SilentAudioEngine::GetStartPoint(SegmentStateId state) {
   AudioCall call;
   call.op = AudioOp::GetStartPoint;
   call.segment = state;
-  if (const PlayState* s = findState(state)) call.value = s->startPoint;
+  if (const PlayState* s = states_.find(state)) call.value = s->startPoint;
   record(call);
   return static_cast<MusicTime>(call.value);
 }
@@ -664,7 +163,7 @@ MusicTime SilentAudioEngine::GetStartPoint(SegmentStateId state) {
 void SilentAudioEngine::GetLoopPoints(SegmentId segment, MusicTime& start, MusicTime& end) {
   start = 0;
   end = 0;
-  if (const Segment* s = find(segment)) {
+  if (const Segment* s = segments_.find(segment)) {
     start = s->loopStart;
     end = s->loopEnd;
   }
@@ -680,7 +179,7 @@ MusicTime SilentAudioEngine::GetLength(SegmentId segment) {
   AudioCall call;
   call.op = AudioOp::GetLength;
   call.segment = segment;
-  if (const Segment* s = find(segment)) call.value = s->length;
+  if (const Segment* s = segments_.find(segment)) call.value = s->length;
   record(call);
   return static_cast<MusicTime>(call.value);
 }
@@ -689,7 +188,7 @@ uint32_t SilentAudioEngine::GetRepeats(SegmentId segment) {
   AudioCall call;
   call.op = AudioOp::GetRepeats;
   call.segment = segment;
-  if (const Segment* s = find(segment)) call.value = s->repeats;
+  if (const Segment* s = segments_.find(segment)) call.value = s->repeats;
   record(call);
   return static_cast<uint32_t>(call.value);
 }
@@ -728,13 +227,13 @@ void SilentAudioEngine::advance(int64_t milliseconds) {
 }
 
 MusicTime SilentAudioEngine::now() const {
-  const int64_t ticks = baseTicks_ + musicTicksFor(microsecondsSince_, microsecondsPerQuarter_);
+  const int64_t ticks = clock_.ticksAt(microsecondsSince_);
   return static_cast<MusicTime>(static_cast<uint32_t>(static_cast<uint64_t>(ticks)));
 }
 
 bool SilentAudioEngine::sounding(const PlayState& state) const {
   if (state.id == 0 || state.stopped) return false;
-  const Segment* s = find(state.segment);
+  const Segment* s = segments_.find(state.segment);
   if (s == nullptr) return false;
   const int64_t loopEnd = s->loopEnd == 0 ? s->length : s->loopEnd;
   int64_t total = int64_t{s->length} - state.startPoint;
@@ -748,17 +247,17 @@ bool SilentAudioEngine::sounding(const PlayState& state) const {
   return elapsed < total;
 }
 
-bool SilentAudioEngine::musicSounding() const { return sounding(primary_); }
+bool SilentAudioEngine::musicSounding() const { return sounding(states_.primary()); }
 
 int32_t SilentAudioEngine::effectsSounding() const {
   int32_t n = 0;
-  for (const PlayState& s : recent_)
+  for (const PlayState& s : states_)
     if (s.secondary && sounding(s)) ++n;
   return n;
 }
 
 std::string SilentAudioEngine::segmentName(SegmentId segment) const {
-  const Segment* s = find(segment);
+  const Segment* s = segments_.find(segment);
   return s ? s->name : std::string();
 }
 

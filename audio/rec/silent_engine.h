@@ -1,9 +1,8 @@
 #pragma once
 // The silent audio engine: plays nothing, records every call in order and
 // keeps a music clock that moves only when its owner says so. Headless runs
-// and the tests use it; the media checks it makes at load time are the same
-// ones the sounding engine makes, so a missing or broken file fails here
-// exactly as it does there.
+// and the tests use it; it checks the media at load time with the same
+// readers as the sounding engine (audio/media.h).
 //
 // The owner drives it: advance(ms) once per tick (the headless runner passes
 // 33), and clearCalls() once it has read the calls of the tick. Recording is
@@ -12,53 +11,15 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "audio/engine.h"
+#include "audio/media.h"
+#include "audio/media_clock.h"
+#include "audio/media_play_states.h"
 #include "base/vec3.h"
-
-// ---------------------------------------------------------------------------
-// Media checks, shared with the sounding engine.
-
-constexpr int32_t kMusicTicksPerQuarter = 768;
-constexpr int32_t kDefaultMicrosecondsPerQuarter = 500000;  // 120 bpm
-constexpr size_t kMaxMidiFileBytes = size_t{1} << 20;
-constexpr size_t kMaxWaveFileBytes = size_t{64} << 20;
-constexpr int64_t kMaxWaveSamples = int64_t{1} << 25;
-
-struct MidiInfo {
-  std::vector<uint8_t> bytes;          // the whole file, checked
-  int32_t pulsesPerQuarter = 0;        // the file's own division
-  int64_t lengthPulses = 0;            // in the file's pulses, end of the longest track
-  MusicTime length = 0;                // in music ticks, 768 per quarter note
-  int32_t microsecondsPerQuarter = kDefaultMicrosecondsPerQuarter;  // first tempo event
-  bool hasTempo = false;
-};
-
-struct WaveSound {
-  int32_t channels = 0;
-  int32_t sampleRate = 0;
-  int64_t frames = 0;
-  std::vector<int16_t> samples;  // interleaved; left empty when only checking
-};
-
-// Checks a standard MIDI file (header, chunk sizes, every event of every
-// track) and reads its length and first tempo with libsmf. `name` is the
-// file name the messages use. false with `error` naming the file and what
-// was wrong.
-bool decodeMidi(std::vector<uint8_t> bytes, const std::string& name, MidiInfo& out, std::string& error);
-bool readMidiFile(const std::string& path, MidiInfo& out, std::string& error);
-
-// Checks a WAV file (RIFF layout, no chunk cut short) and decodes it with
-// libsndfile to 16-bit samples; with `keepSamples` false the samples are
-// read and dropped.
-bool decodeWave(const uint8_t* data, size_t size, const std::string& name, bool keepSamples, WaveSound& out,
-                std::string& error);
-bool readWaveFile(const std::string& path, bool keepSamples, WaveSound& out, std::string& error);
-
-// Music ticks in `microseconds` at the given tempo, rounded down.
-int64_t musicTicksFor(int64_t microseconds, int32_t microsecondsPerQuarter);
 
 // ---------------------------------------------------------------------------
 // The recorded calls.
@@ -118,12 +79,15 @@ class SilentAudioEngine : public AudioEngine {
   void SetListenerPosition(float x, float y, float z, bool deferred) override;
   void SetListenerOrientation(const Vec3& front, const Vec3& top, bool deferred) override;
 
-  // The clock: music time advances by the music ticks of `milliseconds` at
-  // the tempo of the last MIDI file loaded (120 bpm before any). Ticks are
-  // counted from the total time, so per-tick steps never drift. Negative
-  // steps are ignored. Music time wraps at 32 bits like the platform's.
+  // The clock: music time advances by the music ticks of `milliseconds`,
+  // following the tempo map of the piece playing (see audio/media_clock.h);
+  // with none it runs at the tempo of the last MIDI file loaded or the one
+  // the music stopped at (120 bpm before any). Ticks are counted from the
+  // total time, so per-tick steps never drift. Negative steps are ignored.
+  // Music time wraps at 32 bits like the platform's.
   void advance(int64_t milliseconds);
   MusicTime now() const;  // the clock, without recording a call
+  // The tempo of the last MIDI file loaded (120 bpm before any).
   int32_t microsecondsPerQuarter() const { return microsecondsPerQuarter_; }
 
   // The calls since the last clear, in order.
@@ -146,42 +110,23 @@ class SilentAudioEngine : public AudioEngine {
 
   // How many recent play states are remembered for the state queries; older
   // ones answer 0, except the current primary one, which is always kept.
-  static constexpr size_t kKeptStates = 64;
+  static constexpr size_t kKeptStates = PlayStateRing::kKept;
 
  private:
-  struct Segment {
-    std::string name;
-    MusicTime length = 0;
-    MusicTime loopStart = 0;
-    MusicTime loopEnd = 0;
-    uint32_t repeats = 0;
-    MusicTime startPoint = 0;
-    bool music = false;
-  };
-  struct PlayState {
-    SegmentStateId id = 0;
-    SegmentId segment = 0;
-    MusicTime startTime = 0;
-    MusicTime startPoint = 0;
-    bool secondary = false;
-    bool stopped = false;
+  struct Segment : SegmentBasics {
+    std::shared_ptr<const TempoMap> tempos;  // music
   };
 
-  Segment* find(SegmentId segment);
-  const Segment* find(SegmentId segment) const;
-  const PlayState* findState(SegmentStateId state) const;
   bool sounding(const PlayState& state) const;
   void record(const AudioCall& call);
   void setTempo(int32_t microsecondsPerQuarter);
 
-  std::vector<Segment> segments_;  // id - 1
-  PlayState primary_;              // id 0: none
-  PlayState recent_[kKeptStates];  // ring, by state id
-  SegmentStateId lastStateId_ = 0;
+  SegmentTable<Segment> segments_;
+  PlayStateRing states_;
 
   int32_t microsecondsPerQuarter_ = kDefaultMicrosecondsPerQuarter;
-  int64_t baseTicks_ = 0;         // the clock at the last tempo change
-  int64_t microsecondsSince_ = 0;  // since the last tempo change
+  MusicClock clock_;
+  int64_t microsecondsSince_ = 0;  // into the clock's current stretch
 
   std::vector<AudioCall> calls_;
   std::vector<std::string> attempts_;  // every file name LoadSegment was given

@@ -1,0 +1,26 @@
+#include "app/sound_start.h"
+
+#include <ostream>
+#include <string>
+
+#include "audio/al/al_engine.h"
+#include "audio/rec/silent_engine.h"
+
+std::unique_ptr<AudioEngine> openWindowSound(const SoundOptions& options, SilentAudioEngine*& silent,
+                                             std::ostream& err) {
+  silent = nullptr;
+  if (!options.mute) {
+    std::string error;
+    std::unique_ptr<AlAudioEngine> engine = AlAudioEngine::open(chooseSoundFont(options.soundFont), error);
+    if (engine) {
+      if (!engine->musicProblem().empty()) err << "cogstorm: " << engine->musicProblem() << '\n';
+      return engine;
+    }
+    // A machine without a sound device still plays, silently.
+    err << "cogstorm: " << error << "; playing without sound\n";
+  }
+  auto quiet = std::make_unique<SilentAudioEngine>();
+  quiet->setRecording(false);
+  silent = quiet.get();
+  return quiet;
+}

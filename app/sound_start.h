@@ -1,0 +1,18 @@
+#pragma once
+// Choosing the window's audio engine: the sound device through OpenAL Soft,
+// or the silent engine when muted or when there is no device.
+
+#include <iosfwd>
+#include <memory>
+
+#include "app/sound_options.h"
+
+class AudioEngine;
+class SilentAudioEngine;
+
+// The engine the window plays with. `silent` points at it when it is the
+// silent one (its clock must then be advanced each tick), else is null.
+// What the player should know (no device, no SoundFont) goes to `err` in
+// one line.
+std::unique_ptr<AudioEngine> openWindowSound(const SoundOptions& options, SilentAudioEngine*& silent,
+                                             std::ostream& err);

@@ -1,0 +1,32 @@
+#pragma once
+// Writing a 16-bit PCM WAV file as its sound arrives.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+class WavFile {
+ public:
+  WavFile() = default;
+  ~WavFile();
+  WavFile(const WavFile&) = delete;
+  WavFile& operator=(const WavFile&) = delete;
+
+  // Creates the file with its header. false with `error` naming the file.
+  bool open(const std::string& path, int sampleRate, int channels, std::string& error);
+  // Appends interleaved samples.
+  bool append(const int16_t* samples, size_t count, std::string& error);
+  // Writes the sizes into the header and closes the file.
+  bool close(std::string& error);
+
+  // The most sample bytes a WAV file can hold (its sizes are 32-bit).
+  static constexpr uint64_t kMaxDataBytes = 0xFFFFFFFFull - 36;
+
+ private:
+  std::string failure() const;
+
+  std::FILE* file_ = nullptr;
+  std::string path_;
+  uint64_t dataBytes_ = 0;
+};
