@@ -28,9 +28,9 @@ namespace {
 constexpr int kSize = 512;
 
 bool enterShippedLevel(benchmark::State& state) {
-  const std::string level = std::string(COGSTORM_SOURCE_DIR) + "/data/level";
+  const std::string level = COGSTORM_SHIPPED_LEVEL_BUILD;
   if (chdir(level.c_str()) != 0) {
-    state.SkipWithError("cannot enter data/level");
+    state.SkipWithError("cannot enter the shipped level folder");
     return false;
   }
   return true;

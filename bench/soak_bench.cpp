@@ -70,7 +70,7 @@ void hashTrace(const std::string& fifo, TraceHash& out) {
 }
 
 void BM_SoakMillionTicks(benchmark::State& state) {
-  const std::string level = std::string(COGSTORM_SOURCE_DIR) + "/data/level";
+  const std::string level = COGSTORM_SHIPPED_LEVEL_BUILD;
   char dirTemplate[] = "/tmp/cogstorm-soak-XXXXXX";
   if (mkdtemp(dirTemplate) == nullptr || chdir(level.c_str()) != 0) {
     state.SkipWithError("cannot set up the soak run");
