@@ -16,27 +16,15 @@
 #include <set>
 #include <string>
 
+#include "support/run_program.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
-struct RunResult {
-  int exitCode = -1;
-  std::string output;  // stdout and stderr
-};
-
 // Runs a shell command in `folder`.
 RunResult run(const fs::path& folder, const std::string& command) {
-  RunResult result;
-  const std::string line = "cd '" + folder.string() + "' && " + command + " 2>&1";
-  FILE* pipe = popen(line.c_str(), "r");
-  if (!pipe) return result;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) result.output.append(buf, n);
-  const int status = pclose(pipe);
-  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
+  return runCommand("cd '" + folder.string() + "' && " + command);
 }
 
 std::string quoted(const fs::path& path) { return "'" + path.string() + "'"; }

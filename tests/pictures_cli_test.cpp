@@ -15,35 +15,11 @@
 
 #include "app/timedemo.h"
 #include "platform/image_file.h"
+#include "support/run_program.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-struct RunResult {
-  int exitCode = -1;
-  std::string output;  // stdout and stderr
-};
-
-RunResult runProgram(const std::string& args, const std::string& environment = "") {
-  RunResult result;
-  const std::string command = environment + std::string(COGSTORM_BINARY) + " " + args + " 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return result;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) result.output.append(buf, n);
-  const int status = pclose(pipe);
-  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
-}
-
-std::string readFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 const std::string kData = COGSTORM_TEST_DATA;
 const std::string kArena = "--data " + kData + "/levels/arena ";

@@ -6,9 +6,9 @@
 #include <fstream>
 #include <sstream>
 
-RunResult runProgram(const std::string& args) {
+RunResult runCommand(const std::string& commandLine) {
   RunResult result;
-  const std::string command = std::string(COGSTORM_BINARY) + " " + args + " 2>&1";
+  const std::string command = commandLine + " 2>&1";
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return result;
   char buf[4096];
@@ -17,6 +17,10 @@ RunResult runProgram(const std::string& args) {
   const int status = pclose(pipe);
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return result;
+}
+
+RunResult runProgram(const std::string& args, const std::string& environment) {
+  return runCommand(environment + std::string(COGSTORM_BINARY) + " " + args);
 }
 
 std::string readFile(const std::string& path) {

@@ -8,8 +8,12 @@ struct RunResult {
   std::string output;  // stdout and stderr
 };
 
-// Runs the program with `args` (a shell command line tail) and waits for it.
-RunResult runProgram(const std::string& args);
+// Runs a shell command line and waits for it.
+RunResult runCommand(const std::string& commandLine);
+
+// Runs the program with `args` (a shell command line tail), after
+// `environment` (e.g. "env -u DISPLAY "), and waits for it.
+RunResult runProgram(const std::string& args, const std::string& environment = "");
 
 // The whole of a file ("" when it cannot be read).
 std::string readFile(const std::string& path);
