@@ -25,20 +25,6 @@ std::vector<uint8_t> fileBytes(const std::string& path) {
 
 bool startsWith(const std::string& s, const std::string& prefix) { return s.compare(0, prefix.size(), prefix) == 0; }
 
-// A MIDI file of one track around the given events; the end of track comes
-// `tail` pulses after the last event.
-std::vector<uint8_t> oneTrackMidi(const std::vector<uint8_t>& events, uint16_t division = 96, int tail = 0) {
-  std::vector<uint8_t> track = events;
-  track.push_back(static_cast<uint8_t>(tail));
-  track.insert(track.end(), {0xFF, 0x2F, 0x00});
-  std::vector<uint8_t> f = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1,
-                            static_cast<uint8_t>(division >> 8), static_cast<uint8_t>(division & 0xFF)};
-  f.insert(f.end(), {'M', 'T', 'r', 'k', 0, 0, static_cast<uint8_t>(track.size() >> 8),
-                     static_cast<uint8_t>(track.size() & 0xFF)});
-  f.insert(f.end(), track.begin(), track.end());
-  return f;
-}
-
 // ---------------------------------------------------------------------------
 
 TEST(MediaCheck, ReadsTheFixtureMusicAndSounds) {
@@ -140,14 +126,14 @@ TEST(MediaCheck, MidiTimingAndStructure) {
   MidiInfo midi;
   std::string error;
   // No tempo event: 120 bpm; length scaled from 96 to 768 per quarter note.
-  ASSERT_TRUE(decodeMidi(oneTrackMidi({0x00, 0x90, 60, 100, 0x60, 0x80, 60, 0}, 96, 96), "a.mid", midi, error))
+  ASSERT_TRUE(decodeMidi(oneTrackMidiFile({0x00, 0x90, 60, 100, 0x60, 0x80, 60, 0}, 96, 96), "a.mid", midi, error))
       << error;
   EXPECT_FALSE(midi.hasTempo);
   EXPECT_EQ(midi.microsecondsPerQuarter, 500000);
   EXPECT_EQ(midi.length, 2 * 768);
 
   // Running status, and the first tempo event coming after the start.
-  ASSERT_TRUE(decodeMidi(oneTrackMidi({0x00, 0x90, 60, 100, 0x30, 62, 100, 0x30, 0xFF, 0x51, 0x03, 0x09, 0x27,
+  ASSERT_TRUE(decodeMidi(oneTrackMidiFile({0x00, 0x90, 60, 100, 0x30, 62, 100, 0x30, 0xFF, 0x51, 0x03, 0x09, 0x27,
                                        0xC0, 0x00, 0xFF, 0x51, 0x03, 0x0F, 0x42, 0x40}),
                          "b.mid", midi, error))
       << error;
@@ -158,42 +144,42 @@ TEST(MediaCheck, MidiTimingAndStructure) {
     std::vector<uint8_t> bytes;
     const char* reason;
   } bad[] = {
-      {oneTrackMidi({0x00, 0x90, 60, 100}, 0x8000 | 25 << 8 | 40), "SMPTE"},
-      {oneTrackMidi({0x00, 0x90, 60, 100}, 0), "zero pulses"},
-      {oneTrackMidi({0x00, 60, 100}), "no status"},
-      {oneTrackMidi({0x00, 0xFF, 0x51, 0x02, 0x07, 0xA1}), "tempo event of 2 bytes"},
-      {oneTrackMidi({0x00, 0xFF, 0x51, 0x03, 0x00, 0x00, 0x00}), "tempo of zero"},
-      {oneTrackMidi({0x00, 0xFF, 0x58, 0x02, 0x04, 0x02}), "time signature"},
-      {oneTrackMidi({0x00, 0xF2, 0x00, 0x00}), "unexpected status"},
-      {oneTrackMidi({0x00, 0x90, 60, 0x90}), "missing a data byte"},
-      {oneTrackMidi({0xFF, 0xFF, 0xFF, 0xFF, 0x7F}), "longer than four bytes"},
+      {oneTrackMidiFile({0x00, 0x90, 60, 100}, 0x8000 | 25 << 8 | 40), "SMPTE"},
+      {oneTrackMidiFile({0x00, 0x90, 60, 100}, 0), "zero pulses"},
+      {oneTrackMidiFile({0x00, 60, 100}), "no status"},
+      {oneTrackMidiFile({0x00, 0xFF, 0x51, 0x02, 0x07, 0xA1}), "tempo event of 2 bytes"},
+      {oneTrackMidiFile({0x00, 0xFF, 0x51, 0x03, 0x00, 0x00, 0x00}), "tempo of zero"},
+      {oneTrackMidiFile({0x00, 0xFF, 0x58, 0x02, 0x04, 0x02}), "time signature"},
+      {oneTrackMidiFile({0x00, 0xF2, 0x00, 0x00}), "unexpected status"},
+      {oneTrackMidiFile({0x00, 0x90, 60, 0x90}), "missing a data byte"},
+      {oneTrackMidiFile({0xFF, 0xFF, 0xFF, 0xFF, 0x7F}), "longer than four bytes"},
       // What libsmf cannot take is refused before it sees it.
-      {oneTrackMidi({0x00, 0xF7, 0x01, 0x00}), "(0xF7)"},
-      {oneTrackMidi({0x00, 0xFF, 0x80, 0x00}), "type 0x80 out of range"},
-      {oneTrackMidi({0x00, 0xFF, 0x2F, 0x00, 0x00, 0x90, 60, 100}), "8 bytes after the end-of-track"},
+      {oneTrackMidiFile({0x00, 0xF7, 0x01, 0x00}), "(0xF7)"},
+      {oneTrackMidiFile({0x00, 0xFF, 0x80, 0x00}), "type 0x80 out of range"},
+      {oneTrackMidiFile({0x00, 0xFF, 0x2F, 0x00, 0x00, 0x90, 60, 100}), "8 bytes after the end-of-track"},
   };
   for (const auto& b : bad) {
     EXPECT_FALSE(decodeMidi(b.bytes, "bad.mid", midi, error)) << b.reason;
     EXPECT_NE(error.find(b.reason), std::string::npos) << error;
   }
 
-  std::vector<uint8_t> format2 = oneTrackMidi({});
+  std::vector<uint8_t> format2 = oneTrackMidiFile({});
   format2[9] = 2;
   EXPECT_FALSE(decodeMidi(format2, "bad.mid", midi, error));
   EXPECT_NE(error.find("format 2"), std::string::npos) << error;
-  std::vector<uint8_t> longHeader = oneTrackMidi({});
+  std::vector<uint8_t> longHeader = oneTrackMidiFile({});
   longHeader[7] = 8;
   longHeader.insert(longHeader.begin() + 14, {0, 0});
   EXPECT_FALSE(decodeMidi(longHeader, "bad.mid", midi, error));
   EXPECT_NE(error.find("header of 8 bytes"), std::string::npos) << error;
 
   // A track without its end, and a header announcing more tracks than there are.
-  std::vector<uint8_t> noEnd = oneTrackMidi({0x00, 0x90, 60, 100});
+  std::vector<uint8_t> noEnd = oneTrackMidiFile({0x00, 0x90, 60, 100});
   noEnd.resize(noEnd.size() - 4);
   noEnd[21] = static_cast<uint8_t>(noEnd[21] - 4);
   EXPECT_FALSE(decodeMidi(noEnd, "bad.mid", midi, error));
   EXPECT_NE(error.find("no end-of-track"), std::string::npos) << error;
-  std::vector<uint8_t> twoTracks = oneTrackMidi({});
+  std::vector<uint8_t> twoTracks = oneTrackMidiFile({});
   twoTracks[9] = 1;
   twoTracks[11] = 2;
   EXPECT_FALSE(decodeMidi(twoTracks, "bad.mid", midi, error));

@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "app/key_script.h"
+#include "support/level_files.h"
 #include "support/run_program.h"
 
 namespace fs = std::filesystem;
@@ -32,13 +33,8 @@ const std::string kArena = kData + "/levels/arena";
 
 class Headless : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() / ("cogstorm-headless-" + std::to_string(getpid()) + "-" +
-                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
-  fs::path dir;
+  TempDir temp;  // removed with the fixture
+  fs::path dir = temp.path();
 };
 
 // A recorded game replays to the same trace, tick for tick.

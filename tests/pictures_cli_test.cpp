@@ -15,6 +15,7 @@
 
 #include "app/timedemo.h"
 #include "platform/image_file.h"
+#include "support/level_files.h"
 #include "support/run_program.h"
 
 namespace fs = std::filesystem;
@@ -26,13 +27,8 @@ const std::string kArena = "--data " + kData + "/levels/arena ";
 
 class DrawingRun : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() / ("cogstorm-pictures-" + std::to_string(getpid()) + "-" +
-                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
-  fs::path dir;
+  TempDir temp;  // removed with the fixture
+  fs::path dir = temp.path();
 };
 
 // Drawing with GL changes nothing of the game: the checked-in trace of a
