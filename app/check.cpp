@@ -4,11 +4,13 @@
 #include <string>
 
 #include "app/level_warnings.h"
-#include "app/session.h"
+#include "game/session.h"
 #include "audio/rec/silent_engine.h"
 #include "level/level_data.h"
 #include "level/model.h"
 #include "render/rec/recording_device.h"
+
+namespace cog {
 
 namespace {
 
@@ -81,3 +83,5 @@ int runCheck(std::ostream& out, std::ostream& err) {
   device = saved;
   return failure == StartFailure::None ? 0 : 1;
 }
+
+}  // namespace cog

@@ -4,6 +4,8 @@
 
 #include <ostream>
 
+namespace cog {
+
 // Starts the game from the working folder as a headless run does: the
 // music and sounds, the base images and the level are all opened and really
 // decoded. On success prints a short summary to `out`, one line
@@ -11,3 +13,5 @@
 // or play wrong, and returns 0; on failure prints the game's one-line message
 // to `err` and returns 1. Everything is freed again either way.
 int runCheck(std::ostream& out, std::ostream& err);
+
+}  // namespace cog

@@ -16,6 +16,8 @@
 #include "app/sound_recording.h"
 #include "app/windowed.h"
 
+namespace cog {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -179,3 +181,5 @@ int runCogstorm(int argc, char** argv) {
   windowed.sound = run.sound;
   return runWindowed(windowed, std::cerr);
 }
+
+}  // namespace cog

@@ -4,10 +4,10 @@
 #include <memory>
 #include <vector>
 
-#include "app/game_tick.h"
+#include "game/game_tick.h"
 #include "app/key_script.h"
-#include "app/keys.h"
-#include "app/session.h"
+#include "game/keys.h"
+#include "game/session.h"
 #include "app/sound_recording.h"
 #include "app/timedemo.h"
 #include "app/trace.h"
@@ -17,6 +17,8 @@
 #include "platform/offscreen_gl.h"
 #include "render/gl/gl_device.h"
 #include "render/rec/recording_device.h"
+
+namespace cog {
 
 namespace {
 
@@ -134,3 +136,5 @@ int runHeadless(const HeadlessOptions& options, std::ostream& err) {
   if (timedemo) std::cout << timedemoSummary(timer.frameMs()) << std::endl;
   return 0;
 }
+
+}  // namespace cog

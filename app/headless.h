@@ -14,6 +14,8 @@
 #include "app/screenshot.h"
 #include "app/sound_options.h"
 
+namespace cog {
+
 struct HeadlessOptions {
   int64_t ticks = 0;
   std::string inputPath;  // key script; empty: no keys
@@ -31,3 +33,5 @@ constexpr int kTickMilliseconds = 33;
 // 0 on success, 1 when the game cannot start or a file cannot be used. A
 // timedemo prints its summary line on standard output.
 int runHeadless(const HeadlessOptions& options, std::ostream& err);
+
+}  // namespace cog

@@ -4,6 +4,8 @@
 #include <cinttypes>
 #include <cstring>
 
+namespace cog {
+
 KeyRecording::~KeyRecording() {
   if (file_) std::fclose(file_);
 }
@@ -39,3 +41,5 @@ bool KeyRecording::close(std::string& error) {
   }
   return true;
 }
+
+}  // namespace cog

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <string>
 
+namespace cog {
+
 class KeyRecording {
  public:
   KeyRecording() = default;
@@ -30,3 +32,5 @@ class KeyRecording {
   std::string path_;
   std::FILE* file_ = nullptr;
 };
+
+}  // namespace cog

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <fstream>
 
+namespace cog {
+
 namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
@@ -73,3 +75,5 @@ bool readKeyScript(const std::string& path, std::vector<KeyPress>& presses, std:
                    [](const KeyPress& a, const KeyPress& b) { return a.tick < b.tick; });
   return true;
 }
+
+}  // namespace cog

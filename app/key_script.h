@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace cog {
+
 struct KeyPress {
   int64_t tick = 0;
   uint32_t code = 0;
@@ -15,3 +17,5 @@ struct KeyPress {
 // Reads a script, sorted by tick with file order kept within a tick.
 // False with `error` naming the file and line when it cannot be read.
 bool readKeyScript(const std::string& path, std::vector<KeyPress>& presses, std::string& error);
+
+}  // namespace cog

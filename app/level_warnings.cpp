@@ -6,6 +6,8 @@
 #include "level/model.h"
 #include "sim/collision.h"
 
+namespace cog {
+
 namespace {
 
 std::string point(const Vec3& p) {
@@ -45,3 +47,5 @@ std::vector<std::string> levelWarnings() {
   }
   return out;
 }
+
+}  // namespace cog

@@ -5,7 +5,11 @@
 #include <string>
 #include <vector>
 
+namespace cog {
+
 // Looks at the level and the actors as a successful start left them (robots
 // at their start points). One line per finding, each naming the file it
 // comes from.
 std::vector<std::string> levelWarnings();
+
+}  // namespace cog

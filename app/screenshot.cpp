@@ -6,6 +6,8 @@
 
 #include "platform/png_write.h"
 
+namespace cog {
+
 FrameShots::FrameShots(ScreenshotOptions options, int64_t lastTick)
     : options_(std::move(options)), lastTick_(lastTick) {}
 
@@ -38,3 +40,5 @@ bool FrameShots::write(int64_t tick, int width, int height, const std::vector<ui
     return false;
   return true;
 }
+
+}  // namespace cog

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace cog {
+
 struct ScreenshotOptions {
   std::string lastFrame;  // FILE.png for the last tick's frame; empty: none
   int64_t every = 0;      // K: every K-th tick goes to `seriesDir`; 0: none
@@ -32,3 +34,5 @@ class FrameShots {
   ScreenshotOptions options_;
   int64_t lastTick_;
 };
+
+}  // namespace cog

@@ -4,6 +4,8 @@
 
 #include "platform/program_path.h"
 
+namespace cog {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -29,3 +31,5 @@ std::string installedLevelFolder() {
   const std::string folder = besideProgram(COGSTORM_LEVEL_FROM_INSTALLED_PROGRAM);
   return folder.empty() ? std::string(COGSTORM_SHIPPED_LEVEL_INSTALL) : folder;
 }
+
+}  // namespace cog

@@ -6,8 +6,12 @@
 #include <string>
 #include <vector>
 
+namespace cog {
+
 // The folders the shipped level may be in, in the order they are tried.
 std::vector<std::string> shippedLevelFolders();
 
 // Where an installed program keeps its level, for messages.
 std::string installedLevelFolder();
+
+}  // namespace cog

@@ -3,8 +3,12 @@
 
 #include <string>
 
+namespace cog {
+
 struct SoundOptions {
   bool mute = false;          // --mute: the window plays no sound at all
   std::string soundFont;      // --soundfont FILE: the SoundFont for the music
   std::string audioOutPath;   // --audio-out FILE.wav: a headless run's sound, recorded
 };
+
+}  // namespace cog

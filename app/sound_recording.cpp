@@ -4,6 +4,8 @@
 
 #include "audio/al/al_engine.h"
 
+namespace cog {
+
 int64_t recordedFramesAfter(int64_t ticks) {
   // 1455.3 = 14553 / 10; halves round up.
   return (ticks * 14553 + 5) / 10;
@@ -43,3 +45,5 @@ bool SoundRecording::recordTick(std::string& error) {
 }
 
 bool SoundRecording::finish(std::string& error) { return wav_.close(error); }
+
+}  // namespace cog

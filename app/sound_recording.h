@@ -12,6 +12,8 @@
 
 #include "app/wav_file.h"
 
+namespace cog {
+
 class AudioEngine;
 class AlAudioEngine;
 
@@ -48,3 +50,5 @@ class SoundRecording {
   std::vector<float> mix_;
   std::vector<int16_t> pcm_;
 };
+
+}  // namespace cog

@@ -6,6 +6,8 @@
 #include "audio/al/al_engine.h"
 #include "audio/rec/silent_engine.h"
 
+namespace cog {
+
 std::unique_ptr<AudioEngine> openWindowSound(const SoundOptions& options, SilentAudioEngine*& silent,
                                              std::ostream& err) {
   silent = nullptr;
@@ -24,3 +26,5 @@ std::unique_ptr<AudioEngine> openWindowSound(const SoundOptions& options, Silent
   silent = quiet.get();
   return quiet;
 }
+
+}  // namespace cog

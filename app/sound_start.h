@@ -7,6 +7,8 @@
 
 #include "app/sound_options.h"
 
+namespace cog {
+
 class AudioEngine;
 class SilentAudioEngine;
 
@@ -16,3 +18,5 @@ class SilentAudioEngine;
 // one line.
 std::unique_ptr<AudioEngine> openWindowSound(const SoundOptions& options, SilentAudioEngine*& silent,
                                              std::ostream& err);
+
+}  // namespace cog

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <numeric>
 
+namespace cog {
+
 namespace {
 
 // The nearest-rank percentile of sorted values.
@@ -26,3 +28,5 @@ std::string timedemoSummary(const std::vector<double>& frameMs) {
                 sorted.size(), fps, percentile(sorted, 50.0), percentile(sorted, 95.0));
   return line;
 }
+
+}  // namespace cog

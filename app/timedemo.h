@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace cog {
+
 class FrameTimer {
  public:
   void start() { begin_ = Clock::now(); }
@@ -22,3 +24,5 @@ class FrameTimer {
 // frames per second over the sum of the frame times; the percentiles are
 // the frame times at those ranks (nearest rank).
 std::string timedemoSummary(const std::vector<double>& frameMs);
+
+}  // namespace cog

@@ -6,10 +6,12 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/game_state.h"
+#include "game/game_state.h"
 #include "audio/sound.h"
 #include "level/model.h"
 #include "sim/state.h"
+
+namespace cog {
 
 namespace {
 
@@ -139,3 +141,5 @@ bool TraceFile::close(std::string& error) {
   }
   return true;
 }
+
+}  // namespace cog

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <string>
 
+namespace cog {
+
 // Appends the trace line of tick `tick` (without the newline) to `out`.
 // Reads the effects started since the last line; the caller clears them.
 void appendTraceLine(std::string& out, int64_t tick);
@@ -34,3 +36,5 @@ class TraceFile {
   std::FILE* file_ = nullptr;
   std::string line_;
 };
+
+}  // namespace cog

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+namespace cog {
+
 namespace {
 
 void put16(uint8_t* p, uint32_t v) {
@@ -80,3 +82,5 @@ bool WavFile::close(std::string& error) {
   }
   return ok;
 }
+
+}  // namespace cog

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <string>
 
+namespace cog {
+
 class WavFile {
  public:
   WavFile() = default;
@@ -30,3 +32,5 @@ class WavFile {
   std::string path_;
   uint64_t dataBytes_ = 0;
 };
+
+}  // namespace cog

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "app/game_tick.h"
+#include "game/game_tick.h"
 #include "app/headless.h"
 #include "app/key_record.h"
 #include "app/key_script.h"
-#include "app/keys.h"
-#include "app/session.h"
+#include "game/keys.h"
+#include "game/session.h"
 #include "app/timedemo.h"
 #include "app/trace.h"
 #include "app/sound_start.h"
@@ -18,6 +18,8 @@
 #include "audio/sound.h"
 #include "platform/window.h"
 #include "render/gl/gl_device.h"
+
+namespace cog {
 
 int runWindowed(const WindowedOptions& options, std::ostream& err) {
   const DrawOptions& draw = options.draw;
@@ -128,3 +130,5 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
   }
   return status;
 }
+
+}  // namespace cog

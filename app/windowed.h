@@ -9,6 +9,8 @@
 #include "app/draw_options.h"
 #include "app/sound_options.h"
 
+namespace cog {
+
 struct WindowedOptions {
   int64_t maxTicks = 0;    // stop after this many ticks; 0: when the window closes
   std::string inputPath;   // key script played at the game's pace; empty: none
@@ -25,3 +27,5 @@ struct WindowedOptions {
 // recording gives the same trace. Returns the exit code: 0 after a normal
 // close, 1 when the game cannot start or a file cannot be used.
 int runWindowed(const WindowedOptions& options, std::ostream& err);
+
+}  // namespace cog

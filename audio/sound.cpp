@@ -6,6 +6,8 @@
 #include "base/result.h"
 #include "base/vec.h"
 
+namespace cog {
+
 AudioState audio;
 
 namespace {
@@ -123,3 +125,5 @@ void shutdownAudio() {
   audio.reset();
   audio.startedEffects = std::move(started);
 }
+
+}  // namespace cog

@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "audio/engine.h"
+#include "seams/audio_engine.h"
+
+namespace cog {
 
 struct AudioState {
   AudioEngine* engine = nullptr;  // not owned
@@ -38,3 +40,5 @@ void ToggleMusic();
 void UpdateListener(const Vec3& position, float heading);
 // Stops everything and forgets the engine.
 void shutdownAudio();
+
+}  // namespace cog

@@ -6,6 +6,8 @@
 
 #include <cmath>
 
+namespace cog {
+
 float sine32(float radians) { return static_cast<float>(std::sin(static_cast<double>(radians))); }
 float cosine32(float radians) { return static_cast<float>(std::cos(static_cast<double>(radians))); }
 
@@ -137,3 +139,5 @@ Matrix4 matrixReflect(const Vec3& point, const Vec3& normal) {
   r.m[3][3] = 1.0f;
   return r;
 }
+
+}  // namespace cog

@@ -5,6 +5,8 @@
 
 #include "base/vec3.h"
 
+namespace cog {
+
 struct Matrix4 {
   float m[4][4] = {};
 
@@ -35,3 +37,5 @@ Matrix4 matrixLookAtLH(const Vec3& eye, const Vec3& target, const Vec3& up);
 Matrix4 matrixPerspectiveFovLH(float fovy, float aspect, float zn, float zf);
 // Reflection in the plane through `point` with normal `normal`.
 Matrix4 matrixReflect(const Vec3& point, const Vec3& normal);
+
+}  // namespace cog

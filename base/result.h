@@ -4,5 +4,9 @@
 
 #include <cstdint>
 
+namespace cog {
+
 constexpr int32_t kOk = 0;
 constexpr int32_t E_FAIL = static_cast<int32_t>(0x80004005u);
+
+}  // namespace cog

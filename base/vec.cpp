@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace cog {
+
 float vec3Dot(const Vec3& a, const Vec3& b) {
   double sum = static_cast<double>(a.x) * b.x;
   sum += static_cast<double>(a.y) * b.y;
@@ -43,3 +45,5 @@ float headingDegrees(Vec3 a, Vec3 b) {
   const float r = groundAngle(a, b);
   return static_cast<float>(180.0 - static_cast<double>(r) * static_cast<double>(kRadToDeg));
 }
+
+}  // namespace cog

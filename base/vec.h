@@ -5,6 +5,8 @@
 
 #include "base/vec3.h"
 
+namespace cog {
+
 // Used exactly as these single-precision literals.
 constexpr float kPi = 3.14159f;
 constexpr float kTwoPi = 6.28318f;
@@ -21,3 +23,5 @@ void vec3Normalize(Vec3& v);
 float groundAngle(Vec3 a, Vec3 b);
 // The yaw in degrees that turns an actor at a towards b.
 float headingDegrees(Vec3 a, Vec3 b);
+
+}  // namespace cog

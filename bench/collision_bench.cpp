@@ -11,6 +11,8 @@
 #include "level/level_data.h"
 #include "sim/collision.h"
 
+namespace cog {
+
 namespace {
 
 MeshRecord makeList(const std::vector<Vec3>& corners, int room, bool marker = false, bool floor = false) {
@@ -208,3 +210,5 @@ void BM_BuildRoomGraph(benchmark::State& state) {
 BENCHMARK(BM_BuildRoomGraph)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+}  // namespace cog

@@ -15,13 +15,15 @@
 #include <memory>
 #include <string>
 
-#include "app/game_tick.h"
-#include "app/session.h"
+#include "game/game_tick.h"
+#include "game/session.h"
 #include "audio/rec/silent_engine.h"
 #include "platform/offscreen_gl.h"
 #include "render/gl/gl_device.h"
 #include "sim/movement.h"
 #include "sim/state.h"
+
+namespace cog {
 
 namespace {
 
@@ -89,3 +91,5 @@ void BM_ClearAndPresent(benchmark::State& state) {
 BENCHMARK(BM_ClearAndPresent)->Arg(2)->Arg(4)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
 }  // namespace
+
+}  // namespace cog

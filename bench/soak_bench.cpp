@@ -19,6 +19,8 @@
 
 #include "app/headless.h"
 
+namespace cog {
+
 namespace {
 
 constexpr int64_t kTicks = 1000000;
@@ -114,3 +116,5 @@ void BM_SoakMillionTicks(benchmark::State& state) {
 BENCHMARK(BM_SoakMillionTicks)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
 }  // namespace
+
+}  // namespace cog

@@ -9,12 +9,14 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/game_tick.h"
-#include "app/session.h"
+#include "game/game_tick.h"
+#include "game/session.h"
 #include "audio/rec/silent_engine.h"
 #include "render/rec/recording_device.h"
 #include "sim/movement.h"
 #include "sim/state.h"
+
+namespace cog {
 
 namespace {
 
@@ -54,3 +56,5 @@ void BM_ShippedLevelTick(benchmark::State& state) { runTicks(state, COGSTORM_SHI
 BENCHMARK(BM_ShippedLevelTick)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
+
+}  // namespace cog

@@ -8,6 +8,8 @@
 
 #include "platform/image_file.h"
 
+namespace cog {
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ImageRgba image;
   std::string error;
@@ -22,3 +24,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   return 0;
 }
+
+}  // namespace cog

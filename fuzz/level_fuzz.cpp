@@ -9,11 +9,13 @@
 #include <cstdint>
 #include <string>
 
-#include "app/level_start.h"
+#include "game/level_start.h"
 #include "level/level_data.h"
 #include "level/model.h"
 #include "level/text_reader.h"
 #include "support/test_device.h"
+
+namespace cog {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The tests' device: textures from names alone, "missing.bmp" refused.
@@ -54,3 +56,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   device = nullptr;
   return 0;
 }
+
+}  // namespace cog

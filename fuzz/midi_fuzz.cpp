@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "audio/media.h"
+#include "media/media.h"
+
+namespace cog {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   MidiInfo info;
@@ -20,3 +22,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   return 0;
 }
+
+}  // namespace cog

@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <string>
 
-#include "audio/media.h"
+#include "media/media.h"
+
+namespace cog {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   WaveSound sound;
@@ -21,3 +23,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   return 0;
 }
+
+}  // namespace cog

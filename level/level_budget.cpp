@@ -4,6 +4,8 @@
 
 #include "level/text_reader.h"
 
+namespace cog {
+
 namespace {
 
 bool charge(TextReader& in, int64_t LevelBudget::*field, int64_t limit, const char* what, int64_t count) {
@@ -34,3 +36,5 @@ bool chargeImageNames(TextReader& in, int64_t count) {
 bool chargeImagePixels(TextReader& in, int64_t count) {
   return charge(in, &LevelBudget::imagePixels, kMaxLevelImagePixels, "image pixels", count);
 }
+
+}  // namespace cog

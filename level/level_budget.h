@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+namespace cog {
+
 class TextReader;
 
 // Records of all kinds: rooms, props and the parts of the eight models.
@@ -37,3 +39,5 @@ bool chargeVertices(TextReader& in, int64_t count);
 bool chargeMaterials(TextReader& in, int64_t count);
 bool chargeImageNames(TextReader& in, int64_t count);
 bool chargeImagePixels(TextReader& in, int64_t count);
+
+}  // namespace cog

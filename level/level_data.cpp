@@ -12,6 +12,8 @@
 #include "level/model.h"
 #include "level/text_reader.h"
 
+namespace cog {
+
 LevelData level;
 
 void LevelData::clear() {
@@ -217,3 +219,5 @@ int32_t loadLevelFrom(const LevelFileOpener& open, std::string& error) {
   }
   return kOk;
 }
+
+}  // namespace cog

@@ -10,7 +10,9 @@
 
 #include "level/mesh_record.h"
 #include "level/room_graph.h"
-#include "render/device.h"
+#include "seams/render_device.h"
+
+namespace cog {
 
 struct LevelData {
   // A file named more than once, in either list, is one shared texture.
@@ -49,3 +51,5 @@ constexpr int32_t kMaxGraphSize = 4096;
 // Level textures the game draws with all of: the x-ray view uses the fifth
 // and draws untextured without it.
 constexpr int32_t kFullLevelTextures = 5;
+
+}  // namespace cog

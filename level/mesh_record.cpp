@@ -10,6 +10,8 @@
 #include "level/level_budget.h"
 #include "level/text_reader.h"
 
+namespace cog {
+
 namespace {
 
 // The one normal that marks a floor: x and z zero (either sign), y exactly 1.
@@ -198,3 +200,5 @@ int32_t MeshRecord::readListForm(TextReader& in) {
   }
   return createBuffer(in, *this) ? kOk : E_FAIL;
 }
+
+}  // namespace cog

@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "base/vec3.h"
-#include "render/device.h"
+#include "seams/render_device.h"
+
+namespace cog {
 
 class TextReader;
 
@@ -48,3 +50,5 @@ class MeshRecord {
   int32_t readRecord(TextReader& in);
   int32_t readListForm(TextReader& in);
 };
+
+}  // namespace cog

@@ -10,6 +10,8 @@
 
 #include "level/text_reader.h"
 
+namespace cog {
+
 Actors actors;
 
 Actor::Actor(int kind, int index_) : walks(kind == 1 ? 1 : 0), index(index_) {}
@@ -136,3 +138,5 @@ void ModelPart::clear() {
   keys.shrink_to_fit();
   currentKey = 0;
 }
+
+}  // namespace cog

@@ -9,6 +9,8 @@
 #include "base/vec3.h"
 #include "level/mesh_record.h"
 
+namespace cog {
+
 class TextReader;
 class Actor;
 
@@ -88,3 +90,5 @@ struct Actors {
   void reset();
 };
 extern Actors actors;
+
+}  // namespace cog

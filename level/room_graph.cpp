@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+namespace cog {
+
 void RoomGraph::allocate(int32_t n) {
   size = n < 0 ? 0 : n;
   cells.assign(static_cast<size_t>(size) * static_cast<size_t>(size), 0);
@@ -21,3 +23,5 @@ uint8_t RoomGraph::get(int32_t row, int32_t column) const {
   if (row < 0 || column < 0 || row >= size || column >= size) return 0;
   return cells[static_cast<size_t>(row) * static_cast<size_t>(size) + static_cast<size_t>(column)];
 }
+
+}  // namespace cog

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace cog {
+
 class RoomGraph {
  public:
   std::vector<uint8_t> cells;
@@ -15,3 +17,5 @@ class RoomGraph {
   void set(int32_t row, int32_t column);
   uint8_t get(int32_t row, int32_t column) const;
 };
+
+}  // namespace cog

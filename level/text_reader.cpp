@@ -9,6 +9,8 @@
 #include <fstream>
 #include <system_error>
 
+namespace cog {
+
 namespace {
 
 // Windows text mode: a carriage return followed by a line feed is one newline.
@@ -245,3 +247,5 @@ bool TextReader::readWord(std::string& out, const char* what) {
   pos_ = p;
   return true;
 }
+
+}  // namespace cog

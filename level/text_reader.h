@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+namespace cog {
+
 // Limits that the record reader checks each record's indexes against, so a
 // bad index is reported at the line that holds it. A negative limit is not
 // checked.
@@ -94,3 +96,5 @@ class TextReader {
 inline bool isLevelSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
 }
+
+}  // namespace cog

@@ -7,6 +7,8 @@
 
 #include "platform/image_checks.h"
 
+namespace cog {
+
 namespace {
 
 constexpr uint32_t kBiRgb = 0;
@@ -183,3 +185,5 @@ bool decodeBmp(const uint8_t* data, size_t size, ImageRgba& image, std::string& 
   if (masked) return decodeMasked(data, size, h, image, what);
   return decodeWithSdl(data, size, image, what);
 }
+
+}  // namespace cog

@@ -9,6 +9,10 @@
 
 #include "platform/image_file.h"
 
+namespace cog {
+
 // Decodes the BMP in `data` (its "BM" magic already seen). On failure
 // returns false and sets `what` to what was wrong, without the file name.
 bool decodeBmp(const uint8_t* data, size_t size, ImageRgba& image, std::string& what);
+
+}  // namespace cog

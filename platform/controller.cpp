@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+namespace cog {
+
 namespace {
 
 SDL_JoystickID instanceOf(SDL_GameController* controller) {
@@ -69,3 +71,5 @@ void Controllers::tick(const std::function<void(uint32_t)>& key) {
 void Controllers::press(uint64_t holder, uint32_t code, const std::function<void(uint32_t)>& key) {
   if (repeat_.hold(holder, code)) key(code);
 }
+
+}  // namespace cog

@@ -12,6 +12,8 @@
 union SDL_Event;
 struct _SDL_GameController;
 
+namespace cog {
+
 class Controllers {
  public:
   // Opens SDL's game-controller part; the controllers already plugged in
@@ -36,3 +38,5 @@ class Controllers {
   HeldKeyRepeat repeat_;
   std::vector<uint32_t> due_;
 };
+
+}  // namespace cog

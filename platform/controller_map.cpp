@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+namespace cog {
+
 namespace {
 
 // The game's key codes (the keyboard sends the same).
@@ -109,3 +111,5 @@ void HeldKeyRepeat::dropIfUnheld(uint32_t code) {
   if (std::any_of(holdings_.begin(), holdings_.end(), [&](const Holding& h) { return h.code == code; })) return;
   std::erase_if(repeats_, [&](const Repeat& r) { return r.code == code; });
 }
+
+}  // namespace cog

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace cog {
+
 // The key code a controller button sends, 0 for a button without one.
 uint32_t controllerButtonCode(int button);
 
@@ -53,3 +55,5 @@ class HeldKeyRepeat {
   std::vector<Holding> holdings_;
   std::vector<Repeat> repeats_;  // codes held by anyone, in the order first held
 };
+
+}  // namespace cog

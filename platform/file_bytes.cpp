@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
+namespace cog {
+
 bool readFileBytes(const std::string& path, size_t maxBytes, const char* what, std::vector<uint8_t>& bytes,
                    std::string& error) {
   bytes.clear();
@@ -50,3 +52,5 @@ bool readFileBytes(const std::string& path, size_t maxBytes, const char* what, s
   }
   return true;
 }
+
+}  // namespace cog

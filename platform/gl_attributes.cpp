@@ -5,6 +5,8 @@
 #include <dlfcn.h>
 #include <link.h>
 
+namespace cog {
+
 namespace {
 
 // SDL's EGL, Mesa's EGL and GL dispatch, the */dri/*_dri.so driver and its
@@ -71,3 +73,5 @@ bool openGameGlWindow(const char* title, int x, int y, int width, int height, ui
   error = SDL_GetError();
   return false;
 }
+
+}  // namespace cog

@@ -10,6 +10,8 @@
 
 struct SDL_Window;
 
+namespace cog {
+
 // The samples per pixel the game asks for.
 constexpr int kGameGlSamples = 2;
 
@@ -35,3 +37,5 @@ bool openGameGlWindow(const char* title, int x, int y, int width, int height, ui
 // leaked once SDL has unloaded the driver. Called whenever a GL context is
 // made; harmless to call again.
 void pinLoadedLibraries();
+
+}  // namespace cog

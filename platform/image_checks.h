@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+namespace cog {
+
 // Declared dimensions: positive, within kMaxImageSide, plausible for a file
 // of `fileSize` bytes that packs at most `pixelsPerByte` pixels per byte, and
 // within kMaxImagePixels. On a problem sets `what` and returns false.
@@ -17,3 +19,5 @@ inline uint32_t le32(const uint8_t* p) {
   return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
          (static_cast<uint32_t>(p[3]) << 24);
 }
+
+}  // namespace cog

@@ -15,6 +15,8 @@
 #include <cstring>
 #include <limits>
 
+namespace cog {
+
 namespace {
 
 // Compressed data can only stretch so far. A declared size that needs more
@@ -312,3 +314,5 @@ bool loadImageFile(const std::string& path, ImageRgba& image, std::string& error
   if (!readFileBytes(path, kMaxImageFileBytes, "an image", bytes, error)) return false;
   return decodeImage(bytes.data(), bytes.size(), path, image, error);
 }
+
+}  // namespace cog

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace cog {
+
 // Largest accepted width or height.
 constexpr int kMaxImageSide = 16384;
 // Largest accepted picture: 4096 x 4096 pixels (64 MiB of RGBA).
@@ -34,3 +36,5 @@ bool loadImageFile(const std::string& path, ImageRgba& image, std::string& error
 // Decodes an image held in memory; `name` is used in messages only.
 bool decodeImage(const uint8_t* data, size_t size, const std::string& name, ImageRgba& image,
                  std::string& error);
+
+}  // namespace cog

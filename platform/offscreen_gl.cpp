@@ -8,6 +8,8 @@
 
 #include "platform/gl_attributes.h"
 
+namespace cog {
+
 struct OffscreenParts {
   SDL_Window* window = nullptr;
   SDL_GLContext context = nullptr;
@@ -84,3 +86,5 @@ int OffscreenGl::samples() const {
   glGetIntegerv(GL_SAMPLES, &n);
   return n;
 }
+
+}  // namespace cog

@@ -12,6 +12,8 @@
 
 #include "platform/gl_attributes.h"  // pinLoadedLibraries
 
+namespace cog {
+
 struct OffscreenParts;
 
 class OffscreenGl {
@@ -46,3 +48,5 @@ class OffscreenGl {
   int width_;
   int height_;
 };
+
+}  // namespace cog

@@ -5,6 +5,8 @@
 #include <csetjmp>
 #include <cstdio>
 
+namespace cog {
+
 bool writePng(const std::string& path, int width, int height, const std::vector<uint8_t>& rgba,
               std::string& error) {
   if (width <= 0 || height <= 0 || rgba.size() != static_cast<size_t>(width) * height * 4) {
@@ -45,3 +47,5 @@ bool writePng(const std::string& path, int width, int height, const std::vector<
   }
   return true;
 }
+
+}  // namespace cog

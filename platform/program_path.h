@@ -4,6 +4,10 @@
 
 #include <string>
 
+namespace cog {
+
 // The folder holding the running program (from /proc/self/exe), empty when
 // the system does not say.
 std::string programFolder();
+
+}  // namespace cog

@@ -10,6 +10,8 @@
 
 #include "platform/controller.h"
 
+namespace cog {
+
 struct WindowParts {
   SDL_Window* window = nullptr;
   SDL_GLContext context = nullptr;
@@ -219,3 +221,5 @@ uint32_t gameKeyCode(int32_t sdlKeycode) {
     default: return 0;
   }
 }
+
+}  // namespace cog

@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+namespace cog {
+
 struct WindowParts;
 
 class GameWindow {
@@ -57,3 +59,5 @@ void showMessageBox(const std::string& caption, const std::string& text);
 
 // The game's key code for an SDL key, 0 for keys the game has no code for.
 uint32_t gameKeyCode(int32_t sdlKeycode);
+
+}  // namespace cog

@@ -1,7 +1,9 @@
 #include "render/camera.h"
 
 #include "base/vec.h"
-#include "render/device.h"
+#include "seams/render_device.h"
+
+namespace cog {
 
 Matrix4 playerViewMatrix(const Vec3& position, float heading) {
   const Vec3& p = position;
@@ -18,3 +20,5 @@ void SetupCamera(const Vec3& position, float heading) {
   device->SetTransform(D3DTS_VIEW, playerViewMatrix(position, heading));
   device->SetTransform(D3DTS_PROJECTION, projectionMatrix());
 }
+
+}  // namespace cog

@@ -4,6 +4,8 @@
 #include "base/matrix.h"
 #include "base/vec3.h"
 
+namespace cog {
+
 constexpr float kFieldOfViewY = 0.6108652f;  // 35 degrees
 constexpr float kAspect = 1.0f;               // whatever the window's shape
 constexpr float kNearPlane = 1.0f;
@@ -17,3 +19,5 @@ Matrix4 projectionMatrix();
 // Sets world (identity), view from the player's pose and projection, in
 // that order.
 void SetupCamera(const Vec3& position, float heading);
+
+}  // namespace cog

@@ -1,3 +1,7 @@
 #include "render/draw_flags.h"
 
+namespace cog {
+
 DrawFlags drawFlags;
+
+}  // namespace cog

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+namespace cog {
+
 struct DrawFlags {
   uint8_t xrayMode = 0;
   uint8_t outOfSight = 0;
@@ -11,3 +13,5 @@ struct DrawFlags {
   void reset() { *this = DrawFlags(); }
 };
 extern DrawFlags drawFlags;
+
+}  // namespace cog

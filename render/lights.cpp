@@ -1,5 +1,7 @@
 #include "render/lights.h"
 
+namespace cog {
+
 std::unique_ptr<Texture> blankTexture;
 std::unique_ptr<Texture> skyTexture;
 
@@ -38,3 +40,5 @@ void releaseDeviceTextures() {
   blankTexture.reset();
   skyTexture.reset();
 }
+
+}  // namespace cog

@@ -5,7 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "render/device.h"
+#include "seams/render_device.h"
+
+namespace cog {
 
 // The base textures, loaded at start-up. The sky is loaded (its absence
 // stops start-up) but no pass draws it.
@@ -30,3 +32,5 @@ Light pointLightAt(const Vec3& position);
 
 // Frees the two base textures (at shutdown, before the device goes).
 void releaseDeviceTextures();
+
+}  // namespace cog

@@ -1,7 +1,9 @@
 #include "render/mirror_depth.h"
 
 #include "level/level_data.h"
-#include "render/device.h"
+#include "seams/render_device.h"
+
+namespace cog {
 
 void pushMirrorDepthToFar() {
   if (level.rooms.empty()) return;  // no pane, nothing was marked
@@ -19,3 +21,5 @@ void pushMirrorDepthToFar() {
   device->SetViewport(whole);
   device->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
 }
+
+}  // namespace cog

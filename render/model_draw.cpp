@@ -8,8 +8,10 @@
 #include <vector>
 
 #include "base/vec.h"
-#include "render/device.h"
+#include "seams/render_device.h"
 #include "render/record_draw.h"
+
+namespace cog {
 
 namespace {
 
@@ -121,3 +123,5 @@ void DrawPart(ModelPart& root, bool isChild) {
 void drawActor(Actor& actor) {
   if (actor.model) DrawPart(*actor.model, false);
 }
+
+}  // namespace cog

@@ -6,6 +6,8 @@
 #include "base/matrix.h"
 #include "level/model.h"
 
+namespace cog {
+
 // Interpolated key angle i (0 x, 1 y, 2 z) in degrees at the owner's walk
 // phase.
 float KeyAngle(const ModelPart& part, int i);
@@ -23,3 +25,5 @@ void DrawPart(ModelPart& root, bool isChild);
 
 // Draws the actor's model, if it has one, from its root.
 void drawActor(Actor& actor);
+
+}  // namespace cog

@@ -4,8 +4,10 @@
 
 #include "level/level_data.h"
 #include "level/mesh_record.h"
-#include "render/device.h"
+#include "seams/render_device.h"
 #include "render/draw_flags.h"
+
+namespace cog {
 
 namespace {
 
@@ -146,3 +148,5 @@ void drawGlass(const Matrix4& savedView) {
   // where the cleared stencil would hide everything.
   device->SetRenderState(D3DRS_STENCILENABLE, FALSE_);
 }
+
+}  // namespace cog

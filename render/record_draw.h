@@ -8,6 +8,8 @@
 #include "base/matrix.h"
 #include "base/vec3.h"
 
+namespace cog {
+
 class MeshRecord;
 
 // The mirror: the plane x = -100, through this point with this normal. Its
@@ -36,3 +38,5 @@ Matrix4 beginReflectedView();
 // Restores culling and the view, then draws the pane as glass over the
 // reflection; stencil testing ends with it.
 void drawGlass(const Matrix4& savedView);
+
+}  // namespace cog

@@ -7,6 +7,8 @@
 #include "audio/sound.h"
 #include "sim/state.h"
 
+namespace cog {
+
 namespace {
 
 Vec3 add(const Vec3& a, const Vec3& b) { return Vec3(a.x + b.x, a.y + b.y, a.z + b.z); }
@@ -66,3 +68,5 @@ bool actorStep(Actor& actor, bool advance) {
   }
   return true;
 }
+
+}  // namespace cog

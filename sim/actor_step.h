@@ -12,6 +12,8 @@
 
 #include "level/model.h"
 
+namespace cog {
+
 constexpr float kPhaseStep = 0.05f;                // walk phase added per advancing step
 constexpr float kBob = 0.4f;                        // height a walker bobs per step
 constexpr Vec3 kDeadPlace{0.0f, -700.0f, 0.0f};     // where a dead actor is put
@@ -28,3 +30,5 @@ void AdvancePhase(Actor& actor);
 
 // Every part of the tree back to its first key.
 void RewindKeys(ModelPart& root);
+
+}  // namespace cog

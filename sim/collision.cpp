@@ -7,6 +7,8 @@
 #include "base/vec.h"
 #include "level/level_data.h"
 
+namespace cog {
+
 namespace {
 
 inline Vec3 positionOf(const MeshVertex& v) { return Vec3(v.x, v.y, v.z); }
@@ -229,3 +231,5 @@ void buildRoomGraph() {
     }
   }
 }
+
+}  // namespace cog

@@ -9,6 +9,8 @@
 #include "base/vec3.h"
 #include "level/mesh_record.h"
 
+namespace cog {
+
 // A point counts as inside a triangle when the three angles it subtends sum
 // to more than this: float 2*pi (6.2831855) minus float 0.01, in double.
 constexpr double kInsideAngleSum = 6.273185482248664;
@@ -70,3 +72,5 @@ class SightScene {
   std::vector<int> blockers_;
   std::vector<double> minX_, minY_, minZ_, maxX_, maxY_, maxZ_;
 };
+
+}  // namespace cog

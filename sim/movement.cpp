@@ -9,6 +9,8 @@
 #include "sim/collision.h"
 #include "sim/state.h"
 
+namespace cog {
+
 namespace {
 
 // Who robot k (1..6) keeps its distance from, in test order, and whose
@@ -135,3 +137,5 @@ void resetGame() {
   sim.player.position = Vec3(0.0f, 0.0f, 50.0f);
   sim.player.heading = 0.0f;
 }
+
+}  // namespace cog

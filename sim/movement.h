@@ -6,6 +6,8 @@
 
 #include "base/vec3.h"
 
+namespace cog {
+
 constexpr float kProbeDistance = 10.0f;  // length of the tested step
 constexpr float kStepForward = 8.0f;     // forward / backward move when clear
 constexpr float kStepSide = 6.0f;        // sideways move when clear
@@ -40,3 +42,5 @@ void turnLeft();
 // Start of a game: robots at their start points and alive, the shot parked,
 // the player at (0, 0, 50) facing +z, gameOver cleared.
 void resetGame();
+
+}  // namespace cog

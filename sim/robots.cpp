@@ -8,6 +8,8 @@
 #include "sim/movement.h"
 #include "sim/state.h"
 
+namespace cog {
+
 namespace {
 
 // Ground point at `distance` along the actor direction (cos, 0, -sin) of
@@ -54,3 +56,5 @@ bool robotCatchesPlayer() {
   }
   return false;
 }
+
+}  // namespace cog

@@ -6,6 +6,8 @@
 #include "base/vec3.h"
 #include "level/model.h"
 
+namespace cog {
+
 constexpr float kRobotStep = 10.0f;      // distance a robot moves per tick when not blocked
 constexpr float kRobotSideProbe = 20.0f; // distance to either side at which its step is tested
 constexpr Vec3 kDeadRobotPlace{0.0f, -700.0f, 0.0f};  // where a dead robot rests
@@ -26,3 +28,5 @@ void robotTurnAndStep(Actor& robot);
 // the player; plays the death sound once in that case. Robots are tried in
 // index order and the first one in reach ends the search.
 bool robotCatchesPlayer();
+
+}  // namespace cog

@@ -7,6 +7,8 @@
 #include "sim/movement.h"
 #include "sim/state.h"
 
+namespace cog {
+
 bool HitTest(Actor& robot, float x, float /*y*/, float z) {
   // A dead robot (resting at the dead place) is not hit again.
   if (!robot.alive) return false;
@@ -56,3 +58,5 @@ void shotHits() {
     }
   }
 }
+
+}  // namespace cog

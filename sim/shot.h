@@ -11,6 +11,8 @@
 
 #include "base/vec3.h"
 
+namespace cog {
+
 class Actor;
 
 constexpr float kShotMuzzle = 24.0f;     // distance ahead of the player at which a shot starts
@@ -41,3 +43,5 @@ bool HitTest(Actor& robot, float x, float y, float z);
 // robots can be hit: a parked or wall-stopped shot, and the dead robots'
 // resting place, take no part.
 void shotHits();
+
+}  // namespace cog

@@ -1,3 +1,7 @@
 #include "sim/state.h"
 
+namespace cog {
+
 SimState sim;
+
+}  // namespace cog

@@ -6,6 +6,8 @@
 
 #include "base/vec3.h"
 
+namespace cog {
+
 struct Player {
   Vec3 position{0.0f, 0.0f, 50.0f};
   float heading = 0.0f;  // degrees, never wrapped; 0 faces +z
@@ -21,3 +23,5 @@ struct SimState {
   void reset() { *this = SimState(); }
 };
 extern SimState sim;
+
+}  // namespace cog

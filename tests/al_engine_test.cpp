@@ -22,6 +22,8 @@
 #include "audio/sound.h"
 #include "support/loopback.h"
 
+namespace cog {
+
 namespace {
 
 const std::string kMedia = std::string(COGSTORM_TEST_DATA) + "/media/";
@@ -381,3 +383,5 @@ TEST(AlEngineClock, PauseAndResumeThroughTheGameResumesWhereItStopped) {
 }
 
 }  // namespace
+
+}  // namespace cog

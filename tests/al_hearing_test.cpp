@@ -20,6 +20,8 @@
 #include "support/loopback.h"
 #include "support/midi_pieces.h"
 
+namespace cog {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -221,3 +223,5 @@ TEST_F(TwoTempoMusic, APauseResumesWhereTheMusicStoppedOnBothEngines) {
 }
 
 }  // namespace
+
+}  // namespace cog

@@ -10,9 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "audio/media_clock.h"
+#include "media/music_clock.h"
 #include "audio/rec/silent_engine.h"
 #include "support/midi_pieces.h"
+
+namespace cog {
 
 namespace {
 
@@ -398,3 +400,5 @@ TEST(MusicClock, FollowsThePieceThroughItsPassesAndRunsOnAfter) {
 }
 
 }  // namespace
+
+}  // namespace cog

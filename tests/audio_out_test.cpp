@@ -22,6 +22,8 @@
 #include "support/loopback.h"
 #include "support/run_program.h"
 
+namespace cog {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -154,3 +156,5 @@ TEST_F(AudioOut, TheWindowSaysWhatMattersOnce) {
 }
 
 }  // namespace
+
+}  // namespace cog

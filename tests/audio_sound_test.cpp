@@ -10,8 +10,10 @@
 
 #include "audio/rec/silent_engine.h"
 #include "audio/sound.h"
-#include "render/device.h"
+#include "seams/render_device.h"
 #include "sim/state.h"
+
+namespace cog {
 
 namespace {
 
@@ -367,3 +369,5 @@ TEST_F(AudioTest, ShutdownStopsEverythingAndForgetsTheEngine) {
 }
 
 }  // namespace
+
+}  // namespace cog

@@ -8,6 +8,8 @@
 #include "platform/image_file.h"
 #include "support/bmp_variants.h"
 
+namespace cog {
+
 namespace {
 
 // Decodes `bytes`, failing the test with the decoder's message.
@@ -86,3 +88,5 @@ TEST(BmpLayouts, RleOffThePictureIsClippedAndCutShortIsRefused) {
     EXPECT_TRUE(image.pixels.empty());
   }
 }
+
+}  // namespace cog

@@ -16,6 +16,8 @@
 #include "level/model.h"
 #include "support/level_files.h"
 
+namespace cog {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -207,3 +209,5 @@ TEST(Check, WorkedExampleWithOneTextureAndNoLightMapsPlays) {
   EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 100);
   EXPECT_NE(lines.find("{\"tick\":100,"), std::string::npos);
 }
+
+}  // namespace cog

@@ -8,6 +8,8 @@
 #include "sim/collision.h"
 #include "support/mesh_builders.h"
 
+namespace cog {
+
 namespace {
 
 // Upright wall in the plane z = `z`, x in [x0, x1], y in [y0, y1].
@@ -388,3 +390,5 @@ TEST(SightScene, PrefilterAgreesWithThePlainScan) {
 }
 
 }  // namespace
+
+}  // namespace cog

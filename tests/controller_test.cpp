@@ -9,10 +9,12 @@
 #include <utility>
 #include <vector>
 
-#include "app/keys.h"
+#include "game/keys.h"
 #include "platform/controller_map.h"
 #include "platform/window.h"
 #include "support/gl_context.h"
+
+namespace cog {
 
 namespace {
 
@@ -158,3 +160,5 @@ TEST(ControllerWindow, AControllerPluggedInWhileTheGameRunsPlays) {
 }
 
 }  // namespace
+
+}  // namespace cog

@@ -11,6 +11,8 @@
 #include <fstream>
 #include <string>
 
+namespace cog {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -61,3 +63,5 @@ TEST(Demos, WinLoseAndStandStill) {
   }
   fs::remove_all(dir);
 }
+
+}  // namespace cog

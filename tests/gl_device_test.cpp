@@ -15,14 +15,16 @@
 #include <string>
 #include <vector>
 
-#include "app/game_tick.h"
-#include "app/session.h"
+#include "game/game_tick.h"
+#include "game/session.h"
 #include "audio/rec/silent_engine.h"
 #include "audio/sound.h"
 #include "render/gl/gl_device.h"
 #include "sim/state.h"
 #include "support/arena.h"
 #include "support/gl_context.h"
+
+namespace cog {
 
 namespace fs = std::filesystem;
 
@@ -617,3 +619,5 @@ TEST_F(GlDeviceTest, ArenaMirrorReflects) {
   EXPECT_GT(meanDifference(frame, 210, 215, 210, 305, 35), 30.0) << "no reflection in the pane";
   EXPECT_GT(meanDifference(frame, 210, 215, 100, 215, 35), 30.0) << "the mirror looks like the wall it hangs on";
 }
+
+}  // namespace cog

@@ -16,10 +16,10 @@
 #include <string>
 #include <vector>
 
-#include "app/game_state.h"
-#include "app/game_tick.h"
-#include "app/keys.h"
-#include "app/session.h"
+#include "game/game_state.h"
+#include "game/game_tick.h"
+#include "game/keys.h"
+#include "game/session.h"
 #include "audio/rec/silent_engine.h"
 #include "audio/sound.h"
 #include "level/model.h"
@@ -29,6 +29,8 @@
 #include "support/arena.h"
 #include "support/gl_context.h"
 #include "support/level_files.h"
+
+namespace cog {
 
 namespace fs = std::filesystem;
 
@@ -193,3 +195,5 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<Shot>& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+}  // namespace cog

@@ -17,6 +17,8 @@
 #include "support/level_files.h"
 #include "support/run_program.h"
 
+namespace cog {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -178,3 +180,5 @@ TEST(KeyScript, ReadsTicksInOrderKeepingFileOrderWithinATick) {
 }
 
 }  // namespace
+
+}  // namespace cog

@@ -9,6 +9,8 @@
 
 #include "platform/image_file.h"
 
+namespace cog {
+
 namespace {
 
 std::string fixture(const std::string& name) { return std::string(COGSTORM_TEST_DATA) + "/images/" + name; }
@@ -138,3 +140,5 @@ TEST(ImageFile, EveryPrefixOfAGoodFileIsHandled) {
     }
   }
 }
+
+}  // namespace cog

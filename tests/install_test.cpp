@@ -18,6 +18,8 @@
 
 #include "support/run_program.h"
 
+namespace cog {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -112,3 +114,5 @@ TEST_F(Install, InstallsAnywhereAndRunsFromThere) {
 }
 
 }  // namespace
+
+}  // namespace cog

@@ -3,13 +3,15 @@
 
 #include <gtest/gtest.h>
 
-#include "app/game_state.h"
-#include "app/keys.h"
+#include "game/game_state.h"
+#include "game/keys.h"
 #include "audio/sound.h"
 #include "level/model.h"
 #include "render/draw_flags.h"
 #include "sim/state.h"
 #include "support/arena.h"
+
+namespace cog {
 
 namespace {
 
@@ -130,3 +132,5 @@ TEST_F(Keys, FireIsRefusedWhileTheShotFlies) {
 }
 
 }  // namespace
+
+}  // namespace cog

@@ -11,6 +11,8 @@
 #include "level/model.h"
 #include "support/level_files.h"
 
+namespace cog {
+
 namespace {
 
 // `n` copies of `unit`.
@@ -129,3 +131,5 @@ TEST(LevelBudget, SmallestLevelsTheFormatAllowsLoad) {
   EXPECT_EQ(level.levelTextures.size(), 1u);
   EXPECT_TRUE(level.lightMaps.empty());
 }
+
+}  // namespace cog

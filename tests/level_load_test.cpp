@@ -7,12 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "app/level_start.h"
+#include "game/level_start.h"
 #include "level/level_data.h"
 #include "level/model.h"
 #include "level/text_reader.h"
 #include "sim/state.h"
 #include "support/level_files.h"
+
+namespace cog {
 
 namespace {
 
@@ -314,3 +316,5 @@ TEST(LevelLoadRefusals, BufferFailureAndNoDevice) {
   EXPECT_EQ(error, "no render device to load the level with");
   device = saved;
 }
+
+}  // namespace cog

@@ -10,6 +10,8 @@
 #include "level/text_reader.h"
 #include "support/level_files.h"
 
+namespace cog {
+
 namespace {
 
 // A list-form mesh of one triangle.
@@ -265,3 +267,5 @@ TEST(LevelModel, ModelsBeyondThePartLimitAreRefused) {
   ASSERT_FALSE(c.ok());
   EXPECT_NE(c.error.find("more than 250000 parts"), std::string::npos) << c.error;
 }
+
+}  // namespace cog

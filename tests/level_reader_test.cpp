@@ -12,6 +12,8 @@
 #include "level/text_reader.h"
 #include "support/level_files.h"
 
+namespace cog {
+
 namespace {
 
 int32_t intOf(const std::string& text) {
@@ -268,3 +270,5 @@ TEST(LevelReaderOpen, MissingDirectoryAndOversizedFilesAreRefused) {
   EXPECT_EQ(a + b, 7);
   EXPECT_EQ(in.line(), 2);
 }
+
+}  // namespace cog

@@ -11,6 +11,8 @@
 #include "level/text_reader.h"
 #include "support/level_files.h"
 
+namespace cog {
+
 namespace {
 
 struct RecordCase {
@@ -283,3 +285,5 @@ TEST(LevelRecordRefusals, DeviceThatCannotMakeTheBuffer) {
   EXPECT_EQ(in.error(), "objects.txt:5: cannot create the record's vertex buffer: out of video memory");
   EXPECT_FALSE(r.vertexBuffer);
 }
+
+}  // namespace cog

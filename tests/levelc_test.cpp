@@ -14,6 +14,8 @@
 #include "tools/levelc/compile.h"
 #include "tools/levelc/source.h"
 
+namespace cog {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -123,3 +125,5 @@ TEST(LevelCompiler, TheSameSourceGivesTheSameBytes) {
   EXPECT_EQ(pclose(pipe), 0) << output;
   EXPECT_NE(output.find("level ok"), std::string::npos) << output;
 }
+
+}  // namespace cog

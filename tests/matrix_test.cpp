@@ -10,6 +10,8 @@
 #include "render/camera.h"
 #include "sim/state.h"
 
+namespace cog {
+
 namespace {
 
 Vec3 transformPoint(const Vec3& p, const Matrix4& m) {
@@ -118,3 +120,5 @@ TEST(MatrixBuilders, MirrorReflectionIsThePlaneXMinus100) {
   // A normal that is not of unit length gives the same plane.
   EXPECT_EQ(matrixReflect(Vec3(-100.0f, 0.0f, 600.0f), Vec3(4.0f, 0.0f, 0.0f)), r);
 }
+
+}  // namespace cog

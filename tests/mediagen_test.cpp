@@ -19,6 +19,8 @@
 #include "audio/rec/silent_engine.h"
 #include "support/level_files.h"
 
+namespace cog {
+
 namespace {
 
 std::vector<uint8_t> fileBytes(const std::filesystem::path& path) {
@@ -121,3 +123,5 @@ TEST_F(Mediagen, EffectsHaveTheirLengthsAndLeaveHeadroom) {
 }
 
 }  // namespace
+
+}  // namespace cog

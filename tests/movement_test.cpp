@@ -11,6 +11,8 @@
 #include "sim/state.h"
 #include "support/mesh_builders.h"
 
+namespace cog {
+
 namespace {
 
 class Movement : public testing::Test {
@@ -311,3 +313,5 @@ TEST_F(Movement, ResetGame) {
 }
 
 }  // namespace
+
+}  // namespace cog

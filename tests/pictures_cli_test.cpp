@@ -18,6 +18,8 @@
 #include "support/level_files.h"
 #include "support/run_program.h"
 
+namespace cog {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -98,3 +100,5 @@ TEST(TimedemoSummary, CountsFramesAndTakesNearestRankPercentiles) {
 }
 
 }  // namespace
+
+}  // namespace cog

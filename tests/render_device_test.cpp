@@ -15,6 +15,8 @@
 #include "sim/state.h"
 #include "support/recording_checks.h"
 
+namespace cog {
+
 namespace ec = expect_call;
 namespace fs = std::filesystem;
 
@@ -241,3 +243,5 @@ TEST_F(DeviceSetupTest, CameraSetsWorldViewProjectionInOrder) {
   EXPECT_NEAR(view.m[0][2], 1.0f, 1e-6f);  // x maps onto the view's depth axis
   EXPECT_NEAR(view.m[3][2], -10.0f, 1e-4f);
 }
+
+}  // namespace cog

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/actor_pass.h"
+#include "game/actor_pass.h"
 #include "audio/sound.h"
 #include "base/vec.h"
 #include "level/level_data.h"
@@ -20,6 +20,8 @@
 #include "sim/actor_step.h"
 #include "sim/state.h"
 #include "support/recording_checks.h"
+
+namespace cog {
 
 namespace ec = expect_call;
 
@@ -402,3 +404,5 @@ TEST_F(ModelDrawTest, DeepTreesDrawAndRewindWithoutRecursion) {
   }
   device = &dev;
 }
+
+}  // namespace cog

@@ -13,6 +13,8 @@
 #include "support/recording_checks.h"
 #include "support/test_device.h"
 
+namespace cog {
+
 namespace ec = expect_call;
 
 namespace {
@@ -316,3 +318,5 @@ TEST_F(RecordDrawTest, MirrorBlocksWithoutRoomsDrawNothing) {
   drawGlass(Matrix4::identity());
   EXPECT_EQ(countKind(dev.calls(), CallKind::DrawPrimitive), 0u);
 }
+
+}  // namespace cog

@@ -11,6 +11,8 @@
 #include "sim/state.h"
 #include "support/mesh_builders.h"
 
+namespace cog {
+
 namespace {
 
 constexpr SegmentId kDeadSound = 42;
@@ -148,3 +150,5 @@ TEST_F(Robots, DeadRobotsNeverCatch) {
 }
 
 }  // namespace
+
+}  // namespace cog

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/session.h"
+#include "game/session.h"
 #include "audio/rec/silent_engine.h"
 #include "level/level_data.h"
 #include "level/model.h"
@@ -18,6 +18,8 @@
 #include "sim/collision.h"
 #include "sim/movement.h"
 #include "sim/state.h"
+
+namespace cog {
 
 namespace {
 
@@ -147,3 +149,5 @@ TEST_F(ShippedLevel, EveryShotStops) {
     }
   EXPECT_GT(shots, 3000);
 }
+
+}  // namespace cog

@@ -9,6 +9,8 @@
 #include "sim/state.h"
 #include "support/mesh_builders.h"
 
+namespace cog {
+
 namespace {
 
 class Shot : public testing::Test {
@@ -179,3 +181,5 @@ TEST_F(Shot, DeadRobotsDoNotSwallowTheShot) {
 }
 
 }  // namespace
+
+}  // namespace cog

@@ -12,6 +12,8 @@
 
 #include "audio/al/soundfont_search.h"
 
+namespace cog {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -72,3 +74,5 @@ TEST(SoundFontSearch, TheNamedFileThenTheVariableThenTheFolders) {
 }
 
 }  // namespace
+
+}  // namespace cog

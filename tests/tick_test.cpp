@@ -5,9 +5,9 @@
 
 #include <algorithm>
 
-#include "app/game_state.h"
-#include "app/game_tick.h"
-#include "app/keys.h"
+#include "game/game_state.h"
+#include "game/game_tick.h"
+#include "game/keys.h"
 #include "audio/sound.h"
 #include "base/matrix.h"
 #include "level/level_data.h"
@@ -15,6 +15,8 @@
 #include "render/draw_flags.h"
 #include "sim/state.h"
 #include "support/arena.h"
+
+namespace cog {
 
 namespace {
 
@@ -193,3 +195,5 @@ TEST_F(Tick, FrozenRobotsTreadInPlace) {
 }
 
 }  // namespace
+
+}  // namespace cog

@@ -4,6 +4,8 @@
 
 #include "base/vec.h"
 
+namespace cog {
+
 namespace {
 
 struct AngleCase {
@@ -81,3 +83,5 @@ TEST(Vectors, ProductsAreRoundedOnceFromDouble) {
 }
 
 }  // namespace
+
+}  // namespace cog

@@ -12,6 +12,8 @@
 #include "render/gl/gl_device.h"
 #include "support/gl_context.h"
 
+namespace cog {
+
 namespace {
 
 class WindowResize : public ::testing::Test {
@@ -94,3 +96,5 @@ TEST_F(WindowResize, FullscreenKeysToggleAndNeverReachTheGame) {
 }
 
 }  // namespace
+
+}  // namespace cog

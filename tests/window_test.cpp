@@ -7,9 +7,11 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/keys.h"
+#include "game/keys.h"
 #include "platform/window.h"
 #include "support/gl_context.h"
+
+namespace cog {
 
 namespace {
 
@@ -70,3 +72,5 @@ TEST(Window, TicksAndKeysReachTheGameInOrder) {
 }
 
 }  // namespace
+
+}  // namespace cog

@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+namespace cog {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -203,3 +205,5 @@ TEST_F(RealWindow, ARecordedSessionReplaysToTheSameTrace) {
 }
 
 }  // namespace
+
+}  // namespace cog

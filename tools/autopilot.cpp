@@ -17,15 +17,17 @@
 #include <string>
 #include <vector>
 
-#include "app/game_tick.h"
-#include "app/keys.h"
-#include "app/session.h"
+#include "game/game_tick.h"
+#include "game/keys.h"
+#include "game/session.h"
 #include "audio/rec/silent_engine.h"
 #include "level/level_data.h"
 #include "level/model.h"
 #include "render/rec/recording_device.h"
 #include "sim/collision.h"
 #include "sim/state.h"
+
+namespace cog {
 
 namespace {
 
@@ -76,7 +78,7 @@ void turn(long tick, double diff, int most) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int programMain(int argc, char** argv) {
   std::vector<Point> route = argc > 2 ? readRoute(argv[2]) : std::vector<Point>{};
   const long maxTicks = argc > 3 ? std::atol(argv[3]) : 3000;
   if (argc < 2 || chdir(argv[1]) != 0) {
@@ -135,3 +137,7 @@ int main(int argc, char** argv) {
   shutdownGame();
   return sim.gameOver && sim.player.position.x == -1800.0f ? 0 : 1;
 }
+
+}  // namespace cog
+
+int main(int argc, char** argv) { return cog::programMain(argc, argv); }

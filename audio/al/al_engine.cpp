@@ -16,6 +16,8 @@
 #include <cstdlib>
 #include <limits>
 
+namespace cog {
+
 namespace {
 
 // A SoundFont 2 file starts "RIFF", size, "sfbk". FluidSynth would hand
@@ -682,3 +684,5 @@ int AlAudioEngine::effectsSounding() {
   }
   return n;
 }
+
+}  // namespace cog

@@ -42,10 +42,12 @@
 #include <vector>
 
 #include "audio/al/soundfont_search.h"
-#include "audio/engine.h"
-#include "audio/media.h"
-#include "audio/media_clock.h"
-#include "audio/media_play_states.h"
+#include "seams/audio_engine.h"
+#include "media/media.h"
+#include "media/music_clock.h"
+#include "media/play_states.h"
+
+namespace cog {
 
 class AlAudioEngine : public AudioEngine {
  public:
@@ -153,3 +155,5 @@ class AlAudioEngine : public AudioEngine {
   std::condition_variable wake_;
   bool quit_ = false;
 };
+
+}  // namespace cog

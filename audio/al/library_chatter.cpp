@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <mutex>
 
+namespace cog {
+
 namespace {
 
 // ALSA's error handler type (alsa/error.h), declared here so the game needs
@@ -29,3 +31,5 @@ void quietSoundLibraries() {
     }
   });
 }
+
+}  // namespace cog

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <system_error>
 
+namespace cog {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -103,3 +105,5 @@ SoundFontChoice chooseSoundFont(const std::string& given) {
                          soundFontFolders(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"),
                                           std::getenv("XDG_DATA_DIRS")));
 }
+
+}  // namespace cog

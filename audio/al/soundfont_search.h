@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace cog {
+
 struct SoundFontChoice {
   std::string path;  // empty: no SoundFont, the music is silent
   std::string why;   // with no path: one line saying why and how to fix it
@@ -28,3 +30,5 @@ SoundFontChoice chooseSoundFont(const std::string& given, const char* fromEnviro
 const char* soundFontAdvice();
 // The same from this process's environment.
 SoundFontChoice chooseSoundFont(const std::string& given);
+
+}  // namespace cog

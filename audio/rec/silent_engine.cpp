@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <limits>
 
+namespace cog {
+
 // ---------------------------------------------------------------------------
 
 const char* audioOpName(AudioOp op) {
@@ -299,3 +301,5 @@ std::string SilentAudioEngine::describe(const AudioCall& call) const {
   }
   return s;
 }
+
+}  // namespace cog

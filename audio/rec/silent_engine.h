@@ -15,11 +15,13 @@
 #include <string>
 #include <vector>
 
-#include "audio/engine.h"
-#include "audio/media.h"
-#include "audio/media_clock.h"
-#include "audio/media_play_states.h"
+#include "seams/audio_engine.h"
+#include "media/media.h"
+#include "media/music_clock.h"
+#include "media/play_states.h"
 #include "base/vec3.h"
+
+namespace cog {
 
 // ---------------------------------------------------------------------------
 // The recorded calls.
@@ -132,3 +134,5 @@ class SilentAudioEngine : public AudioEngine {
   std::vector<std::string> attempts_;  // every file name LoadSegment was given
   bool recording_ = true;
 };
+
+}  // namespace cog

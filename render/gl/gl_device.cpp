@@ -11,6 +11,8 @@
 
 #include "platform/image_file.h"
 
+namespace cog {
+
 namespace {
 
 // Direct3D 8 numbers the game does not name itself but whose defaults the
@@ -898,3 +900,5 @@ void GlDevice::DrawPrimitive(uint32_t type, uint32_t startVertex, uint32_t primi
   applyStream();
   glDrawArrays(mode, static_cast<GLint>(startVertex), static_cast<GLsizei>(vertices));
 }
+
+}  // namespace cog

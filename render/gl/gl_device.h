@@ -29,8 +29,10 @@
 #include <string>
 #include <vector>
 
-#include "render/device.h"
+#include "seams/render_device.h"
 #include "render/gl/stencil_bounds.h"
+
+namespace cog {
 
 // How textures are sampled. The game sets no filter, so Direct3D 8's
 // defaults hold: the nearest texel, no mipmaps. Smooth (linear with
@@ -181,3 +183,5 @@ class GlDevice : public RenderDevice {
   bool scissorOn_ = false;
   PixelRect scissor_;
 };
+
+}  // namespace cog

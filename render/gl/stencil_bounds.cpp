@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
-#include "render/device.h"
+#include "seams/render_device.h"
+
+namespace cog {
 
 namespace {
 
@@ -41,3 +43,5 @@ StencilBounds::Decision StencilBounds::beforeDraw(const StencilStates& s, const 
   if (known_ && writes && !limited) bounds_ = unite(bounds_, drawRect());
   return d;
 }
+
+}  // namespace cog

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <functional>
 
+namespace cog {
+
 struct PixelRect {
   int x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // GL window pixels, [x0, x1) x [y0, y1)
   bool empty() const { return x0 >= x1 || y0 >= y1; }
@@ -46,3 +48,5 @@ class StencilBounds {
   bool known_ = false;
   PixelRect bounds_;
 };
+
+}  // namespace cog

@@ -5,6 +5,8 @@
 
 #include "platform/image_file.h"
 
+namespace cog {
+
 namespace {
 
 class RecordedTexture : public Texture {
@@ -283,3 +285,5 @@ void RecordingDevice::SetVertexShader(uint32_t fvf) { record(CallKind::SetVertex
 void RecordingDevice::DrawPrimitive(uint32_t type, uint32_t startVertex, uint32_t primitiveCount) {
   record(CallKind::DrawPrimitive, type, startVertex, primitiveCount);
 }
+
+}  // namespace cog

@@ -16,7 +16,9 @@
 #include <variant>
 #include <vector>
 
-#include "render/device.h"
+#include "seams/render_device.h"
+
+namespace cog {
 
 enum class CallKind : uint8_t {
   CreateVertexBuffer,  // a: buffer id, b: length in bytes, c: vertex format
@@ -129,3 +131,5 @@ class RecordingDevice : public RenderDevice {
   std::vector<std::string> textureNames_;  // index id - 1
   uint32_t nextBufferId_ = 1;
 };
+
+}  // namespace cog

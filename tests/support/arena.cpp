@@ -4,9 +4,11 @@
 
 #include <filesystem>
 
-#include "app/game_tick.h"
-#include "app/session.h"
+#include "game/game_tick.h"
+#include "game/session.h"
 #include "audio/sound.h"
+
+namespace cog {
 
 std::string arenaFolder() { return std::string(COGSTORM_TEST_DATA) + "/levels/arena"; }
 
@@ -26,3 +28,5 @@ void ArenaGame::TearDown() {
 }
 
 void ArenaGame::tick() { GameTick(); }
+
+}  // namespace cog

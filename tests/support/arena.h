@@ -9,6 +9,8 @@
 #include "audio/rec/silent_engine.h"
 #include "render/rec/recording_device.h"
 
+namespace cog {
+
 class ArenaGame : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -23,3 +25,5 @@ class ArenaGame : public ::testing::Test {
 };
 
 std::string arenaFolder();
+
+}  // namespace cog

@@ -6,6 +6,8 @@
 #include <bit>
 #include <stdexcept>
 
+namespace cog {
+
 namespace {
 
 void put16(std::vector<uint8_t>& out, uint32_t v) {
@@ -294,3 +296,5 @@ std::vector<uint8_t> encodePng(const ImageRgba& image) {
   png_destroy_write_struct(&png, &info);
   return out;
 }
+
+}  // namespace cog

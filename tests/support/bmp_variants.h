@@ -9,6 +9,8 @@
 
 #include "platform/image_file.h"
 
+namespace cog {
+
 struct BmpLayout {
   std::string name;
   int headerSize = 40;          // 12 (OS/2 core), 40, 56 (V3), 108 (V4), 124 (V5)
@@ -35,3 +37,5 @@ BmpVariant makeBmpVariant(const BmpLayout& layout, int width, int height);
 
 // An 8-bit RGBA PNG of `image`, in memory.
 std::vector<uint8_t> encodePng(const ImageRgba& image);
+
+}  // namespace cog

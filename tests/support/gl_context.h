@@ -11,6 +11,8 @@
 #include "platform/offscreen_gl.h"
 #include "platform/png_write.h"
 
+namespace cog {
+
 class GlTestContext {
  public:
   static constexpr int kSize = 512;
@@ -32,3 +34,5 @@ class GlTestContext {
  private:
   std::unique_ptr<OffscreenGl> surface_;
 };
+
+}  // namespace cog

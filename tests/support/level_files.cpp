@@ -9,9 +9,11 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "app/level_start.h"
+#include "game/level_start.h"
 #include "level/level_data.h"
 #include "level/text_reader.h"
+
+namespace cog {
 
 std::string* LevelText::file(const std::string& fileName) {
   if (fileName == "Lbank.txt") return &lbank;
@@ -119,3 +121,5 @@ int32_t loadLevelText(const LevelText& text, std::string& error) {
       },
       error);
 }
+
+}  // namespace cog

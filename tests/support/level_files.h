@@ -12,6 +12,8 @@
 
 #include "support/test_device.h"
 
+namespace cog {
+
 // The five level files of one level.
 struct LevelText {
   std::string lbank;
@@ -67,3 +69,5 @@ class ScopedChdir {
 // Runs start-up's level step (startLevelFrom: load, room graph, reset) on
 // the texts in memory.
 int32_t loadLevelText(const LevelText& text, std::string& error);
+
+}  // namespace cog

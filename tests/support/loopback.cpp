@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdlib>
 
+namespace cog {
+
 std::unique_ptr<AlAudioEngine> openLoopbackEngine(const SoundFontChoice& soundFont) {
   std::string error;
   std::unique_ptr<AlAudioEngine> engine = AlAudioEngine::openLoopback(kLoopbackRate, soundFont, error);
@@ -49,3 +51,5 @@ ScopedEnv::~ScopedEnv() {
     unsetenv(name_);
   }
 }
+
+}  // namespace cog

@@ -10,6 +10,8 @@
 
 #include "audio/al/al_engine.h"
 
+namespace cog {
+
 constexpr int kLoopbackRate = 48000;
 
 // Opens the loopback engine (the usual SoundFont unless one is given),
@@ -40,3 +42,5 @@ class ScopedEnv {
   bool had_ = false;
   std::string old_;
 };
+
+}  // namespace cog

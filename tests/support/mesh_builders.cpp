@@ -1,5 +1,7 @@
 #include "support/mesh_builders.h"
 
+namespace cog {
+
 namespace {
 
 MeshRecord build(const std::vector<Vec3>& points, int primitiveType, int primitiveCount,
@@ -82,3 +84,5 @@ void fitBounds(MeshRecord& record) {
     if (v.z > record.boundsMax.z) record.boundsMax.z = v.z;
   }
 }
+
+}  // namespace cog

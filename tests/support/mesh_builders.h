@@ -7,6 +7,8 @@
 #include "base/vec3.h"
 #include "level/mesh_record.h"
 
+namespace cog {
+
 struct RecordOptions {
   int roomNumber = 0;
   bool marker = false;
@@ -41,3 +43,5 @@ MeshRecord markerRecord(int roomNumber, Vec3 v0, Vec3 v2);
 // Sets boundsMin / boundsMax over all vertices (leaves them alone when there
 // are none).
 void fitBounds(MeshRecord& record);
+
+}  // namespace cog

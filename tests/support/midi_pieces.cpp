@@ -1,5 +1,7 @@
 #include "support/midi_pieces.h"
 
+namespace cog {
+
 std::vector<uint8_t> oneTrackMidiFile(const std::vector<uint8_t>& events, uint16_t division, int tail) {
   std::vector<uint8_t> track = events;
   track.push_back(static_cast<uint8_t>(tail));
@@ -36,3 +38,5 @@ int64_t twoTempoTickAfter(int64_t fromTick, int64_t microseconds) {
   if (at < changeMicros) return at * 768 / 500000;
   return kTwoTempoChangeTick + (at - changeMicros) * 768 / 1000000;
 }
+
+}  // namespace cog

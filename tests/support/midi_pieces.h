@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace cog {
+
 // A format 0 file of one track around `events` (delta times included); the
 // end of track comes `tail` pulses after the last event.
 std::vector<uint8_t> oneTrackMidiFile(const std::vector<uint8_t>& events, uint16_t division = 96, int tail = 0);
@@ -16,3 +18,5 @@ constexpr int64_t kTwoTempoChangeTick = 8 * 768;
 constexpr int64_t kTwoTempoLength = 16 * 768;
 // Where the piece stands `microseconds` after `fromTick` (within one pass).
 int64_t twoTempoTickAfter(int64_t fromTick, int64_t microseconds);
+
+}  // namespace cog

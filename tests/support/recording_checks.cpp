@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <sstream>
 
+namespace cog {
+
 bool operator==(const Material& a, const Material& b) {
   return a.diffuse == b.diffuse && a.ambient == b.ambient && a.specular == b.specular && a.emissive == b.emissive &&
          a.power == b.power;
@@ -138,3 +140,5 @@ RecordedCall getViewport(const Viewport& v) {
   return call;
 }
 }  // namespace expect_call
+
+}  // namespace cog

@@ -9,6 +9,8 @@
 
 #include "render/rec/recording_device.h"
 
+namespace cog {
+
 bool operator==(const Material& a, const Material& b);
 bool operator==(const Light& a, const Light& b);
 
@@ -49,3 +51,5 @@ RecordedCall drawPrimitive(uint32_t type, uint32_t startVertex, uint32_t count);
 RecordedCall setViewport(const Viewport& v);
 RecordedCall getViewport(const Viewport& v);
 }  // namespace expect_call
+
+}  // namespace cog

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <sstream>
 
+namespace cog {
+
 RunResult runCommand(const std::string& commandLine) {
   RunResult result;
   const std::string command = commandLine + " 2>&1";
@@ -29,3 +31,5 @@ std::string readFile(const std::string& path) {
   s << in.rdbuf();
   return s.str();
 }
+
+}  // namespace cog

@@ -3,6 +3,8 @@
 
 #include <string>
 
+namespace cog {
+
 struct RunResult {
   int exitCode = -1;
   std::string output;  // stdout and stderr
@@ -17,3 +19,5 @@ RunResult runProgram(const std::string& args, const std::string& environment = "
 
 // The whole of a file ("" when it cannot be read).
 std::string readFile(const std::string& path);
+
+}  // namespace cog

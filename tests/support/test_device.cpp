@@ -3,6 +3,8 @@
 #include "level/level_data.h"
 #include "level/model.h"
 
+namespace cog {
+
 std::unique_ptr<VertexBuffer> TestDevice::CreateVertexBuffer(const void* data, uint32_t lengthBytes, uint32_t fvf,
                                                              std::string& error) {
   const int n = bufferRequests++;
@@ -33,3 +35,5 @@ ScopedTestDevice::~ScopedTestDevice() {
   actors.reset();
   device = saved_;
 }
+
+}  // namespace cog

@@ -11,6 +11,8 @@
 
 #include "render/rec/recording_device.h"
 
+namespace cog {
+
 class TestDevice : public RecordingDevice {
  public:
   TestDevice() { setDecodeImages(false); }
@@ -42,3 +44,5 @@ class ScopedTestDevice {
  private:
   RenderDevice* saved_;
 };
+
+}  // namespace cog

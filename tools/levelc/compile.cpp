@@ -11,6 +11,8 @@
 #include "tools/levelc/visibility.h"
 #include "tools/levelc/writer.h"
 
+namespace cog {
+
 bool compileLevel(const std::string& sourcePath, const std::string& outDir, CompileReport& report, std::string& error) {
   LevelSource src;
   CompiledLevel level;
@@ -46,3 +48,5 @@ bool compileLevel(const std::string& sourcePath, const std::string& outDir, Comp
   report.files = counts.files;
   return true;
 }
+
+}  // namespace cog

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <string>
 
+namespace cog {
+
 struct CompileReport {
   size_t rooms = 0, roomRecords = 0, markers = 0, propRecords = 0, textures = 0, lightMaps = 0, files = 0;
   int roomPairsInSight = 0;
@@ -14,3 +16,5 @@ struct CompileReport {
 // (made if missing). The same source gives the same bytes on every run.
 // False with `error` ("FILE:LINE: expected ..." for source faults).
 bool compileLevel(const std::string& sourcePath, const std::string& outDir, CompileReport& report, std::string& error);
+
+}  // namespace cog

@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+namespace cog {
+
 namespace {
 
 struct Glyph {
@@ -81,3 +83,5 @@ const unsigned char* glyphRows(char c) {
 }
 
 int textCells(const std::string& text) { return text.empty() ? 0 : static_cast<int>(text.size()) * 6 - 1; }
+
+}  // namespace cog

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace cog {
+
 Record makeQuad(V3 o, V3 right, V3 up, float w, float h, float u0, float u1, float vBottom, float vTop) {
   const V3 n = cross(up, right);
   Record r;
@@ -254,3 +256,5 @@ bool buildGeometry(const LevelSource& src, CompiledLevel& out, std::string& erro
 }
 
 std::vector<Record> modelBoxFaces(const std::array<float, 6>& box) { return boxFaces(box, 1, true, true); }
+
+}  // namespace cog

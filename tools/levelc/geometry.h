@@ -9,6 +9,8 @@
 #include "tools/levelc/mesh.h"
 #include "tools/levelc/source.h"
 
+namespace cog {
+
 // Fills `out.rooms` (without markers), `out.props`, `out.robot`, `out.shot`
 // and `out.graphSize`. False with `error` when a prop or sign stands in no room.
 bool buildGeometry(const LevelSource& src, CompiledLevel& out, std::string& error);
@@ -18,3 +20,5 @@ int roomAt(const LevelSource& src, float x, float z);
 
 // The six outward faces of a model part's box (x0 y0 z0 x1 y1 z1).
 std::vector<Record> modelBoxFaces(const std::array<float, 6>& box);
+
+}  // namespace cog

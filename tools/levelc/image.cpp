@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <fstream>
 
+namespace cog {
+
 void Image::set(int x, int y, float r, float g, float b) {
   uint8_t* p = at(x, y);
   const float c[3] = {r, g, b};
@@ -57,3 +59,5 @@ bool writePng(const std::string& path, const Image& image, std::string& error) {
   }
   return true;
 }
+
+}  // namespace cog

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace cog {
+
 struct Image {
   int width = 0, height = 0;
   std::vector<uint8_t> rgb;  // width * height * 3
@@ -21,3 +23,5 @@ struct Image {
 bool writeBmp(const std::string& path, const Image& image, std::string& error);
 // An 8-bit RGB PNG. False with `error` naming the file on failure.
 bool writePng(const std::string& path, const Image& image, std::string& error);
+
+}  // namespace cog

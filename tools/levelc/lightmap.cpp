@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace cog {
+
 namespace {
 
 Image bake(const LevelSource& src, const Record& r, const Occluders& casters) {
@@ -66,3 +68,5 @@ std::vector<Image> bakeLightMaps(const LevelSource& src, const CompiledLevel& le
     if (!r.marker) maps.push_back(bake(src, r, shadowCasters));
   return maps;
 }
+
+}  // namespace cog

@@ -10,5 +10,9 @@
 #include "tools/levelc/raycast.h"
 #include "tools/levelc/source.h"
 
+namespace cog {
+
 // The light map of every room record that is not a marker, in record order.
 std::vector<Image> bakeLightMaps(const LevelSource& src, const CompiledLevel& level, const Occluders& shadowCasters);
+
+}  // namespace cog

@@ -8,7 +8,9 @@
 
 #include "tools/levelc/compile.h"
 
-int main(int argc, char** argv) {
+namespace cog {
+
+int programMain(int argc, char** argv) {
   CLI::App app{"Compiles a Cogstorm level source into a level folder"};
   std::string sourcePath, outDir;
   bool quiet = false;
@@ -33,3 +35,7 @@ int main(int argc, char** argv) {
   }
   return 0;
 }
+
+}  // namespace cog
+
+int main(int argc, char** argv) { return cog::programMain(argc, argv); }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace cog {
+
 struct V3 {
   float x = 0, y = 0, z = 0;
 };
@@ -63,3 +65,5 @@ struct CompiledLevel {
 // vectors, sizes w and h, with texture coordinates u0..u1 left to right and
 // v0..v1 bottom to top (v is 0 at the top of an image).
 Record makeQuad(V3 o, V3 right, V3 up, float w, float h, float u0, float u1, float vBottom, float vTop);
+
+}  // namespace cog

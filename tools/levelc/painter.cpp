@@ -8,6 +8,8 @@
 
 #include "tools/levelc/font.h"
 
+namespace cog {
+
 namespace {
 
 struct C3 {
@@ -356,3 +358,5 @@ Image paintTexture(const TextureSource& t) {
     }
   return img;
 }
+
+}  // namespace cog

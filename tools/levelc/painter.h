@@ -9,8 +9,12 @@
 #include "tools/levelc/image.h"
 #include "tools/levelc/source.h"
 
+namespace cog {
+
 // The painted image, or an empty one (width 0) when the style is unknown.
 Image paintTexture(const TextureSource& t);
 
 // True when `style` names a painter.
 bool knownPaintStyle(const std::string& style);
+
+}  // namespace cog

@@ -4,6 +4,8 @@
 
 #include "tools/levelc/geometry.h"
 
+namespace cog {
+
 namespace {
 
 struct Place {
@@ -50,3 +52,5 @@ bool checkPlacement(const LevelSource& src, std::string& error) {
   }
   return true;
 }
+
+}  // namespace cog

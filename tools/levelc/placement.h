@@ -6,7 +6,11 @@
 
 #include "tools/levelc/source.h"
 
+namespace cog {
+
 // False with `error` ("FILE: expected ...", or "FILE:LINE: ..." naming the
 // prop) when a start place lies outside the open rooms or inside a prop, or
 // when an end place lies outside a closed room.
 bool checkPlacement(const LevelSource& src, std::string& error);
+
+}  // namespace cog

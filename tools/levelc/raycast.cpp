@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace cog {
+
 namespace {
 
 // Moller-Trumbore: the parameter along a->b where it meets the triangle, or -1.
@@ -69,3 +71,5 @@ bool Occluders::blockedBy(const std::vector<int>& records, V3 a, V3 b) const {
     if (hits(quads_[static_cast<size_t>(i)], a, b)) return true;
   return false;
 }
+
+}  // namespace cog

@@ -6,6 +6,8 @@
 
 #include "tools/levelc/mesh.h"
 
+namespace cog {
+
 class Occluders {
  public:
   // The triangles of the given records (two per quad record), each record
@@ -29,3 +31,5 @@ class Occluders {
   std::vector<Quad> quads_;
   bool hits(const Quad& q, V3 a, V3 b) const;
 };
+
+}  // namespace cog

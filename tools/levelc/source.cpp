@@ -10,6 +10,8 @@
 #include <sstream>
 #include <stdexcept>
 
+namespace cog {
+
 namespace {
 
 // A source problem, already worded as "FILE:LINE: expected ...".
@@ -430,3 +432,5 @@ bool readLevelSource(const std::string& path, LevelSource& out, std::string& err
   }
   return true;
 }
+
+}  // namespace cog

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace cog {
+
 using Rgb = std::array<float, 3>;
 
 struct TextureSource {
@@ -122,3 +124,5 @@ bool readLevelSource(const std::string& path, LevelSource& out, std::string& err
 // Index of the named texture or material, or -1.
 int textureIndex(const LevelSource& level, const std::string& name);
 int materialIndex(const LevelSource& level, const std::string& name);
+
+}  // namespace cog

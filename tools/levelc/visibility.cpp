@@ -6,6 +6,8 @@
 
 #include "tools/levelc/geometry.h"
 
+namespace cog {
+
 namespace {
 
 constexpr float kFloorY = -90.0f;
@@ -102,3 +104,5 @@ int addRoomMarkers(const LevelSource& src, const Occluders& walls, CompiledLevel
   }
   return static_cast<int>(seen.size());
 }
+
+}  // namespace cog

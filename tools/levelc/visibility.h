@@ -8,6 +8,10 @@
 #include "tools/levelc/raycast.h"
 #include "tools/levelc/source.h"
 
+namespace cog {
+
 // Appends the marker records to `level.rooms` (after every visible record)
 // and returns how many room pairs see each other.
 int addRoomMarkers(const LevelSource& src, const Occluders& walls, CompiledLevel& level);
+
+}  // namespace cog

@@ -6,6 +6,8 @@
 
 #include "tools/levelc/geometry.h"
 
+namespace cog {
+
 namespace {
 
 // Shortest text that reads back as the same float; never "-0".
@@ -121,3 +123,5 @@ bool writeLevel(const std::string& dir, const LevelSource& src, const CompiledLe
   std::fill(blank.rgb.begin(), blank.rgb.end(), uint8_t{255});
   return writeImage(dir + "/blank.bmp", blank, counts, error) && writeImage(dir + "/sky2.bmp", sky, counts, error);
 }
+
+}  // namespace cog

@@ -9,6 +9,8 @@
 #include "tools/levelc/mesh.h"
 #include "tools/levelc/source.h"
 
+namespace cog {
+
 struct WriteCounts {
   size_t files = 0;
   size_t bytes = 0;
@@ -18,3 +20,5 @@ struct WriteCounts {
 bool writeLevel(const std::string& dir, const LevelSource& src, const CompiledLevel& level,
                 const std::vector<Image>& textures, const std::vector<Image>& lightMaps, WriteCounts& counts,
                 std::string& error);
+
+}  // namespace cog

@@ -5,6 +5,8 @@
 
 #include "song_parts.h"
 
+namespace cog {
+
 namespace mediagen {
 
 namespace {
@@ -74,3 +76,5 @@ MidiTrack bassTrack(const SongForm& form) {
 }
 
 }  // namespace mediagen
+
+}  // namespace cog

@@ -4,6 +4,8 @@
 
 #include "song_parts.h"
 
+namespace cog {
+
 namespace mediagen {
 
 namespace {
@@ -80,3 +82,5 @@ MidiTrack chordTrack(const SongForm& form) {
 }
 
 }  // namespace mediagen
+
+}  // namespace cog

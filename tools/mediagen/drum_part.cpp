@@ -3,6 +3,8 @@
 
 #include "song_parts.h"
 
+namespace cog {
+
 namespace mediagen {
 
 namespace {
@@ -122,3 +124,5 @@ MidiTrack drumTrack(const SongForm& form) {
 }
 
 }  // namespace mediagen
+
+}  // namespace cog

@@ -8,6 +8,8 @@
 
 #include "song_parts.h"
 
+namespace cog {
+
 namespace mediagen {
 
 namespace {
@@ -153,3 +155,5 @@ MidiTrack leadTrack(const SongForm& form) {
 }
 
 }  // namespace mediagen
+
+}  // namespace cog

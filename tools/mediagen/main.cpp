@@ -16,6 +16,8 @@
 #include "sound_effects.h"
 #include "wave_file.h"
 
+namespace cog {
+
 namespace {
 
 constexpr int kSampleRate = 44100;
@@ -37,7 +39,7 @@ bool writeFile(const std::filesystem::path& path, const std::vector<uint8_t>& by
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int programMain(int argc, char** argv) {
   if (argc != 2 || std::string(argv[1]).empty() || argv[1][0] == '-') {
     std::fprintf(stderr, "usage: cogstorm-mediagen OUTDIR\n"
                          "writes Roadsong.mid, gun.wav and dead.wav into OUTDIR\n");
@@ -57,3 +59,7 @@ int main(int argc, char** argv) {
       writeFile(dir / "dead.wav", monoWaveFile(toPcm16(deathSound(kSampleRate), kDeathPeak), kSampleRate));
   return ok ? 0 : 1;
 }
+
+}  // namespace cog
+
+int main(int argc, char** argv) { return cog::programMain(argc, argv); }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace cog {
+
 namespace mediagen {
 
 namespace {
@@ -107,3 +109,5 @@ std::vector<uint8_t> midiFile(int division, const std::vector<MidiTrack>& tracks
 }
 
 }  // namespace mediagen
+
+}  // namespace cog

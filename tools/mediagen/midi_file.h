@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace cog {
+
 namespace mediagen {
 
 // A variable-length quantity: seven bits a byte, most significant first.
@@ -54,3 +56,5 @@ class MidiTrack {
 std::vector<uint8_t> midiFile(int division, const std::vector<MidiTrack>& tracks, int64_t endTime);
 
 }  // namespace mediagen
+
+}  // namespace cog

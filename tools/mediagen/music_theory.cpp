@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <limits>
 
+namespace cog {
+
 namespace mediagen {
 
 namespace {
@@ -83,3 +85,5 @@ std::vector<int> voiceLead(const Chord& chord, const std::vector<int>& previous,
 }
 
 }  // namespace mediagen
+
+}  // namespace cog

@@ -6,6 +6,8 @@
 #include <array>
 #include <vector>
 
+namespace cog {
+
 namespace mediagen {
 
 struct Chord {
@@ -40,3 +42,5 @@ int keyAtOrAbove(int pc, int low);
 std::vector<int> voiceLead(const Chord& chord, const std::vector<int>& previous, int low, int high);
 
 }  // namespace mediagen
+
+}  // namespace cog

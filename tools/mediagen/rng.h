@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace cog {
+
 namespace mediagen {
 
 class Rng {
@@ -30,3 +32,5 @@ class Rng {
 };
 
 }  // namespace mediagen
+
+}  // namespace cog

@@ -2,6 +2,8 @@
 
 #include "song_parts.h"
 
+namespace cog {
+
 namespace mediagen {
 
 std::vector<uint8_t> roadsongMidi() {
@@ -12,3 +14,5 @@ std::vector<uint8_t> roadsongMidi() {
 }
 
 }  // namespace mediagen
+
+}  // namespace cog

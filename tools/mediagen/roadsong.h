@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace cog {
+
 namespace mediagen {
 
 // Format 1, 768 pulses per quarter note: the tempo track, then drums, bass,
@@ -11,3 +13,5 @@ namespace mediagen {
 std::vector<uint8_t> roadsongMidi();
 
 }  // namespace mediagen
+
+}  // namespace cog

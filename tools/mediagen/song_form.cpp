@@ -1,5 +1,7 @@
 #include "song_form.h"
 
+namespace cog {
+
 namespace mediagen {
 
 namespace {
@@ -71,3 +73,5 @@ SongForm roadsongForm() {
 }
 
 }  // namespace mediagen
+
+}  // namespace cog

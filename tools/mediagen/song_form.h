@@ -8,6 +8,8 @@
 
 #include "music_theory.h"
 
+namespace cog {
+
 namespace mediagen {
 
 // Pulses per quarter note: the game's music clock counts 768.
@@ -57,3 +59,5 @@ struct SongForm {
 SongForm roadsongForm();
 
 }  // namespace mediagen
+
+}  // namespace cog

@@ -1,5 +1,7 @@
 #include "song_parts.h"
 
+namespace cog {
+
 namespace mediagen {
 
 MidiTrack tempoTrack(const SongForm& form) {
@@ -26,3 +28,5 @@ MidiTrack startPart(const PartSetup& setup) {
 int humanize(Rng& rng, int velocity, int amount) { return velocity + rng.below(2 * amount + 1) - amount; }
 
 }  // namespace mediagen
+
+}  // namespace cog

@@ -6,6 +6,8 @@
 #include "rng.h"
 #include "song_form.h"
 
+namespace cog {
+
 namespace mediagen {
 
 // The conductor's track: name, metre, key, section markers, the tempo and
@@ -38,3 +40,5 @@ MidiTrack startPart(const PartSetup& setup);
 int humanize(Rng& rng, int velocity, int amount);
 
 }  // namespace mediagen
+
+}  // namespace cog

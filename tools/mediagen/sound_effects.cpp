@@ -6,6 +6,8 @@
 
 #include "rng.h"
 
+namespace cog {
+
 namespace mediagen {
 
 namespace {
@@ -132,3 +134,5 @@ std::vector<double> deathSound(int sampleRate) {
 }
 
 }  // namespace mediagen
+
+}  // namespace cog

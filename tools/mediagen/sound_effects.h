@@ -4,6 +4,8 @@
 
 #include <vector>
 
+namespace cog {
+
 namespace mediagen {
 
 // The robots' footstep, "gun.wav": a short metallic clank (150 ms) of
@@ -14,3 +16,5 @@ std::vector<double> clankSound(int sampleRate);
 std::vector<double> deathSound(int sampleRate);
 
 }  // namespace mediagen
+
+}  // namespace cog

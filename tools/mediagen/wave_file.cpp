@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace cog {
+
 namespace mediagen {
 
 namespace {
@@ -50,3 +52,5 @@ std::vector<uint8_t> monoWaveFile(const std::vector<int16_t>& samples, int sampl
 }
 
 }  // namespace mediagen
+
+}  // namespace cog

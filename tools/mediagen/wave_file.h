@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace cog {
+
 namespace mediagen {
 
 // Scales `signal` so its largest magnitude is `peak` (0..1 of full scale)
@@ -13,3 +15,5 @@ std::vector<int16_t> toPcm16(const std::vector<double>& signal, double peak);
 std::vector<uint8_t> monoWaveFile(const std::vector<int16_t>& samples, int sampleRate);
 
 }  // namespace mediagen
+
+}  // namespace cog

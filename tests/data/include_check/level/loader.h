@@ -1,2 +1,2 @@
 #pragma once
-#include "render/device.h"
+#include "seams/render_device.h"

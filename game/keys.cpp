@@ -1,11 +1,13 @@
-#include "app/keys.h"
+#include "game/keys.h"
 
-#include "app/game_state.h"
+#include "game/game_state.h"
 #include "audio/sound.h"
-#include "render/device.h"
+#include "seams/render_device.h"
 #include "render/draw_flags.h"
 #include "sim/movement.h"
 #include "sim/shot.h"
+
+namespace cog {
 
 namespace {
 
@@ -68,3 +70,5 @@ void HandleKeyDown(uint32_t code) {
       break;
   }
 }
+
+}  // namespace cog

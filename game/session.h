@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+namespace cog {
+
 class RenderDevice;
 class AudioEngine;
 
@@ -27,3 +29,5 @@ StartFailure startDeviceAndLevel(RenderDevice& renderDevice, std::string& error)
 // Releases what startGame made, in the game's shut-down order; safe after a
 // failed start. The device and engine themselves stay with the caller.
 void shutdownGame();
+
+}  // namespace cog

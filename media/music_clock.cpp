@@ -1,8 +1,10 @@
-#include "audio/media_clock.h"
+#include "media/music_clock.h"
 
 #include <algorithm>
 #include <limits>
 #include <utility>
+
+namespace cog {
 
 MusicClock::Reading MusicClock::read(int64_t microseconds) const {
   Reading r;
@@ -69,3 +71,5 @@ int64_t MusicClock::pieceMicroseconds() const {
   const int64_t total = whole * passes_ - tempos_->microsecondsAt(start_) - carry_;
   return total > 0 ? total : 0;
 }
+
+}  // namespace cog

@@ -11,7 +11,9 @@
 #include <utility>
 #include <vector>
 
-#include "audio/engine.h"
+#include "seams/audio_engine.h"
+
+namespace cog {
 
 // The fields every engine keeps for a segment; an engine's own segment type
 // adds what it needs to play it.
@@ -109,3 +111,5 @@ class PlayStateRing {
   PlayState recent_[kKept];  // ring, by state id
   SegmentStateId lastId_ = 0;
 };
+
+}  // namespace cog

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace cog {
+
 struct ShellState {
   uint8_t robotsFrozen = 0;
   int32_t currentRoom = -1;
@@ -11,3 +13,5 @@ struct ShellState {
   void reset() { *this = ShellState(); }
 };
 extern ShellState shell;
+
+}  // namespace cog

@@ -9,8 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "audio/engine.h"
-#include "audio/media_tempo_map.h"
+#include "seams/audio_engine.h"
+#include "media/tempo_map.h"
+
+namespace cog {
 
 constexpr size_t kMaxMidiFileBytes = size_t{1} << 20;
 constexpr size_t kMaxWaveFileBytes = size_t{64} << 20;
@@ -51,3 +53,5 @@ bool readWaveFile(const std::string& path, bool keepSamples, WaveSound& out, std
 
 // A file named .mid or .midi (any case) is music; anything else a sound.
 bool isMidiName(const std::string& name);
+
+}  // namespace cog

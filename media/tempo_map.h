@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace cog {
+
 constexpr int32_t kMusicTicksPerQuarter = 768;
 constexpr int32_t kDefaultMicrosecondsPerQuarter = 500000;  // 120 bpm
 
@@ -46,3 +48,5 @@ class TempoMap {
   const Stretch& stretchAtTick(int64_t tick) const;
   std::vector<Stretch> stretches_;  // by tick, the first at 0
 };
+
+}  // namespace cog

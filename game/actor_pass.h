@@ -2,6 +2,8 @@
 // The two actor passes of a tick: the simulation and drawing of the robots
 // and the shot, and their reflection in the mirror.
 
+namespace cog {
+
 // Where the player is put when the game ends.
 constexpr float kCaughtPlaceX = -1900.0f;
 constexpr float kWonPlaceX = -1800.0f;
@@ -15,3 +17,5 @@ void UpdateAndDraw(Actor& actor, bool advance);
 
 void RunActorPass();
 void RunReflectedActorPass();
+
+}  // namespace cog

@@ -1,14 +1,16 @@
-#include "app/session.h"
+#include "game/session.h"
 
-#include "app/game_state.h"
-#include "app/level_start.h"
+#include "game/game_state.h"
+#include "game/level_start.h"
 #include "audio/sound.h"
 #include "level/level_data.h"
 #include "level/model.h"
-#include "render/device.h"
+#include "seams/render_device.h"
 #include "render/draw_flags.h"
 #include "render/lights.h"
 #include "sim/state.h"
+
+namespace cog {
 
 StartFailure startAudio(AudioEngine& engine, std::string& error) {
   sim.reset();
@@ -39,3 +41,5 @@ void shutdownGame() {
   shutdownAudio();
   device = nullptr;
 }
+
+}  // namespace cog

@@ -13,8 +13,10 @@
 #include <cstdint>
 #include <memory>
 
-#include "audio/engine.h"
-#include "audio/media_tempo_map.h"
+#include "seams/audio_engine.h"
+#include "media/tempo_map.h"
+
+namespace cog {
 
 class MusicClock {
  public:
@@ -57,3 +59,5 @@ class MusicClock {
   int64_t start_ = 0;
   int64_t passes_ = 0;
 };
+
+}  // namespace cog

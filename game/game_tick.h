@@ -3,6 +3,10 @@
 
 #include <cstdint>
 
+namespace cog {
+
 constexpr uint32_t kClearColour = 0xFF000000u;
 
 int32_t GameTick();
+
+}  // namespace cog

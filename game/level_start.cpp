@@ -1,7 +1,9 @@
-#include "app/level_start.h"
+#include "game/level_start.h"
 
 #include "sim/collision.h"
 #include "sim/movement.h"
+
+namespace cog {
 
 namespace {
 
@@ -19,3 +21,5 @@ int32_t startLevel(std::string& error) { return buildAndReset(loadLevel(error));
 int32_t startLevelFrom(const LevelFileOpener& open, std::string& error) {
   return buildAndReset(loadLevelFrom(open, error));
 }
+
+}  // namespace cog

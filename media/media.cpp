@@ -1,4 +1,4 @@
-#include "audio/media.h"
+#include "media/media.h"
 
 #include "platform/file_bytes.h"
 
@@ -14,6 +14,8 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+
+namespace cog {
 
 namespace {
 
@@ -484,3 +486,4 @@ bool isMidiName(const std::string& name) {
   return ext == "mid" || ext == "midi";
 }
 
+}  // namespace cog

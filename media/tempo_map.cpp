@@ -1,6 +1,8 @@
-#include "audio/media_tempo_map.h"
+#include "media/tempo_map.h"
 
 #include <algorithm>
+
+namespace cog {
 
 int64_t musicTicksFor(int64_t microseconds, int32_t microsecondsPerQuarter) {
   if (microseconds <= 0 || microsecondsPerQuarter <= 0) return 0;
@@ -56,3 +58,5 @@ int64_t TempoMap::tickAt(int64_t microseconds) const {
 }
 
 int32_t TempoMap::tempoAt(int64_t tick) const { return stretchAtTick(tick).tempo; }
+
+}  // namespace cog

@@ -1,6 +1,6 @@
-#include "app/actor_pass.h"
+#include "game/actor_pass.h"
 
-#include "app/game_state.h"
+#include "game/game_state.h"
 #include "level/model.h"
 #include "render/draw_flags.h"
 #include "render/model_draw.h"
@@ -9,6 +9,8 @@
 #include "sim/robots.h"
 #include "sim/shot.h"
 #include "sim/state.h"
+
+namespace cog {
 
 namespace {
 
@@ -60,3 +62,5 @@ void RunReflectedActorPass() {
   // The mirror shows the shot only while the direct view does.
   if (actors.shot.inFlight) UpdateAndDraw(actors.shot, false);
 }
+
+}  // namespace cog

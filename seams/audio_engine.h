@@ -9,6 +9,8 @@
 
 #include "base/vec3.h"
 
+namespace cog {
+
 using SegmentId = int32_t;       // 0: none
 using SegmentStateId = int32_t;  // 0: none
 using MusicTime = int32_t;       // music ticks, 768 per quarter note
@@ -46,3 +48,5 @@ class AudioEngine {
   virtual void SetListenerPosition(float x, float y, float z, bool deferred) = 0;
   virtual void SetListenerOrientation(const Vec3& front, const Vec3& top, bool deferred) = 0;
 };
+
+}  // namespace cog

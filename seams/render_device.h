@@ -12,6 +12,8 @@
 #include "base/result.h"
 #include "base/vec3.h"
 
+namespace cog {
+
 // Render states.
 constexpr uint32_t D3DRS_ZENABLE = 7;
 constexpr uint32_t D3DRS_ZWRITEENABLE = 14;
@@ -191,3 +193,5 @@ class RenderDevice {
 // The one device of the game. Set by the program (or a test) before anything
 // is loaded or drawn; not owned here.
 extern RenderDevice* device;
+
+}  // namespace cog

@@ -1,16 +1,18 @@
-#include "app/game_tick.h"
+#include "game/game_tick.h"
 
-#include "app/actor_pass.h"
-#include "app/game_state.h"
+#include "game/actor_pass.h"
+#include "game/game_state.h"
 #include "level/level_data.h"
 #include "render/camera.h"
-#include "render/device.h"
+#include "seams/render_device.h"
 #include "render/draw_flags.h"
 #include "render/lights.h"
 #include "render/mirror_depth.h"
 #include "render/record_draw.h"
 #include "sim/collision.h"
 #include "sim/state.h"
+
+namespace cog {
 
 ShellState shell;
 
@@ -75,3 +77,5 @@ int32_t GameTick() {
   device->EndScene();
   return device->Present();
 }
+
+}  // namespace cog

@@ -1,3 +1,0 @@
-#include "app/cli.h"
-
-int main(int argc, char** argv) { return runCogstorm(argc, argv); }

@@ -1,3 +1,0 @@
-#include "render/device.h"
-
-RenderDevice* device = nullptr;

@@ -1,0 +1,7 @@
+#include "seams/render_device.h"
+
+namespace cog {
+
+RenderDevice* device = nullptr;
+
+}  // namespace cog

@@ -1,0 +1,3 @@
+// A rule that reaches up into the run modes.
+#include "app/cli.h"
+#include "render/camera.h"
