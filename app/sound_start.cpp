@@ -12,14 +12,13 @@ std::unique_ptr<AudioEngine> openWindowSound(const SoundOptions& options, Silent
                                              std::ostream& err) {
   silent = nullptr;
   if (!options.mute) {
-    std::string error;
-    std::unique_ptr<AlAudioEngine> engine = AlAudioEngine::open(chooseSoundFont(options.soundFont), error);
+    Result<std::unique_ptr<AlAudioEngine>> engine = AlAudioEngine::open(chooseSoundFont(options.soundFont));
     if (engine) {
-      if (!engine->musicProblem().empty()) err << "cogstorm: " << engine->musicProblem() << '\n';
-      return engine;
+      if (!engine.value()->musicProblem().empty()) err << "cogstorm: " << engine.value()->musicProblem() << '\n';
+      return std::move(engine.value());
     }
     // A machine without a sound device still plays, silently.
-    err << "cogstorm: " << error << "; playing without sound\n";
+    err << "cogstorm: " << engine.message() << "; playing without sound\n";
   }
   auto quiet = std::make_unique<SilentAudioEngine>();
   quiet->setRecording(false);

@@ -56,10 +56,9 @@ TEST(AlEngineOpen, LoopbackOpensAndTheDefaultDeviceFailsClearlyOrOpens) {
 
   // Machines without a sound card (CI) cannot open the default device; the
   // message must say why so the game can report it and fall back.
-  std::string error;
-  auto device = AlAudioEngine::open(error);
-  if (device == nullptr) {
-    EXPECT_NE(error.find("audio"), std::string::npos) << error;
+  auto device = AlAudioEngine::open();
+  if (!device) {
+    EXPECT_NE(device.message().find("audio"), std::string::npos) << device.message();
   }
 }
 
@@ -93,9 +92,9 @@ TEST(AlEngineOpen, WithoutAUsableSoundFontTheEffectsPlayAndTheMusicIsSilent) {
   auto engine = openEngine();
   ASSERT_NE(engine, nullptr);
   EXPECT_EQ(engine->musicProblem(), "");
-  std::string error;
-  EXPECT_EQ(AlAudioEngine::openLoopback(1000, error), nullptr);
-  EXPECT_NE(error.find("1000"), std::string::npos) << error;
+  const auto slow = AlAudioEngine::openLoopback(1000);
+  EXPECT_FALSE(slow.ok());
+  EXPECT_NE(slow.message().find("1000"), std::string::npos) << slow.message();
 }
 
 TEST(AlEngineLoad, LoadsTheFixturesWithTheSilentEnginesLengths) {

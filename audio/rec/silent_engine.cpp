@@ -59,28 +59,30 @@ SegmentId SilentAudioEngine::LoadSegment(const std::string& fileName, std::strin
 
   Segment segment;
   segment.name = fileName;
-  bool ok = false;
+  Status loaded;
   if (isMidiName(fileName)) {
-    MidiInfo info;
-    ok = readMidiFile(fileName, info, error);
-    if (ok) {
+    Result<MidiInfo> info = readMidiFile(fileName);
+    loaded = info.status();
+    if (info) {
       segment.music = true;
-      segment.length = info.length;
-      segment.tempos = info.tempos;
-      setTempo(info.microsecondsPerQuarter);
+      segment.length = info->length;
+      segment.tempos = info->tempos;
+      setTempo(info->microsecondsPerQuarter);
     }
   } else {
-    WaveSound sound;
-    ok = readWaveFile(fileName, false, sound, error);
-    if (ok) {
+    Result<WaveSound> sound = readWaveFile(fileName, false);
+    loaded = sound.status();
+    if (sound) {
       // frames <= 2^25 and the rate >= 1 keep this well inside 64 bits.
-      const int64_t micros = sound.frames * 1000000 / sound.sampleRate;
+      const int64_t micros = sound->frames * 1000000 / sound->sampleRate;
       segment.length = static_cast<MusicTime>(
           std::min<int64_t>(musicTicksFor(micros, microsecondsPerQuarter_), std::numeric_limits<MusicTime>::max()));
     }
   }
-  if (ok) {
+  if (loaded) {
     call.segment = segments_.add(std::move(segment));
+  } else {
+    error = loaded.message();
   }
   record(call);
   return call.segment;

@@ -2,7 +2,7 @@
 // The silent audio engine: plays nothing, records every call in order and
 // keeps a music clock that moves only when its owner says so. Headless runs
 // and the tests use it; it checks the media at load time with the same
-// readers as the sounding engine (audio/media.h).
+// readers as the sounding engine (media/midi.h, media/wav.h).
 //
 // The owner drives it: advance(ms) once per tick (the headless runner passes
 // 33), and clearCalls() once it has read the calls of the tick. Recording is
@@ -16,7 +16,8 @@
 #include <vector>
 
 #include "seams/audio_engine.h"
-#include "media/media.h"
+#include "media/midi.h"
+#include "media/wav.h"
 #include "media/music_clock.h"
 #include "media/play_states.h"
 #include "base/vec3.h"
