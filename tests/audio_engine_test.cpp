@@ -107,6 +107,26 @@ TEST_F(SilentEngineTest, ClockRunsAtTheTempoOfTheMusicWithoutDrift) {
   EXPECT_EQ(engine.calls()[0].value, 1536 + 1267);
 }
 
+TEST_F(SilentEngineTest, APresentationPauseHoldsTheClockAndEveryCallIsRecorded) {
+  loadAll();
+  engine.PlaySegment(music, false);
+  engine.advance(1000);
+  const MusicTime held = engine.now();
+  engine.SetPaused(true);
+  engine.advance(1000);
+  EXPECT_EQ(engine.now(), held);
+  EXPECT_TRUE(engine.musicSounding());
+  engine.SetPaused(false);
+  engine.advance(1000);
+  EXPECT_EQ(engine.now(), held + 1280);  // 100 bpm
+  engine.SetVolumes(0.5f, 1.0f);
+  EXPECT_EQ(engine.musicVolume(), 0.5f);
+  std::vector<std::string> described;
+  for (const AudioCall& c : engine.calls()) described.push_back(engine.describe(c));
+  EXPECT_EQ(described, (std::vector<std::string>{"PlaySegment 1 primary -> 1", "SetPaused on", "SetPaused off",
+                                                 "SetVolumes 0.5 1"}));
+}
+
 TEST_F(SilentEngineTest, SegmentsHaveLengthsRepeatsAndLoopPoints) {
   loadAll();
   EXPECT_EQ(engine.GetLength(music), 24576);

@@ -59,6 +59,8 @@ Status AlAudioEngine::init(Result<std::unique_ptr<AlDevice>> device, const Sound
   // The distance rule of the game's sounds: full volume within one unit,
   // falling as one over the distance beyond.
   alDistanceModel(AL_INVERSE_DISTANCE_CLAMPED);
+  voices_->setGain(kEffectsMix);
+  music_->setGain(kMusicMix);
 
   // Without a synthesizer the music is silent; everything else works.
   musicProblem_ = music_->startSynth(soundFont);
@@ -140,7 +142,7 @@ void AlAudioEngine::playEffect(const Segment& s) {
   sound.frames = s.frames;
   sound.repeats = s.repeats;
   sound.startPoint = s.startPoint;
-  voices_->play(sound, sourcePos_, microsecondsPerQuarter_, false);
+  voices_->play(sound, sourcePos_, microsecondsPerQuarter_, paused_);
 }
 
 // ---------------------------------------------------------------------------
@@ -303,6 +305,24 @@ void AlAudioEngine::SetListenerOrientation(const Vec3& front, const Vec3& top, b
   device_->makeCurrent();
   const ALfloat orientation[6] = {front.x, front.y, -front.z, top.x, top.y, -top.z};
   alListenerfv(AL_ORIENTATION, orientation);
+}
+
+void AlAudioEngine::SetVolumes(float music, float effects) {
+  const auto level = [](float v) { return v > 0.0f ? std::min(v, 1.0f) : 0.0f; };  // NaN too
+  std::lock_guard<std::mutex> lock(mutex_);
+  device_->makeCurrent();
+  music_->setGain(kMusicMix * level(music));
+  voices_->setGain(kEffectsMix * level(effects));
+}
+
+void AlAudioEngine::SetPaused(bool paused) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (paused == paused_) return;
+  paused_ = paused;
+  device_->makeCurrent();
+  music_->pause(paused);
+  voices_->pause(paused);
+  if (!paused && !device_->loopback()) wake_.notify_all();
 }
 
 bool AlAudioEngine::musicSounding() {

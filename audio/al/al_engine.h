@@ -97,6 +97,14 @@ class AlAudioEngine : public AudioEngine {
   void SetSourcePosition(float x, float y, float z, bool deferred) override;
   void SetListenerPosition(float x, float y, float z, bool deferred) override;
   void SetListenerOrientation(const Vec3& front, const Vec3& top, bool deferred) override;
+  void SetVolumes(float music, float effects) override;
+  void SetPaused(bool paused) override;
+
+  // The game's mix, the gains at volume 1: the footsteps of robots about
+  // the level sit with the music instead of 10 dB under it (the levels
+  // measured are in the README).
+  static constexpr float kMusicMix = 1.4f;
+  static constexpr float kEffectsMix = 2.8f;
 
   // How many effects can sound at once: every robot's footsteps of two walk
   // cycles and the death sound. A play beyond that takes the voice of the
@@ -140,6 +148,7 @@ class AlAudioEngine : public AudioEngine {
   PlayStateRing states_;
 
   float sourcePos_[3] = {0.0f, 0.0f, 0.0f};  // OpenAL space: where the next effect sounds
+  bool paused_ = false;
 
   // The music clock.
   int32_t microsecondsPerQuarter_ = kDefaultMicrosecondsPerQuarter;  // of the last MIDI file loaded

@@ -9,7 +9,11 @@
 
 namespace cog {
 
-EffectVoices::EffectVoices() { alGenSources(kVoices, sources_); }
+EffectVoices::EffectVoices() {
+  alGenSources(kVoices, sources_);
+  // The mix may lift a voice above its sound's own level.
+  for (ALuint src : sources_) alSourcef(src, AL_MAX_GAIN, kMaxGain);
+}
 
 EffectVoices::~EffectVoices() {
   for (ALuint s : sources_)

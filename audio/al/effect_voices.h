@@ -23,6 +23,8 @@ class EffectVoices {
   // How many effects can sound at once: every robot's footsteps of two walk
   // cycles and the death sound.
   static constexpr int kVoices = 32;
+  // The highest gain a voice takes.
+  static constexpr float kMaxGain = 16.0f;
 
   // Creates the sources on the current context (the caller checks
   // alGetError); they are deleted with the context current too.

@@ -72,6 +72,7 @@ MusicStream::MusicStream(int sampleRate) : sampleRate_(sampleRate) {
   alSourcei(source_, AL_SOURCE_RELATIVE, AL_TRUE);
   alSource3f(source_, AL_POSITION, 0.0f, 0.0f, 0.0f);
   alSourcef(source_, AL_ROLLOFF_FACTOR, 0.0f);
+  alSourcef(source_, AL_MAX_GAIN, 16.0f);  // the mix may lift it
   left_.resize(kFrames);
   right_.resize(kFrames);
   stereo_.resize(static_cast<size_t>(kFrames) * 2);

@@ -42,6 +42,8 @@ enum class AudioOp : uint8_t {
   SetSourcePosition,       // a: position, flag: deferred
   SetListenerPosition,     // a: position, flag: deferred
   SetListenerOrientation,  // a: front, b: top, flag: deferred
+  SetVolumes,              // a.x: music, a.y: effects
+  SetPaused,               // flag: paused
 };
 
 struct AudioCall {
@@ -81,17 +83,24 @@ class SilentAudioEngine : public AudioEngine {
   void SetSourcePosition(float x, float y, float z, bool deferred) override;
   void SetListenerPosition(float x, float y, float z, bool deferred) override;
   void SetListenerOrientation(const Vec3& front, const Vec3& top, bool deferred) override;
+  void SetVolumes(float music, float effects) override;
+  void SetPaused(bool paused) override;
 
   // The clock: music time advances by the music ticks of `milliseconds`,
   // following the tempo map of the piece playing (see audio/media_clock.h);
   // with none it runs at the tempo of the last MIDI file loaded or the one
   // the music stopped at (120 bpm before any). Ticks are counted from the
-  // total time, so per-tick steps never drift. Negative steps are ignored.
+  // total time, so per-tick steps never drift. Negative steps, and steps
+  // while paused, are ignored.
   // Music time wraps at 32 bits like the platform's.
   void advance(int64_t milliseconds);
   MusicTime now() const;  // the clock, without recording a call
   // The tempo of the last MIDI file loaded (120 bpm before any).
   int32_t microsecondsPerQuarter() const { return microsecondsPerQuarter_; }
+  // The last SetPaused and SetVolumes (1, 1 before any).
+  bool paused() const { return paused_; }
+  float musicVolume() const { return musicVolume_; }
+  float effectsVolume() const { return effectsVolume_; }
 
   // The calls since the last clear, in order.
   const std::vector<AudioCall>& calls() const { return calls_; }
@@ -134,6 +143,9 @@ class SilentAudioEngine : public AudioEngine {
   std::vector<AudioCall> calls_;
   std::vector<std::string> attempts_;  // every file name LoadSegment was given
   bool recording_ = true;
+  bool paused_ = false;
+  float musicVolume_ = 1.0f;
+  float effectsVolume_ = 1.0f;
 };
 
 }  // namespace cog
