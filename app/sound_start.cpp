@@ -11,10 +11,20 @@ namespace cog {
 std::unique_ptr<AudioEngine> openWindowSound(const SoundOptions& options, SilentAudioEngine*& silent,
                                              std::ostream& err) {
   silent = nullptr;
+  // A file the player named must be there, sound device or not.
+  if (!options.soundFont.empty()) {
+    const SoundFontChoice named = chooseSoundFont(options.soundFont);
+    if (named.path.empty()) {
+      err << "cogstorm: " << named.why << '\n';
+      return nullptr;
+    }
+  }
   if (!options.mute) {
     Result<std::unique_ptr<AlAudioEngine>> engine = AlAudioEngine::open(chooseSoundFont(options.soundFont));
     if (engine) {
-      if (!engine.value()->musicProblem().empty()) err << "cogstorm: " << engine.value()->musicProblem() << '\n';
+      const std::string& problem = engine.value()->musicProblem();
+      if (!problem.empty()) err << "cogstorm: " << problem << '\n';
+      if (!problem.empty() && !options.soundFont.empty()) return nullptr;
       return std::move(engine.value());
     }
     // A machine without a sound device still plays, silently.

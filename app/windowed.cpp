@@ -7,6 +7,7 @@
 
 #include "game/game_tick.h"
 #include "app/headless.h"
+#include "app/feedback_sounds.h"
 #include "app/key_record.h"
 #include "app/key_script.h"
 #include "game/keys.h"
@@ -45,6 +46,7 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
   // Sound first: a machine without a sound device still plays, silently.
   SilentAudioEngine* silent = nullptr;
   std::unique_ptr<AudioEngine> engine = openWindowSound(options.sound, silent, err);
+  if (!engine) return 1;
 
   if (startAudio(*engine, error) != StartFailure::None) {
     err << "cogstorm: " << kMediaMissingText << " (" << error << ")\n";
@@ -80,6 +82,7 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
       status = 1;
     } else {
       window->show();
+      FeedbackSounds feedback(*engine, options.sound.feedbackSounds);
       int64_t tick = 0;  // ticks run so far
       size_t nextScripted = 0;
       bool traceFailed = false;
@@ -102,6 +105,7 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
         timer.start();
         GameTick();
         timer.stop();
+        feedback.afterTick();
         ++tick;
         if (trace.isOpen() && !traceFailed && !trace.write(tick, error)) {
           err << "cogstorm: " << error << '\n';
