@@ -3,7 +3,6 @@
 
 #include <string>
 
-#include "sim/state.h"
 
 namespace cog {
 
@@ -16,31 +15,31 @@ bool sameVec(const Vec3& a, const Vec3& b) { return a.x == b.x && a.y == b.y && 
 
 }  // namespace
 
-FeedbackSnapshot takeFeedbackSnapshot() {
+FeedbackSnapshot takeFeedbackSnapshot(const Game& game) {
   FeedbackSnapshot s;
-  s.player = sim.player.position;
-  s.shotPosition = actors.shot.position;
-  s.shotVelocity = actors.shot.velocity;
-  s.shotInFlight = actors.shot.inFlight != 0;
+  s.player = game.sim.player.position;
+  s.shotPosition = game.actors.shot.position;
+  s.shotVelocity = game.actors.shot.velocity;
+  s.shotInFlight = game.actors.shot.inFlight != 0;
   for (int i = 0; i < kRobotCount; ++i) {
-    s.robotAlive[i] = actors.robots[i].alive != 0;
-    s.robotPosition[i] = actors.robots[i].position;
+    s.robotAlive[i] = game.actors.robots[i].alive != 0;
+    s.robotPosition[i] = game.actors.robots[i].position;
   }
   return s;
 }
 
-FeedbackSounds::FeedbackSounds(AudioEngine& engine, bool enabled) {
+FeedbackSounds::FeedbackSounds(const Game& game, AudioEngine& engine, bool enabled) {
   if (!enabled) return;
   engine_ = &engine;
   std::string error;  // a level without them has no feedback sounds
   fire_ = engine.LoadSegment("fire.wav", error);
   robotDown_ = engine.LoadSegment("robot_down.wav", error);
-  before_ = takeFeedbackSnapshot();
+  before_ = takeFeedbackSnapshot(game);
 }
 
-void FeedbackSounds::afterTick() {
+void FeedbackSounds::afterTick(const Game& game) {
   if (engine_ == nullptr) return;
-  const FeedbackSnapshot now = takeFeedbackSnapshot();
+  const FeedbackSnapshot now = takeFeedbackSnapshot(game);
   play(before_, now);
   before_ = now;
 }

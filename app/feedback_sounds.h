@@ -9,6 +9,7 @@
 #include <array>
 
 #include "base/vec3.h"
+#include "game/game.h"
 #include "level/model.h"
 #include "seams/audio_engine.h"
 
@@ -25,17 +26,18 @@ struct FeedbackSnapshot {
 };
 
 // The game as it stands now.
-FeedbackSnapshot takeFeedbackSnapshot();
+FeedbackSnapshot takeFeedbackSnapshot(const Game& game);
 
 class FeedbackSounds {
  public:
   // Loads the two sounds from the working directory (the level folder) on
-  // `engine`; off when `enabled` is false.
-  FeedbackSounds(AudioEngine& engine, bool enabled);
+  // `engine`, for `game` as it stands before its first tick (started); off
+  // when `enabled` is false.
+  FeedbackSounds(const Game& game, AudioEngine& engine, bool enabled);
 
   // Call once each tick has run: plays what changed since the last call
   // (or since the sounds were loaded, which is before the first tick).
-  void afterTick();
+  void afterTick(const Game& game);
   // Plays what changed from `was` to `now`: the shot leaving (at the
   // player), each robot going down (where it stood).
   void play(const FeedbackSnapshot& was, const FeedbackSnapshot& now);

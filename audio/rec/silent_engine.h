@@ -87,7 +87,7 @@ class SilentAudioEngine : public AudioEngine {
   void SetPaused(bool paused) override;
 
   // The clock: music time advances by the music ticks of `milliseconds`,
-  // following the tempo map of the piece playing (see audio/media_clock.h);
+  // following the tempo map of the piece playing (see media/music_clock.h);
   // with none it runs at the tempo of the last MIDI file loaded or the one
   // the music stopped at (120 bpm before any). Ticks are counted from the
   // total time, so per-tick steps never drift. Negative steps, and steps
