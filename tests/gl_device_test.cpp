@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
+#include <GL/glext.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -20,6 +22,7 @@
 #include "audio/rec/silent_engine.h"
 #include "audio/sound.h"
 #include "render/gl/gl_device.h"
+#include "render/gl/gl_resources.h"
 #include "sim/state.h"
 #include "support/arena.h"
 #include "support/gl_context.h"
@@ -280,6 +283,44 @@ TEST_F(GlDeviceTest, AFreedTextureIsNeverSampled) {
   textures.clear();  // still set on stage 0
   drawStrip(quad(0, -1, 1, 1, 0.5f));
   EXPECT_TRUE(colorNear(at(0.5f, 0.0f), 255, 255, 255));
+}
+
+// Textures and buffers kept past their device (the base textures after
+// shut-down): the device frees their GL names while its context is current.
+TEST_F(GlDeviceTest, TheDeviceFreesWhatOutlivesIt) {
+  solidTexture(1, 2, 3);
+  buffer(quad(-1, -1, 1, 1, 0.5f));
+  const GLuint textureName = dynamic_cast<const GlTexture&>(*textures.back()).name();
+  const GLuint bufferName = dynamic_cast<const GlVertexBuffer&>(*buffers.back()).name();
+  ASSERT_TRUE(glIsTexture(textureName));
+  ASSERT_TRUE(glIsBuffer(bufferName));
+  dev.reset();
+  EXPECT_FALSE(glIsTexture(textureName));
+  EXPECT_FALSE(glIsBuffer(bufferName));
+}
+
+// The liveness token: while the device lives a freed resource is forgotten
+// and deletes its name; the device deletes the rest once as it goes; after
+// that a freed resource makes no call at all (its context may be gone).
+TEST(ResourceRegistry, NamesAreDeletedOnceWhileTheDeviceLivesAndNeverAfter) {
+  std::vector<std::pair<ResourceRegistry::Kind, uint32_t>> forgotten, deleted;
+  ResourceRegistry registry([&](ResourceRegistry::Kind kind, uint32_t name) { forgotten.emplace_back(kind, name); });
+  registry.add(ResourceRegistry::Kind::Texture, 7);
+  registry.add(ResourceRegistry::Kind::Texture, 8);
+  registry.add(ResourceRegistry::Kind::Buffer, 7);
+  EXPECT_TRUE(registry.release(ResourceRegistry::Kind::Texture, 8));
+  ASSERT_EQ(forgotten.size(), 1u);
+  EXPECT_EQ(forgotten[0].second, 8u);
+
+  const auto record = [&](ResourceRegistry::Kind kind, uint32_t name) { deleted.emplace_back(kind, name); };
+  registry.closeDown(record);
+  registry.closeDown(record);
+  ASSERT_EQ(deleted.size(), 2u);
+  EXPECT_EQ(registry.liveCount(), 0u);
+  EXPECT_FALSE(registry.alive());
+  EXPECT_FALSE(registry.release(ResourceRegistry::Kind::Texture, 7));
+  EXPECT_FALSE(registry.release(ResourceRegistry::Kind::Buffer, 7));
+  EXPECT_EQ(forgotten.size(), 1u);
 }
 
 TEST_F(GlDeviceTest, BadImageFilesFailWithTheirName) {

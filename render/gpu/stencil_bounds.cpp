@@ -1,4 +1,5 @@
-#include "render/gl/stencil_bounds.h"
+// Where the stencil can be non-zero, so stencil-equal draws are scissored or skipped.
+#include "render/gpu/stencil_bounds.h"
 
 #include <algorithm>
 
