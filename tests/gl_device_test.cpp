@@ -22,7 +22,6 @@
 #include "audio/rec/silent_engine.h"
 #include "audio/sound.h"
 #include "render/gl/gl_device.h"
-#include "render/gl/gl_resources.h"
 #include "sim/state.h"
 #include "support/arena.h"
 #include "support/gl_context.h"
@@ -290,8 +289,8 @@ TEST_F(GlDeviceTest, AFreedTextureIsNeverSampled) {
 TEST_F(GlDeviceTest, TheDeviceFreesWhatOutlivesIt) {
   solidTexture(1, 2, 3);
   buffer(quad(-1, -1, 1, 1, 0.5f));
-  const GLuint textureName = dynamic_cast<const GlTexture&>(*textures.back()).name();
-  const GLuint bufferName = dynamic_cast<const GlVertexBuffer&>(*buffers.back()).name();
+  const GLuint textureName = dynamic_cast<const DeviceTexture&>(*textures.back()).name();
+  const GLuint bufferName = dynamic_cast<const DeviceVertexBuffer&>(*buffers.back()).name();
   ASSERT_TRUE(glIsTexture(textureName));
   ASSERT_TRUE(glIsBuffer(bufferName));
   dev.reset();
@@ -303,23 +302,26 @@ TEST_F(GlDeviceTest, TheDeviceFreesWhatOutlivesIt) {
 // and deletes its name; the device deletes the rest once as it goes; after
 // that a freed resource makes no call at all (its context may be gone).
 TEST(ResourceRegistry, NamesAreDeletedOnceWhileTheDeviceLivesAndNeverAfter) {
-  std::vector<std::pair<ResourceRegistry::Kind, uint32_t>> forgotten, deleted;
-  ResourceRegistry registry([&](ResourceRegistry::Kind kind, uint32_t name) { forgotten.emplace_back(kind, name); });
-  registry.add(ResourceRegistry::Kind::Texture, 7);
-  registry.add(ResourceRegistry::Kind::Texture, 8);
-  registry.add(ResourceRegistry::Kind::Buffer, 7);
-  EXPECT_TRUE(registry.release(ResourceRegistry::Kind::Texture, 8));
+  using Kind = ResourceRegistry::Kind;
+  std::vector<std::pair<Kind, uint32_t>> forgotten, deleted;
+  auto registry = std::make_shared<ResourceRegistry>(
+      [&](Kind kind, uint32_t name) { forgotten.emplace_back(kind, name); },
+      [&](Kind kind, uint32_t name) { deleted.emplace_back(kind, name); });
+  auto kept = std::make_unique<DeviceTexture>(registry, 7, 1, 1, 1);
+  auto freed = std::make_unique<DeviceTexture>(registry, 8, 2, 1, 1);
+  auto buffer = std::make_unique<DeviceVertexBuffer>(registry, 7, 1, 40, BoxBounds{});
+  freed.reset();
   ASSERT_EQ(forgotten.size(), 1u);
-  EXPECT_EQ(forgotten[0].second, 8u);
+  ASSERT_EQ(deleted.size(), 1u);
+  EXPECT_EQ(deleted[0].second, 8u);
 
-  const auto record = [&](ResourceRegistry::Kind kind, uint32_t name) { deleted.emplace_back(kind, name); };
-  registry.closeDown(record);
-  registry.closeDown(record);
-  ASSERT_EQ(deleted.size(), 2u);
-  EXPECT_EQ(registry.liveCount(), 0u);
-  EXPECT_FALSE(registry.alive());
-  EXPECT_FALSE(registry.release(ResourceRegistry::Kind::Texture, 7));
-  EXPECT_FALSE(registry.release(ResourceRegistry::Kind::Buffer, 7));
+  registry->closeDown();  // the device goes
+  registry->closeDown();
+  EXPECT_EQ(deleted.size(), 3u);
+  EXPECT_EQ(registry->liveCount(), 0u);
+  kept.reset();  // after the device: no call at all
+  buffer.reset();
+  EXPECT_EQ(deleted.size(), 3u);
   EXPECT_EQ(forgotten.size(), 1u);
 }
 

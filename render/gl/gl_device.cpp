@@ -5,19 +5,26 @@
 #include <cstring>
 #include <utility>
 
-#include "render/gl/gl_resources.h"
 #include "render/gl/gl_tables.h"
 
 namespace cog {
 
 GlDevice::GlDevice(std::function<void()> present, TextureFilter filter)
     : present_(std::move(present)),
-      registry_(std::make_shared<ResourceRegistry>([this](ResourceRegistry::Kind kind, uint32_t name) {
-        if (kind == ResourceRegistry::Kind::Texture)
-          forgetTexture(name);
-        else
-          forgetBuffer(name);
-      })),
+      registry_(std::make_shared<ResourceRegistry>(
+          [this](ResourceRegistry::Kind kind, uint32_t name) {
+            if (kind == ResourceRegistry::Kind::Texture)
+              forgetTexture(name);
+            else
+              forgetBuffer(name);
+          },
+          [](ResourceRegistry::Kind kind, uint32_t name) {
+            const GLuint n = name;
+            if (kind == ResourceRegistry::Kind::Texture)
+              glDeleteTextures(1, &n);
+            else
+              glDeleteBuffers(1, &n);
+          })),
       filter_(filter) {
   setDefaultRenderStates(renderState_);
   for (uint32_t s = 0; s < kStages; ++s) setDefaultStageStates(s, stageState_[s]);
@@ -88,7 +95,7 @@ GlDevice::GlDevice(std::function<void()> present, TextureFilter filter)
 GlDevice::~GlDevice() {
   // The context is current now: free what is still alive, so that a
   // texture or buffer kept past this point never calls GL.
-  registry_->closeDown(deleteGlName);
+  registry_->closeDown();
   if (whiteTexture_ != 0) glDeleteTextures(1, &whiteTexture_);
 }
 
@@ -136,7 +143,7 @@ std::unique_ptr<VertexBuffer> GlDevice::CreateVertexBuffer(const void* data, uin
             std::to_string(status) + ")";
     return nullptr;
   }
-  return std::make_unique<GlVertexBuffer>(registry_, name, nextBufferId_++, lengthBytes,
+  return std::make_unique<DeviceVertexBuffer>(registry_, name, nextBufferId_++, lengthBytes,
                                           positionBounds(data, lengthBytes));
 }
 
@@ -176,7 +183,7 @@ std::unique_ptr<Texture> GlDevice::CreateTextureFromFile(const std::string& file
     error = fileName + ": the texture could not be made (GL error " + std::to_string(status) + ")";
     return nullptr;
   }
-  return std::make_unique<GlTexture>(registry_, name, nextTextureId_++, image.width, image.height);
+  return std::make_unique<DeviceTexture>(registry_, name, nextTextureId_++, image.width, image.height);
 }
 
 void GlDevice::setDepthAndStencilMasks() {
@@ -246,8 +253,8 @@ void GlDevice::SetTextureStageState(uint32_t stage, uint32_t type, uint32_t valu
 void GlDevice::SetTexture(uint32_t stage, const Texture* texture) {
   if (stage >= kStages) return;
   // Only this device's textures can be bound; anything else counts as none.
-  const auto* own = dynamic_cast<const GlTexture*>(texture);
-  const uint32_t name = own != nullptr ? own->name() : 0;
+  const auto* own = dynamic_cast<const DeviceTexture*>(texture);
+  const uint32_t name = own != nullptr && own->madeBy(registry_.get()) ? own->name() : 0;
   if (stageTexture_[stage].texture != name) {
     stageTexture_[stage].texture = name;
     stagesDirty_ = true;
@@ -342,7 +349,8 @@ void GlDevice::SetMaterial(const Material& material) {
 
 void GlDevice::SetStreamSource(uint32_t stream, const VertexBuffer* buffer, uint32_t stride) {
   if (stream != 0) return;  // the game uses one stream
-  const auto* own = dynamic_cast<const GlVertexBuffer*>(buffer);
+  const auto* found = dynamic_cast<const DeviceVertexBuffer*>(buffer);
+  const auto* own = found != nullptr && found->madeBy(registry_.get()) ? found : nullptr;
   const uint32_t name = own != nullptr ? own->name() : 0;
   const uint32_t length = own != nullptr ? own->length() : 0;
   streamBounds_ = own != nullptr ? own->bounds() : BoxBounds{};

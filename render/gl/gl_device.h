@@ -26,8 +26,8 @@
 //
 // Files: gl_device.cpp (construction, creation, clears, setters),
 // gl_device_draw.cpp (state application and draws), gl_tables.cpp
-// (Direct3D numbers to GL), gl_resources.cpp (textures and buffers); what
-// needs no GL is in render/gpu.
+// (Direct3D numbers to GL); what needs no GL (the textures and buffers,
+// bounds, defaults) is in render/gpu.
 
 #include <cstdint>
 #include <functional>

@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "base/vec.h"
-#include "render/gl/gl_resources.h"
 #include "render/gl/gl_tables.h"
 
 namespace cog {
