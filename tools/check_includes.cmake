@@ -38,7 +38,7 @@ set(COG_KNOWN_EXCEPTIONS "")
 
 # The layer of a repository file, by its path from ROOT.
 function(cog_layer_of path out)
-  if(path MATCHES "^(render/gl|render/rec|audio/al|audio/rec)/")
+  if(path MATCHES "^(render/gl|render/shader|render/rec|audio/al|audio/rec)/")
     set(layer "backend:${CMAKE_MATCH_1}")
   elseif(path MATCHES "^render/gpu/")
     set(layer gpu)
