@@ -4,7 +4,7 @@
 #include <string>
 
 #include "app/level_warnings.h"
-#include "game/session.h"
+#include "game/game.h"
 #include "audio/rec/silent_engine.h"
 #include "level/level_data.h"
 #include "level/model.h"
@@ -30,7 +30,7 @@ size_t countParts(const ModelPart* root) {
 }
 
 // Distinct textures the two lists share out.
-size_t countImages() {
+size_t countImages(const LevelData& level) {
   std::vector<const Texture*> seen;
   for (const auto* list : {&level.lightMaps, &level.levelTextures})
     for (const auto& t : *list)
@@ -38,7 +38,9 @@ size_t countImages() {
   return seen.size();
 }
 
-void printSummary(std::ostream& out) {
+void printSummary(const Game& game, std::ostream& out) {
+  const LevelData& level = game.level;
+  const Actors& actors = game.actors;
   size_t markers = 0;
   for (const MeshRecord& r : level.rooms) markers += r.isMarker ? 1 : 0;
   size_t cellsSet = 0;
@@ -47,7 +49,7 @@ void printSummary(std::ostream& out) {
   out << "level ok\n";
   out << "light maps: " << level.lightMaps.size() << "\n";
   out << "level textures: " << level.levelTextures.size() << "\n";
-  out << "images: " << countImages() << "\n";
+  out << "images: " << countImages(level) << "\n";
   out << "materials: " << level.materials.size() << "\n";
   out << "room records: " << level.rooms.size() << "\n";
   out << "marker records: " << markers << "\n";
@@ -67,21 +69,19 @@ int runCheck(std::ostream& out, std::ostream& err) {
   renderDevice.setRecording(false);
   SilentAudioEngine engine;
   engine.setRecording(false);
-  RenderDevice* const saved = device;
-  std::string error;
-  const StartFailure failure = startGame(renderDevice, engine, error);
-  if (failure == StartFailure::None) {
-    printSummary(out);
-    for (const std::string& warning : levelWarnings()) err << "cogstorm: warning: " << warning << "\n";
-  } else if (failure == StartFailure::Media) {
-    err << "cogstorm: " << kMediaMissingText << " (" << error << ")\n";
-  } else {
-    err << "cogstorm: " << error << "\n";
+  // The buffers and textures come from `renderDevice`: the game goes first.
+  Game game;
+  if (Status s = game.startAudio(engine); !s) {
+    err << "cogstorm: " << kMediaMissingText << " (" << s.message() << ")\n";
+    return 1;
   }
-  // The buffers and textures came from `renderDevice`: free them before it goes.
-  shutdownGame();
-  device = saved;
-  return failure == StartFailure::None ? 0 : 1;
+  if (Status s = game.startDeviceAndLevel(renderDevice); !s) {
+    err << "cogstorm: " << s.message() << "\n";
+    return 1;
+  }
+  printSummary(game, out);
+  for (const std::string& warning : levelWarnings(game)) err << "cogstorm: warning: " << warning << "\n";
+  return 0;
 }
 
 }  // namespace cog

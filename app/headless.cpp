@@ -7,7 +7,7 @@
 #include "game/game_tick.h"
 #include "app/key_script.h"
 #include "game/keys.h"
-#include "game/session.h"
+#include "game/game.h"
 #include "app/sound_recording.h"
 #include "app/timedemo.h"
 #include "app/trace.h"
@@ -94,41 +94,40 @@ int runHeadless(const HeadlessOptions& options, std::ostream& err) {
     if (!recording->musicProblem().empty()) err << "cogstorm: " << recording->musicProblem() << '\n';
   }
   AudioEngine& engine = recording ? recording->engine() : silent;
-  const StartFailure failure = startGame(*renderDevice, engine, error);
-  if (failure != StartFailure::None) {
-    if (failure == StartFailure::Media)
-      err << "cogstorm: " << kMediaMissingText << " (" << error << ")\n";
-    else
-      err << "cogstorm: " << error << '\n';
-    shutdownGame();
+  // Declared after the device and the engine, so it shuts down before them.
+  auto game = std::make_unique<Game>();
+  if (Status s = game->startAudio(engine); !s) {
+    err << "cogstorm: " << kMediaMissingText << " (" << s.message() << ")\n";
+    return 1;
+  }
+  if (Status s = game->startDeviceAndLevel(*renderDevice); !s) {
+    err << "cogstorm: " << s.message() << '\n';
     return 1;
   }
 
   FrameTimer timer;
   size_t next = 0;
-  audio.startedEffects.clear();
+  game->audio.startedEffects.clear();
   for (tick = 1; tick <= ticks; ++tick) {
     // The 33 ms up to the tick pass before its keys and its frame.
     if (!recording) {
       silent.advance(kTickMilliseconds);
     } else if (!recording->recordTick(error)) {
       err << "cogstorm: " << error << '\n';
-      shutdownGame();
       return 1;
     }
-    for (; next < presses.size() && presses[next].tick == tick; ++next) HandleKeyDown(presses[next].code);
+    for (; next < presses.size() && presses[next].tick == tick; ++next) HandleKeyDown(*game, presses[next].code);
     timer.start();
-    GameTick();
+    GameTick(*game);
     timer.stop();
     if (!shotError.empty()) error = shotError;
-    if (!shotError.empty() || (trace.isOpen() && !trace.write(tick, error))) {
+    if (!shotError.empty() || (trace.isOpen() && !trace.write(*game, tick, error))) {
       err << "cogstorm: " << error << '\n';
-      shutdownGame();
       return 1;
     }
-    audio.startedEffects.clear();
+    game->audio.startedEffects.clear();
   }
-  shutdownGame();
+  game.reset();  // the game stops its sound before the recording is finished
   if (!trace.close(error) || (recording && !recording->finish(error))) {
     err << "cogstorm: " << error << '\n';
     return 1;

@@ -18,7 +18,9 @@ std::string point(const Vec3& p) {
 
 }  // namespace
 
-std::vector<std::string> levelWarnings() {
+std::vector<std::string> levelWarnings(const Game& game) {
+  const LevelData& level = game.level;
+  const Actors& actors = game.actors;
   std::vector<std::string> out;
   const size_t textures = level.levelTextures.size();
   if (textures < static_cast<size_t>(kFullLevelTextures))
@@ -41,7 +43,7 @@ std::vector<std::string> levelWarnings() {
 
   for (int i = 0; i < kRobotCount; ++i) {
     const Vec3& start = actors.robots[i].position;
-    if (locateRoom(start) < 0)
+    if (locateRoom(level, start) < 0)
       out.push_back("dat.txt: robot " + std::to_string(i) + " starts at " + point(start) +
                     ", which is on no floor of the room list");
   }

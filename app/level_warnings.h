@@ -5,11 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "game/game.h"
+
 namespace cog {
 
 // Looks at the level and the actors as a successful start left them (robots
 // at their start points). One line per finding, each naming the file it
 // comes from.
-std::vector<std::string> levelWarnings();
+std::vector<std::string> levelWarnings(const Game& game);
 
 }  // namespace cog

@@ -44,20 +44,23 @@ void appendInt(std::string& out, int64_t value) {
   out += buf;
 }
 
-const char* effectName(SegmentId segment) {
+const char* effectName(const AudioState& audio, SegmentId segment) {
   if (segment == audio.gunSegment) return "gun";
   if (segment == audio.deadSegment) return "dead";
   return "other";
 }
 
-const char* musicName() {
+const char* musicName(const AudioState& audio) {
   if (audio.musicState == 0) return "stopped";
   return audio.musicPlaying ? "playing" : "paused";
 }
 
 }  // namespace
 
-void appendTraceLine(std::string& out, int64_t tick) {
+void appendTraceLine(std::string& out, const Game& game, int64_t tick) {
+  const SimState& sim = game.sim;
+  const Actors& actors = game.actors;
+  const AudioState& audio = game.audio;
   out += "{\"tick\":";
   appendInt(out, tick);
   out += ",\"player\":{\"pos\":";
@@ -67,7 +70,7 @@ void appendTraceLine(std::string& out, int64_t tick) {
   out += "},\"gameOver\":";
   appendInt(out, sim.gameOver);
   out += ",\"currentRoom\":";
-  appendInt(out, shell.currentRoom);
+  appendInt(out, game.shell.currentRoom);
   out += ",\"robots\":[";
   for (int i = 0; i < kRobotCount; ++i) {
     const Actor& robot = actors.robots[i];
@@ -95,11 +98,11 @@ void appendTraceLine(std::string& out, int64_t tick) {
   for (size_t i = 0; i < audio.startedEffects.size(); ++i) {
     if (i) out += ',';
     out += '"';
-    out += effectName(audio.startedEffects[i]);
+    out += effectName(audio, audio.startedEffects[i]);
     out += '"';
   }
   out += "],\"music\":\"";
-  out += musicName();
+  out += musicName(audio);
   out += "\"}";
 }
 
@@ -121,9 +124,9 @@ bool TraceFile::open(const std::string& path, std::string& error) {
   return true;
 }
 
-bool TraceFile::write(int64_t tick, std::string& error) {
+bool TraceFile::write(const Game& game, int64_t tick, std::string& error) {
   line_.clear();
-  appendTraceLine(line_, tick);
+  appendTraceLine(line_, game, tick);
   line_ += '\n';
   if (std::fwrite(line_.data(), 1, line_.size(), file_) != line_.size()) {
     error = failure("write");

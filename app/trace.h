@@ -6,11 +6,13 @@
 #include <cstdio>
 #include <string>
 
+#include "game/game.h"
+
 namespace cog {
 
 // Appends the trace line of tick `tick` (without the newline) to `out`.
 // Reads the effects started since the last line; the caller clears them.
-void appendTraceLine(std::string& out, int64_t tick);
+void appendTraceLine(std::string& out, const Game& game, int64_t tick);
 
 // A trace file: opened before the first tick, one line written after each.
 class TraceFile {
@@ -24,7 +26,7 @@ class TraceFile {
   bool open(const std::string& path, std::string& error);
   bool isOpen() const { return file_ != nullptr; }
   // Writes the line of tick `tick`; false with `error` when it cannot.
-  bool write(int64_t tick, std::string& error);
+  bool write(const Game& game, int64_t tick, std::string& error);
   // Flushes and closes; false with `error` when the data did not all reach
   // the file.
   bool close(std::string& error);

@@ -10,7 +10,7 @@
 #include "app/key_record.h"
 #include "app/key_script.h"
 #include "game/keys.h"
-#include "game/session.h"
+#include "game/game.h"
 #include "app/timedemo.h"
 #include "app/trace.h"
 #include "app/sound_start.h"
@@ -46,17 +46,18 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
   SilentAudioEngine* silent = nullptr;
   std::unique_ptr<AudioEngine> engine = openWindowSound(options.sound, silent, err);
 
-  if (startAudio(*engine, error) != StartFailure::None) {
-    err << "cogstorm: " << kMediaMissingText << " (" << error << ")\n";
+  // Declared after the engine, so it shuts down before it; its level goes
+  // back to the device inside the block below, while the context lives.
+  auto game = std::make_unique<Game>();
+  if (Status s = game->startAudio(*engine); !s) {
+    err << "cogstorm: " << kMediaMissingText << " (" << s.message() << ")\n";
     showMessageBox(kMediaMissingCaption, kMediaMissingText);
-    shutdownGame();
     return 1;
   }
 
   std::unique_ptr<GameWindow> window = GameWindow::create(error);
   if (!window) {
     err << "cogstorm: " << error << '\n';
-    shutdownGame();
     return 1;
   }
   int status = 0;
@@ -74,9 +75,9 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
       err << "cogstorm: " << renderDevice.problem() << '\n';
       showMessageBox("Cogstorm!", renderDevice.problem());
       status = 1;
-    } else if (startDeviceAndLevel(renderDevice, error) != StartFailure::None) {
-      err << "cogstorm: " << error << '\n';
-      showMessageBox("Cogstorm!", error);
+    } else if (Status s = game->startDeviceAndLevel(renderDevice); !s) {
+      err << "cogstorm: " << s.message() << '\n';
+      showMessageBox("Cogstorm!", s.message());
       status = 1;
     } else {
       window->show();
@@ -93,22 +94,22 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
           recordFailed = true;
           status = 1;
         }
-        HandleKeyDown(code);
+        HandleKeyDown(*game, code);
       };
       const auto runTick = [&] {
         if (silent) silent->advance(kTickMilliseconds);
         for (; nextScripted < script.size() && script[nextScripted].tick == tick + 1; ++nextScripted)
           press(script[nextScripted].code);
         timer.start();
-        GameTick();
+        GameTick(*game);
         timer.stop();
         ++tick;
-        if (trace.isOpen() && !traceFailed && !trace.write(tick, error)) {
+        if (trace.isOpen() && !traceFailed && !trace.write(*game, tick, error)) {
           err << "cogstorm: " << error << '\n';
           traceFailed = true;
           status = 1;
         }
-        audio.startedEffects.clear();
+        game->audio.startedEffects.clear();
       };
       if (draw.timedemoPath.empty()) {
         window->run(runTick, press, maxTicks);
@@ -117,8 +118,10 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
         if (window->runUnpaced(runTick, ticks)) std::cout << timedemoSummary(timer.frameMs()) << std::endl;
       }
     }
-    // Everything the device made goes back while its context lives.
-    shutdownGame();
+    // Everything the device made goes back while its context lives, and the
+    // window stops calling into the device before it goes.
+    game.reset();
+    window->onDrawableResized(nullptr);
   }
   if (!trace.close(error)) {
     err << "cogstorm: " << error << '\n';

@@ -8,8 +8,6 @@
 
 namespace cog {
 
-AudioState audio;
-
 namespace {
 
 constexpr MusicTime kMaxMusicTime = 2147483647;
@@ -17,70 +15,69 @@ constexpr MusicTime kMaxMusicTime = 2147483647;
 // Sound space is world space over 100 on x and z, at height 0.
 constexpr float kSoundScale = 100.0f;
 
-bool loadNamed(AudioEngine& engine, const std::string& name, SegmentId& segment, std::string& error) {
-  error.clear();
+Status loadNamed(AudioEngine& engine, const std::string& name, SegmentId& segment) {
+  std::string error;
   segment = engine.LoadSegment(name, error);
-  if (segment != 0) return true;
+  if (segment != 0) return okStatus();
   if (error.find(name) == std::string::npos) error = name + ": " + (error.empty() ? "cannot be loaded" : error);
-  return false;
+  return Status::failure(error);
 }
 
 }  // namespace
 
-int32_t setupAudio(AudioEngine& engine, std::string& error) {
-  audio.reset();
+Status AudioState::setup(AudioEngine& audioEngine) {
+  reset();
   SegmentId music = 0;
   SegmentId gun = 0;
   SegmentId dead = 0;
-  if (!loadNamed(engine, "Roadsong.mid", music, error)) return E_FAIL;
-  if (!loadNamed(engine, "gun.wav", gun, error)) return E_FAIL;
-  if (!loadNamed(engine, "dead.wav", dead, error)) return E_FAIL;
+  if (Status s = loadNamed(audioEngine, "Roadsong.mid", music); !s) return s;
+  if (Status s = loadNamed(audioEngine, "gun.wav", gun); !s) return s;
+  if (Status s = loadNamed(audioEngine, "dead.wav", dead); !s) return s;
 
-  audio.musicSegment = music;
-  audio.gunSegment = gun;
-  audio.deadSegment = dead;
-  engine.SetRepeats(music, 1);
-  engine.SetStartPoint(music, audio.musicStartPoint);
-  engine.SetStartPoint(dead, 0);
-  engine.SetListenerOrientation(Vec3(0.0f, 0.0f, 1.0f), Vec3(0.0f, 1.0f, 0.0f), false);
-  engine.SetSourcePosition(-10.0f, 0.0f, 0.0f, false);
+  musicSegment = music;
+  gunSegment = gun;
+  deadSegment = dead;
+  audioEngine.SetRepeats(music, 1);
+  audioEngine.SetStartPoint(music, musicStartPoint);
+  audioEngine.SetStartPoint(dead, 0);
+  audioEngine.SetListenerOrientation(Vec3(0.0f, 0.0f, 1.0f), Vec3(0.0f, 1.0f, 0.0f), false);
+  audioEngine.SetSourcePosition(-10.0f, 0.0f, 0.0f, false);
 
   // The music plays from the start, so the first music key pauses it and
   // every pause has the state of a play behind it.
-  audio.musicState = engine.PlaySegment(music, false);
-  audio.musicPlaying = 1;
-  audio.engine = &engine;
-  return kOk;
+  musicState = audioEngine.PlaySegment(music, false);
+  musicPlaying = 1;
+  engine = &audioEngine;
+  return okStatus();
 }
 
-void playEffect(SegmentId segment) {
-  if (audio.engine == nullptr) return;
-  audio.engine->PlaySegment(segment, true);
-  audio.startedEffects.push_back(segment);
+void AudioState::playEffect(SegmentId segment) {
+  if (engine == nullptr) return;
+  engine->PlaySegment(segment, true);
+  startedEffects.push_back(segment);
 }
 
-void placeSoundSource(float x, float z) {
-  if (audio.engine == nullptr) return;
-  audio.engine->SetSourcePosition(x / kSoundScale, 0.0f, z / kSoundScale, true);
+void AudioState::placeSoundSource(float x, float z) {
+  if (engine == nullptr) return;
+  engine->SetSourcePosition(x / kSoundScale, 0.0f, z / kSoundScale, true);
 }
 
-void UpdateListener(const Vec3& position, float heading) {
-  if (audio.engine == nullptr) return;
+void AudioState::UpdateListener(const Vec3& position, float heading) {
+  if (engine == nullptr) return;
   const float angle = heading * kDegToRad;
   const Vec3 front(static_cast<float>(std::sin(static_cast<double>(angle))), 0.0f,
                    static_cast<float>(std::cos(static_cast<double>(angle))));
-  audio.engine->SetListenerOrientation(front, Vec3(0.0f, 1.0f, 0.0f), true);
-  audio.engine->SetListenerPosition(position.x / kSoundScale, 0.0f, position.z / kSoundScale, true);
+  engine->SetListenerOrientation(front, Vec3(0.0f, 1.0f, 0.0f), true);
+  engine->SetListenerPosition(position.x / kSoundScale, 0.0f, position.z / kSoundScale, true);
   placeSoundSource(-25.0f, 625.0f);
 }
 
-void ToggleMusic() {
-  AudioEngine* engine = audio.engine;
+void AudioState::ToggleMusic() {
   if (engine == nullptr) return;
-  if (audio.musicPlaying == 0 || audio.musicState == 0) {
+  if (musicPlaying == 0 || musicState == 0) {
     // Plays from the segment's start point: where the last pause left it.
-    audio.musicState = engine->PlaySegment(audio.musicSegment, false);
-    audio.musicPlaying = 1;
+    musicState = engine->PlaySegment(musicSegment, false);
+    musicPlaying = 1;
     return;
   }
 
@@ -88,13 +85,13 @@ void ToggleMusic() {
   // where in the piece the music stood, folding the passes of the loop.
   engine->Stop();
   const int64_t now = engine->GetTime();
-  const int64_t startTime = engine->GetStartTime(audio.musicState);
-  const int64_t startPoint = engine->GetStartPoint(audio.musicState);
+  const int64_t startTime = engine->GetStartTime(musicState);
+  const int64_t startPoint = engine->GetStartPoint(musicState);
   MusicTime loopStart32 = 0;
   MusicTime loopEnd32 = 0;
-  engine->GetLoopPoints(audio.musicSegment, loopStart32, loopEnd32);
-  const int64_t length = engine->GetLength(audio.musicSegment);
-  const uint32_t repeats = engine->GetRepeats(audio.musicSegment);
+  engine->GetLoopPoints(musicSegment, loopStart32, loopEnd32);
+  const int64_t length = engine->GetLength(musicSegment);
+  const uint32_t repeats = engine->GetRepeats(musicSegment);
   const int64_t loopStart = loopStart32;
   int64_t loopEnd = loopEnd32;
 
@@ -113,17 +110,16 @@ void ToggleMusic() {
   }
   if (offset >= kMaxMusicTime) offset = kMaxMusicTime;
 
-  audio.musicStartPoint = static_cast<MusicTime>(offset);
-  engine->SetStartPoint(audio.musicSegment, audio.musicStartPoint);
-  audio.musicPlaying = 0;
+  musicStartPoint = static_cast<MusicTime>(offset);
+  engine->SetStartPoint(musicSegment, musicStartPoint);
+  musicPlaying = 0;
 }
 
-void shutdownAudio() {
-  if (audio.engine != nullptr) audio.engine->Stop();
-  // The effects of the last tick stay for the owner to read.
-  std::vector<SegmentId> started = std::move(audio.startedEffects);
-  audio.reset();
-  audio.startedEffects = std::move(started);
+void AudioState::shutdown() {
+  if (engine != nullptr) engine->Stop();
+  std::vector<SegmentId> started = std::move(startedEffects);
+  reset();
+  startedEffects = std::move(started);
 }
 
 }  // namespace cog

@@ -6,10 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "base/status.h"
 #include "seams/audio_engine.h"
 
 namespace cog {
 
+// The game's sound: the engine it plays on, its three segments, the music
+// state and where a pause left the music.
 struct AudioState {
   AudioEngine* engine = nullptr;  // not owned
   SegmentId musicSegment = 0;
@@ -23,22 +26,22 @@ struct AudioState {
   std::vector<SegmentId> startedEffects;
 
   void reset() { *this = AudioState(); }
+
+  // Loads "Roadsong.mid", "gun.wav", "dead.wav" (bare names, working
+  // directory), sets repeats and start points, places the listener and the
+  // source, and starts the music from its start point. A failure names the
+  // file.
+  Status setup(AudioEngine& audioEngine);
+
+  void playEffect(SegmentId segment);
+  void placeSoundSource(float x, float z);
+  void ToggleMusic();
+  // The listener at the player's position and heading (degrees), then the
+  // source at its fixed place.
+  void UpdateListener(const Vec3& position, float heading);
+  // Stops everything and forgets the engine; the effects of the last tick
+  // stay for the owner to read.
+  void shutdown();
 };
-extern AudioState audio;
-
-// Loads "Roadsong.mid", "gun.wav", "dead.wav" (bare names, working
-// directory), sets repeats and start points, places the listener and the
-// source, and starts the music from its start point. 0 or E_FAIL with
-// `error` naming the file.
-int32_t setupAudio(AudioEngine& engine, std::string& error);
-
-void playEffect(SegmentId segment);
-void placeSoundSource(float x, float z);
-void ToggleMusic();
-// The listener at the player's position and heading (degrees), then the
-// source at its fixed place.
-void UpdateListener(const Vec3& position, float heading);
-// Stops everything and forgets the engine.
-void shutdownAudio();
 
 }  // namespace cog

@@ -15,6 +15,9 @@ namespace cog {
 
 namespace {
 
+// The generated level the room-graph benchmarks build and read.
+LevelData level;
+
 MeshRecord makeList(const std::vector<Vec3>& corners, int room, bool marker = false, bool floor = false) {
   MeshRecord r;
   r.primitiveType = 1;
@@ -199,7 +202,7 @@ void BM_BuildRoomGraph(benchmark::State& state) {
   generateLevel();
   for (auto _ : state) {
     level.roomGraph.allocate(kGrid * kGrid);
-    buildRoomGraph();
+    buildRoomGraph(level);
   }
   int connected = 0;
   for (uint8_t c : level.roomGraph.cells) connected += c;

@@ -16,7 +16,7 @@
 #include <string>
 
 #include "game/game_tick.h"
-#include "game/session.h"
+#include "game/game.h"
 #include "audio/rec/silent_engine.h"
 #include "platform/offscreen_gl.h"
 #include "render/gl/gl_device.h"
@@ -51,23 +51,22 @@ void BM_FullFrame(benchmark::State& state) {
                           state.range(1) != 0 ? TextureFilter::Smooth : TextureFilter::Point);
     SilentAudioEngine engine;
     engine.setRecording(false);
-    if (startGame(renderDevice, engine, error) != StartFailure::None) {
-      state.SkipWithError(error.c_str());
-      shutdownGame();
+    Game game;
+    if (Status s = game.start(renderDevice, engine); !s) {
+      state.SkipWithError(s.message().c_str());
       return;
     }
     int ticks = 0;
     for (auto _ : state) {
-      GameTick();
+      GameTick(game);
       engine.advance(33);
       // Keep the robots walking: start a new game before they catch up.
-      if (++ticks == 25 || sim.gameOver) {
-        resetGame();
+      if (++ticks == 25 || game.sim.gameOver) {
+        resetGame(game.sim, game.actors);
         ticks = 0;
       }
     }
     state.counters["samples"] = surface->samples();
-    shutdownGame();
   }
 }
 BENCHMARK(BM_FullFrame)->Args({2, 0})->Args({2, 1})->Args({4, 0})->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "game/game_tick.h"
-#include "game/session.h"
+#include "game/game.h"
 #include "audio/rec/silent_engine.h"
 #include "render/rec/recording_device.h"
 #include "sim/movement.h"
@@ -27,24 +27,23 @@ void runTicks(benchmark::State& state, const std::string& folder) {
   }
   RecordingDevice renderDevice;
   SilentAudioEngine engine;
-  std::string error;
-  if (startGame(renderDevice, engine, error) != StartFailure::None) {
-    state.SkipWithError(error.c_str());
+  Game game;
+  if (Status s = game.start(renderDevice, engine); !s) {
+    state.SkipWithError(s.message().c_str());
     return;
   }
   int ticks = 0;
   for (auto _ : state) {
-    GameTick();
+    GameTick(game);
     engine.clearCalls();
     // Keep the robots walking: start a new game before they catch up.
-    if (++ticks == 25 || sim.gameOver) {
+    if (++ticks == 25 || game.sim.gameOver) {
       state.PauseTiming();
-      resetGame();
+      resetGame(game.sim, game.actors);
       ticks = 0;
       state.ResumeTiming();
     }
   }
-  shutdownGame();
 }
 
 void BM_GameTick(benchmark::State& state) {

@@ -22,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TestDevice dev;
   dev.setRecording(false);
   dev.refuseTexture = "missing.bmp";
-  device = &dev;
+  Game game;
+  game.device = &dev;
 
   const char* const names[5] = {"Lbank.txt", "dat.txt", "objects.txt", "enin.txt", "shot.txt"};
   std::string files[5];
@@ -35,8 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   }
 
-  std::string error;
-  const int32_t status = startLevelFrom(
+  const Status status = game.startLevelFrom(
       [&](const std::string& fileName, TextReader& reader) {
         for (int i = 0; i < 5; ++i)
           if (fileName == names[i]) {
@@ -45,15 +45,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           }
         reader = TextReader(fileName, "");
         return reader.failFile("the file is missing");
-      },
-      error);
-  // Every failure says what went wrong, in a message naming a level file.
-  if (status != kOk && error.empty()) __builtin_trap();
-  if (status == kOk && !error.empty()) __builtin_trap();
-
-  level.clear();
-  actors.reset();
-  device = nullptr;
+      });
+  // Every failure says what went wrong.
+  if (!status.ok() && status.message().empty()) __builtin_trap();
+  if (status.ok() && !status.message().empty()) __builtin_trap();
   return 0;
 }
 

@@ -2,6 +2,8 @@
 // The two actor passes of a tick: the simulation and drawing of the robots
 // and the shot, and their reflection in the mirror.
 
+#include "game/game.h"
+
 namespace cog {
 
 // Where the player is put when the game ends.
@@ -9,13 +11,11 @@ constexpr float kCaughtPlaceX = -1900.0f;
 constexpr float kWonPlaceX = -1800.0f;
 constexpr float kEndPlaceZ = 9900.0f;
 
-class Actor;
-
 // One actor's turn in a pass: the actor step (sim), then its drawing
 // (render), then with `advance` its walk phase (sim), in that order.
-void UpdateAndDraw(Actor& actor, bool advance);
+void UpdateAndDraw(Game& game, Actor& actor, bool advance);
 
-void RunActorPass();
-void RunReflectedActorPass();
+void RunActorPass(Game& game);
+void RunReflectedActorPass(Game& game);
 
 }  // namespace cog

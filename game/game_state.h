@@ -12,6 +12,5 @@ struct ShellState {
 
   void reset() { *this = ShellState(); }
 };
-extern ShellState shell;
 
 }  // namespace cog

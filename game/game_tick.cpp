@@ -14,68 +14,71 @@
 
 namespace cog {
 
-ShellState shell;
-
 namespace {
 
 // Whether a record of room `roomNumber` is in sight from the player's room.
-bool roomInSight(int32_t roomNumber) {
+bool roomInSight(const Game& game, int32_t roomNumber) {
   // A player over no floor sees everything, so nothing vanishes.
-  if (shell.currentRoom < 0) return true;
-  return level.roomGraph.get(shell.currentRoom, roomNumber) != 0;
+  if (game.shell.currentRoom < 0) return true;
+  return game.level.roomGraph.get(game.shell.currentRoom, roomNumber) != 0;
 }
 
 }  // namespace
 
-int32_t GameTick() {
+int32_t GameTick(Game& game) {
+  RenderDevice& device = *game.device;
+  Scene scene = game.scene();
+  const LevelData& level = game.level;
+  DrawFlags& drawFlags = game.drawFlags;
+  SimState& sim = game.sim;
   // The stencil is cleared with the frame and used only for the mirror.
-  device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, kClearColour, 1.0f, 0);
-  device->BeginScene();
+  device.Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, kClearColour, 1.0f, 0);
+  device.BeginScene();
 
-  SetupLights(sim.player.position);
-  SetupCamera(sim.player.position, sim.player.heading);
+  SetupLights(device, sim.player.position);
+  SetupCamera(device, sim.player.position, sim.player.heading);
   sim.separationEnabled = 1;
-  if (drawFlags.xrayMode) applyXrayStates();
-  shell.currentRoom = locateRoom(sim.player.position);
-  applyScenePassStages();
+  if (drawFlags.xrayMode) applyXrayStates(device);
+  game.shell.currentRoom = locateRoom(level, sim.player.position);
+  applyScenePassStages(device);
 
   const int32_t roomCount = level.roomCount();
   for (int32_t i = 0; i < roomCount; ++i) {
     const MeshRecord& room = level.rooms[i];
-    drawFlags.outOfSight = roomInSight(room.roomNumber) ? 0 : 1;
-    if (!room.isMarker && (!drawFlags.outOfSight || drawFlags.xrayMode)) draw(room, i, 0, 0);
+    drawFlags.outOfSight = roomInSight(game, room.roomNumber) ? 0 : 1;
+    if (!room.isMarker && (!drawFlags.outOfSight || drawFlags.xrayMode)) draw(scene, room, i, 0, 0);
   }
 
   drawFlags.drawingObjects = 1;
   for (int32_t i = 0; i < level.propCount(); ++i)
-    if (roomInSight(level.props[i].roomNumber)) draw(level.props[i], i, 0, 0);
+    if (roomInSight(game, level.props[i].roomNumber)) draw(scene, level.props[i], i, 0, 0);
   drawFlags.drawingObjects = 0;
 
-  RunActorPass();
+  RunActorPass(game);
 
-  markMirrorStencil();
-  pushMirrorDepthToFar();  // a pane drawn as a room must not hide its reflection
-  const Matrix4 savedView = beginReflectedView();
+  markMirrorStencil(scene);
+  pushMirrorDepthToFar(scene);  // a pane drawn as a room must not hide its reflection
+  const Matrix4 savedView = beginReflectedView(device);
 
-  RunReflectedActorPass();
+  RunReflectedActorPass(game);
   for (int32_t i = 0; i < level.propCount(); ++i)
-    if (roomInSight(level.props[i].roomNumber)) draw(level.props[i], i, 0, 0);
+    if (roomInSight(game, level.props[i].roomNumber)) draw(scene, level.props[i], i, 0, 0);
   drawFlags.drawingObjects = 0;
 
   // Reflected rooms, each followed by its light-map overlay (not the pane).
   for (int32_t i = 0; i < roomCount; ++i) {
     const MeshRecord& room = level.rooms[i];
-    drawFlags.outOfSight = roomInSight(room.roomNumber) ? 0 : 1;
+    drawFlags.outOfSight = roomInSight(game, room.roomNumber) ? 0 : 1;
     if (!room.isMarker && (!drawFlags.outOfSight || drawFlags.xrayMode)) {
-      draw(room, i, 0, 0);
-      if (i != 0) draw(room, i, 1, 0);
+      draw(scene, room, i, 0, 0);
+      if (i != 0) draw(scene, room, i, 1, 0);
     }
   }
 
-  drawGlass(savedView);  // and stencil testing ends with the glass
+  drawGlass(scene, savedView);  // and stencil testing ends with the glass
 
-  device->EndScene();
-  return device->Present();
+  device.EndScene();
+  return device.Present();
 }
 
 }  // namespace cog

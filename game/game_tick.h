@@ -3,10 +3,12 @@
 
 #include <cstdint>
 
+#include "game/game.h"
+
 namespace cog {
 
 constexpr uint32_t kClearColour = 0xFF000000u;
 
-int32_t GameTick();
+int32_t GameTick(Game& game);
 
 }  // namespace cog

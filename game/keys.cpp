@@ -15,56 +15,59 @@ uint8_t toggled(uint8_t flag) { return flag == 0 ? 1 : 0; }
 
 }  // namespace
 
-void HandleKeyDown(uint32_t code) {
+void HandleKeyDown(Game& game, uint32_t code) {
+  World world = game.world();
   const int command = static_cast<int8_t>(static_cast<uint8_t>(code & 0xFFu));
   switch (command) {
     case kKeyFire:
-      fireShot();
+      fireShot(world);
       break;
     case kKeyLeft:
-      turnLeft();
+      turnLeft(world);
       break;
     case kKeyUp:
-      walkForward();
+      walkForward(world);
       break;
     case kKeyRight:
-      turnRight();
+      turnRight(world);
       break;
     case kKeyDown:
-      walkBackward();
+      walkBackward(world);
       break;
     case kKeyStrafeRight:
     case kKeyStrafeRightPad:
-      strafeRight();
+      strafeRight(world);
       break;
     case kKeyStrafeLeft:
     case kKeyStrafeLeftF7:
-      strafeLeft();
+      strafeLeft(world);
       break;
     case kKeyFreeze:
     case kKeyFreezePad:
-      shell.robotsFrozen = toggled(shell.robotsFrozen);
+      game.shell.robotsFrozen = toggled(game.shell.robotsFrozen);
       break;
     case kKeyMusic:
     case kKeyMusicPad:
-      ToggleMusic();
+      game.audio.ToggleMusic();
       break;
     case kKeyNewGame:
     case kKeyNewGamePad:
-      resetGame();
+      resetGame(game.sim, game.actors);
       break;
     case kKeyXray:
     case kKeyXrayF5:
-      if (drawFlags.xrayMode == 0) {
-        drawFlags.xrayMode = 1;
+      if (game.drawFlags.xrayMode == 0) {
+        game.drawFlags.xrayMode = 1;
       } else {
-        drawFlags.xrayMode = 0;
-        device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE_);
-        device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+        game.drawFlags.xrayMode = 0;
+        if (game.device != nullptr) {
+          game.device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE_);
+          game.device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+        }
       }
       break;
     case kKeyXrayNoRestore:
-      drawFlags.xrayMode = toggled(drawFlags.xrayMode);
+      game.drawFlags.xrayMode = toggled(game.drawFlags.xrayMode);
       break;
     default:
       break;

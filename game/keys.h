@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "game/game.h"
+
 namespace cog {
 
 // Key codes of the commands (the Windows virtual-key codes the game knew).
@@ -27,6 +29,6 @@ constexpr int kKeyXrayNoRestore = 103;   // keypad 7
 
 // Runs the command of a key code; only its low 8 bits count, as a signed
 // byte, so codes 128-255 match nothing.
-void HandleKeyDown(uint32_t code);
+void HandleKeyDown(Game& game, uint32_t code);
 
 }  // namespace cog

@@ -1,3 +1,4 @@
+// The level step of start-up: load, build the room graph, reset.
 #include "game/level_start.h"
 
 #include "sim/collision.h"
@@ -5,21 +6,12 @@
 
 namespace cog {
 
-namespace {
-
-int32_t buildAndReset(int32_t loaded) {
-  if (loaded != kOk) return loaded;
-  buildRoomGraph();
-  resetGame();
-  return kOk;
-}
-
-}  // namespace
-
-int32_t startLevel(std::string& error) { return buildAndReset(loadLevel(error)); }
-
-int32_t startLevelFrom(const LevelFileOpener& open, std::string& error) {
-  return buildAndReset(loadLevelFrom(open, error));
+Status startLevel(Game& game, const LevelLoader& load) {
+  if (game.device == nullptr) return Status::failure("no render device to load the level with");
+  if (Status s = load(*game.device, game.level, game.actors); !s) return s;
+  buildRoomGraph(game.level);
+  resetGame(game.sim, game.actors);
+  return okStatus();
 }
 
 }  // namespace cog

@@ -2,18 +2,19 @@
 // Start-up's level step: load the level files, then build the room graph
 // from the loaded rooms and reset the game, in that order.
 
-#include <cstdint>
-#include <string>
+#include <functional>
 
-#include "level/level_data.h"
+#include "base/status.h"
+#include "game/game.h"
 
 namespace cog {
 
-// loadLevel from the working directory, then buildRoomGraph and resetGame.
-// 0 or E_FAIL with `error` from the loader; nothing is built or reset after
-// a failed load.
-int32_t startLevel(std::string& error);
-// The same with the files read through `open` (tests and fuzzing).
-int32_t startLevelFrom(const LevelFileOpener& open, std::string& error);
+// Reads a level into the lists and the actors' models (loadLevel, or
+// loadLevelFrom with files kept elsewhere).
+using LevelLoader = std::function<Status(RenderDevice&, LevelData&, Actors&)>;
+
+// `load` on the game's device, then buildRoomGraph and resetGame; nothing is
+// built or reset after a failed load.
+Status startLevel(Game& game, const LevelLoader& load);
 
 }  // namespace cog

@@ -14,8 +14,6 @@
 
 namespace cog {
 
-LevelData level;
-
 void LevelData::clear() {
   rooms.clear();
   props.clear();
@@ -41,8 +39,8 @@ bool readCount(TextReader& in, int32_t& count, const char* what, int64_t tokensE
 // in either list, is one texture.
 using ImageCache = std::map<std::string, std::shared_ptr<Texture>>;
 
-bool readTextures(TextReader& in, int32_t count, std::vector<std::shared_ptr<Texture>>& list, ImageCache& cache,
-                  const char* what) {
+bool readTextures(TextReader& in, RenderDevice& device, int32_t count, std::vector<std::shared_ptr<Texture>>& list,
+                  ImageCache& cache, const char* what) {
   if (!chargeImageNames(in, count)) return false;
   list.reserve(static_cast<size_t>(count));
   for (int32_t i = 0; i < count; ++i) {
@@ -51,7 +49,7 @@ bool readTextures(TextReader& in, int32_t count, std::vector<std::shared_ptr<Tex
     std::shared_ptr<Texture>& texture = cache[name];
     if (!texture) {
       std::string error;
-      texture = device->CreateTextureFromFile(name, error);
+      texture = device.CreateTextureFromFile(name, error);
       if (!texture) return in.fail(error.empty() ? "cannot load the image \"" + name + "\"" : error);
       if (!chargeImagePixels(in, int64_t{texture->width()} * texture->height())) return false;
     }
@@ -74,11 +72,11 @@ bool readMaterial(TextReader& in, Material& m) {
 }
 
 // Records of a room or prop list; each needs at least six integers.
-bool readRecords(TextReader& in, int32_t count, std::vector<MeshRecord>& list) {
+bool readRecords(TextReader& in, RenderDevice& device, int32_t count, std::vector<MeshRecord>& list) {
   list.reserve(static_cast<size_t>(std::min(count, 4096)));
   for (int32_t i = 0; i < count; ++i) {
     list.emplace_back();
-    if (list.back().readRecord(in) != kOk) return false;
+    if (!list.back().readRecord(in, device)) return false;
   }
   return true;
 }
@@ -98,37 +96,33 @@ void measureModel(const ModelPart* root, int64_t& records, int64_t& vertices) {
   }
 }
 
-bool loadModel(TextReader in, Actor& actor, const RecordLimits& limits, std::string& error) {
+// Each model reads its file from the start; the text itself is read once.
+Status loadModel(TextReader& in, RenderDevice& device, Actor& actor, const RecordLimits& limits) {
+  in.restart();
   in.limits = limits;
-  if (actor.load(in) == kOk) return true;
-  error = in.error();
-  return false;
+  if (actor.load(in, device)) return okStatus();
+  return Status::failure(in.error());
 }
 
 // The robots all read "enin.txt" from its start: the file is read once, and
 // what the first robot made is charged for the other six before they make
 // their copies.
-bool loadRobots(const LevelFileOpener& open, const RecordLimits& limits, std::string& error) {
+Status loadRobots(const LevelFileOpener& open, RenderDevice& device, Actors& actors, const RecordLimits& limits) {
   TextReader file;
-  if (!open("enin.txt", file)) {
-    error = file.error();
-    return false;
-  }
-  if (!loadModel(file, actors.robots[0], limits, error)) return false;
+  if (!open("enin.txt", file)) return Status::failure(file.error());
+  if (Status s = loadModel(file, device, actors.robots[0], limits); !s) return s;
   int64_t records = 0, vertices = 0;
   measureModel(actors.robots[0].model.get(), records, vertices);
   TextReader copies(file.name(), std::string());  // for the message only
   copies.limits = limits;
-  if (!chargeRecords(copies, records * (kRobotCount - 1)) || !chargeVertices(copies, vertices * (kRobotCount - 1))) {
-    error = copies.error() + " (each of the seven robots has its own copy of the model)";
-    return false;
-  }
+  if (!chargeRecords(copies, records * (kRobotCount - 1)) || !chargeVertices(copies, vertices * (kRobotCount - 1)))
+    return Status::failure(copies.error() + " (each of the seven robots has its own copy of the model)");
   // The first robot's share was charged as it read; the copies are paid for.
   RecordLimits unchargedLimits = limits;
   unchargedLimits.budget = nullptr;
   for (int i = 1; i < kRobotCount; ++i)
-    if (!loadModel(file, actors.robots[i], unchargedLimits, error)) return false;
-  return true;
+    if (Status s = loadModel(file, device, actors.robots[i], unchargedLimits); !s) return s;
+  return okStatus();
 }
 
 bool openFromWorkingDirectory(const std::string& fileName, TextReader& reader) {
@@ -137,23 +131,17 @@ bool openFromWorkingDirectory(const std::string& fileName, TextReader& reader) {
 
 }  // namespace
 
-int32_t loadLevel(std::string& error) { return loadLevelFrom(openFromWorkingDirectory, error); }
+Status loadLevel(RenderDevice& device, LevelData& level, Actors& actors) {
+  return loadLevelFrom(openFromWorkingDirectory, device, level, actors);
+}
 
-int32_t loadLevelFrom(const LevelFileOpener& open, std::string& error) {
-  error.clear();
+Status loadLevelFrom(const LevelFileOpener& open, RenderDevice& device, LevelData& level, Actors& actors) {
   level.clear();
   for (Actor& robot : actors.robots) robot.model.reset();
   actors.shot.model.reset();
-  if (device == nullptr) {
-    error = "no render device to load the level with";
-    return E_FAIL;
-  }
   LevelBudget budget;
   ImageCache images;
-  auto failed = [&error](const TextReader& in) {
-    error = in.error();
-    return E_FAIL;
-  };
+  auto failed = [](const TextReader& in) { return Status::failure(in.error()); };
 
   // "Lbank.txt": the light maps.
   {
@@ -162,7 +150,7 @@ int32_t loadLevelFrom(const LevelFileOpener& open, std::string& error) {
     int32_t count = 0;
     if (!readCount(in, count, "lightMapCount", 1)) return failed(in);
     in.limits.budget = &budget;
-    if (!readTextures(in, count, level.lightMaps, images, "light map file name")) return failed(in);
+    if (!readTextures(in, device, count, level.lightMaps, images, "light map file name")) return failed(in);
   }
 
   // "dat.txt": level textures, materials, the room list.
@@ -174,7 +162,7 @@ int32_t loadLevelFrom(const LevelFileOpener& open, std::string& error) {
     if (!open("dat.txt", in)) return failed(in);
     if (!readCount(in, textureCount, "levelTextureCount", 1)) return failed(in);
     in.limits.budget = &budget;
-    if (!readTextures(in, textureCount, level.levelTextures, images, "texture file name")) return failed(in);
+    if (!readTextures(in, device, textureCount, level.levelTextures, images, "texture file name")) return failed(in);
 
     if (!readCount(in, materialCount, "materialCount", 12) || !chargeMaterials(in, materialCount)) return failed(in);
     level.materials.resize(static_cast<size_t>(materialCount));
@@ -194,7 +182,7 @@ int32_t loadLevelFrom(const LevelFileOpener& open, std::string& error) {
     }
     level.roomGraph.allocate(graphSize);
     in.limits = RecordLimits{materialCount, textureCount, graphSize, &budget};
-    if (!readRecords(in, roomCount, level.rooms)) return failed(in);
+    if (!readRecords(in, device, roomCount, level.rooms)) return failed(in);
   }
 
   // "objects.txt": the props.
@@ -204,20 +192,20 @@ int32_t loadLevelFrom(const LevelFileOpener& open, std::string& error) {
     int32_t propCount = 0;
     if (!readCount(in, propCount, "propCount", 6)) return failed(in);
     in.limits = RecordLimits{materialCount, textureCount, graphSize, &budget};
-    if (!readRecords(in, propCount, level.props)) return failed(in);
+    if (!readRecords(in, device, propCount, level.props)) return failed(in);
   }
 
   // The models: every robot reads "enin.txt" from its start, then the shot
   // reads "shot.txt". Their meshes are drawn like any record but belong to
   // no room.
   const RecordLimits modelLimits{materialCount, textureCount, -1, &budget};
-  if (!loadRobots(open, modelLimits, error)) return E_FAIL;
+  if (Status s = loadRobots(open, device, actors, modelLimits); !s) return s;
   {
     TextReader in;
     if (!open("shot.txt", in)) return failed(in);
-    if (!loadModel(std::move(in), actors.shot, modelLimits, error)) return E_FAIL;
+    if (Status s = loadModel(in, device, actors.shot, modelLimits); !s) return s;
   }
-  return kOk;
+  return okStatus();
 }
 
 }  // namespace cog

@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "base/status.h"
 #include "level/mesh_record.h"
+#include "level/model.h"
 #include "level/room_graph.h"
 #include "seams/render_device.h"
 
@@ -30,13 +32,12 @@ struct LevelData {
   // Frees everything (textures and buffers go back to the device).
   void clear();
 };
-extern LevelData level;
 
 // Reads the five level files from the working directory, in order, into
-// `level` (the room graph allocated, still empty) and the actors' models.
-// 0 or E_FAIL; on failure `error` names the file, the line and what was
-// wrong.
-int32_t loadLevel(std::string& error);
+// `level` (the room graph allocated, still empty) and the actors' models,
+// their textures and buffers made on `device`. A failure names the file,
+// the line and what was wrong.
+Status loadLevel(RenderDevice& device, LevelData& level, Actors& actors);
 
 class TextReader;
 // Opens the level file `fileName` into `reader`; false, with the reader
@@ -44,7 +45,7 @@ class TextReader;
 using LevelFileOpener = std::function<bool(const std::string& fileName, TextReader& reader)>;
 // loadLevel with the files read through `open` instead of from the working
 // directory (tests and fuzzing keep them in memory).
-int32_t loadLevelFrom(const LevelFileOpener& open, std::string& error);
+Status loadLevelFrom(const LevelFileOpener& open, RenderDevice& device, LevelData& level, Actors& actors);
 
 // Largest room graph accepted: graphSize * graphSize bytes are allocated.
 constexpr int32_t kMaxGraphSize = 4096;

@@ -52,77 +52,76 @@ void growBounds(Vec3& lo, Vec3& hi, float x, float y, float z, bool first) {
   if (z > hi.z) hi.z = z;
 }
 
-bool createBuffer(TextReader& in, MeshRecord& r) {
-  if (device == nullptr) return in.fail("no render device to hold the record's vertices");
+bool createBuffer(TextReader& in, RenderDevice& device, MeshRecord& r) {
   std::string error;
-  r.vertexBuffer = device->CreateVertexBuffer(r.vertices.empty() ? nullptr : r.vertices.data(),
-                                              static_cast<uint32_t>(r.vertices.size()) * kMeshVertexStride,
-                                              kMeshFvf, error);
+  r.vertexBuffer = device.CreateVertexBuffer(r.vertices.empty() ? nullptr : r.vertices.data(),
+                                             static_cast<uint32_t>(r.vertices.size()) * kMeshVertexStride,
+                                             kMeshFvf, error);
   if (!r.vertexBuffer) return in.fail("cannot create the record's vertex buffer: " + error);
   return true;
 }
 
 }  // namespace
 
-int32_t MeshRecord::readRecord(TextReader& in) {
+bool MeshRecord::readRecord(TextReader& in, RenderDevice& device) {
   vertexBuffer.reset();
   vertices.clear();
   hasFloor = 0;
   boundsMin = boundsMax = Vec3();
 
   int32_t lead = 0;
-  if (!in.readInt(lead, "record lead") || !chargeRecords(in, 1)) return E_FAIL;
+  if (!in.readInt(lead, "record lead") || !chargeRecords(in, 1)) return false;
   if (lead == -1) {
     primitiveType = 1;
-    return readListForm(in);
+    return readListForm(in, device);
   }
   primitiveType = 0;
   isMarker = lead == 1 ? 1 : 0;
   if (isMarker) {
     int32_t unused = 0;
-    if (!in.readInt(unused, "marker's second integer")) return E_FAIL;
+    if (!in.readInt(unused, "marker's second integer")) return false;
   }
-  if (!in.readInt(roomNumber, "roomNumber") || !checkRoom(in, roomNumber)) return E_FAIL;
+  if (!in.readInt(roomNumber, "roomNumber") || !checkRoom(in, roomNumber)) return false;
   if (!in.readInt(materialIndex, "materialIndex") || !in.readInt(textureIndex, "textureIndex") ||
       !checkMaterialAndTexture(in, materialIndex, textureIndex))
-    return E_FAIL;
-  if (!in.readInt(vertexCount, "vertexCount") || !in.readInt(primitiveCount, "primitiveCount")) return E_FAIL;
+    return false;
+  if (!in.readInt(vertexCount, "vertexCount") || !in.readInt(primitiveCount, "primitiveCount")) return false;
 
-  if (vertexCount < 0) return in.fail("vertexCount " + std::to_string(vertexCount) + " is negative"), E_FAIL;
-  if (primitiveCount < 0) return in.fail("primitiveCount " + std::to_string(primitiveCount) + " is negative"), E_FAIL;
+  if (vertexCount < 0) return in.fail("vertexCount " + std::to_string(vertexCount) + " is negative"), false;
+  if (primitiveCount < 0) return in.fail("primitiveCount " + std::to_string(primitiveCount) + " is negative"), false;
   if (primitiveCount > 0 && static_cast<int64_t>(vertexCount) < static_cast<int64_t>(primitiveCount) + 2) {
     in.fail("a strip of " + std::to_string(primitiveCount) + " triangles needs " +
             std::to_string(static_cast<int64_t>(primitiveCount) + 2) + " vertices, the record has " +
             std::to_string(vertexCount));
-    return E_FAIL;
+    return false;
   }
   if (isMarker && vertexCount < 3) {
     in.fail("a marker record needs at least 3 vertices, this one has " + std::to_string(vertexCount));
-    return E_FAIL;
+    return false;
   }
   if (!in.restCanHold(int64_t{8} * vertexCount)) {
     in.fail("vertexCount " + std::to_string(vertexCount) + " is more than the rest of the file can hold");
-    return E_FAIL;
+    return false;
   }
-  if (!chargeVertices(in, vertexCount)) return E_FAIL;
+  if (!chargeVertices(in, vertexCount)) return false;
 
   vertices.resize(static_cast<size_t>(vertexCount));
   for (int32_t i = 0; i < vertexCount; ++i) {
     MeshVertex& v = vertices[static_cast<size_t>(i)];
     if (!in.readFloat(v.x, "vertex x") || !in.readFloat(v.y, "vertex y") || !in.readFloat(v.z, "vertex z"))
-      return E_FAIL;
+      return false;
     growBounds(boundsMin, boundsMax, v.x, v.y, v.z, i == 0);
     if (!in.readFloat(v.nx, "normal x") || !in.readFloat(v.ny, "normal y") || !in.readFloat(v.nz, "normal z"))
-      return E_FAIL;
+      return false;
     if (isFloorNormal(v.nx, v.ny, v.nz)) hasFloor = 1;
-    if (!in.readFloat(v.u0, "texture u") || !in.readFloat(v.v0, "texture v")) return E_FAIL;
+    if (!in.readFloat(v.u0, "texture u") || !in.readFloat(v.v0, "texture v")) return false;
     v.u1 = v.u0;
     v.v1 = v.v0;
   }
-  return createBuffer(in, *this) ? kOk : E_FAIL;
+  return createBuffer(in, device, *this);
 }
 
-int32_t MeshRecord::readListForm(TextReader& in) {
+bool MeshRecord::readListForm(TextReader& in, RenderDevice& device) {
   primitiveType = 1;
   vertexBuffer.reset();
   vertices.clear();
@@ -131,29 +130,29 @@ int32_t MeshRecord::readListForm(TextReader& in) {
 
   int32_t markerFlag = 0;
   int32_t count = 0;
-  if (!in.readInt(roomNumber, "roomNumber") || !checkRoom(in, roomNumber)) return E_FAIL;
-  if (!in.readInt(markerFlag, "marker flag")) return E_FAIL;
+  if (!in.readInt(roomNumber, "roomNumber") || !checkRoom(in, roomNumber)) return false;
+  if (!in.readInt(markerFlag, "marker flag")) return false;
   isMarker = markerFlag == 1 ? 1 : 0;
   if (!in.readInt(materialIndex, "materialIndex") || !in.readInt(textureIndex, "textureIndex") ||
       !checkMaterialAndTexture(in, materialIndex, textureIndex))
-    return E_FAIL;
-  if (!in.readInt(count, "triangle or quad count")) return E_FAIL;
+    return false;
+  if (!in.readInt(count, "triangle or quad count")) return false;
 
   const bool quads = count < 0;
   const int64_t triangles = quads ? -2 * static_cast<int64_t>(count) : count;
   const int64_t fileVertices = quads ? -4 * static_cast<int64_t>(count) : 3 * static_cast<int64_t>(count);
   if (!in.restCanHold(5 * fileVertices)) {
     in.fail("the count " + std::to_string(count) + " asks for more vertices than the rest of the file can hold");
-    return E_FAIL;
+    return false;
   }
   // Bounded by the file size from here on.
   primitiveCount = static_cast<int32_t>(triangles);
   vertexCount = static_cast<int32_t>(3 * triangles);
   if (isMarker && vertexCount < 3) {
     in.fail("a marker record needs at least 3 vertices, this one has " + std::to_string(vertexCount));
-    return E_FAIL;
+    return false;
   }
-  if (!chargeVertices(in, vertexCount)) return E_FAIL;
+  if (!chargeVertices(in, vertexCount)) return false;
 
   vertices.resize(static_cast<size_t>(vertexCount));
   bool firstRead = true;
@@ -171,10 +170,10 @@ int32_t MeshRecord::readListForm(TextReader& in) {
       v.v0 = v.v1 = from.v0;
     } else {
       if (!in.readFloat(v.x, "vertex x") || !in.readFloat(v.y, "vertex y") || !in.readFloat(v.z, "vertex z"))
-        return E_FAIL;
+        return false;
       growBounds(boundsMin, boundsMax, v.x, v.y, v.z, firstRead);
       firstRead = false;
-      if (!in.readFloat(v.u0, "texture u") || !in.readFloat(v.v0, "texture v")) return E_FAIL;
+      if (!in.readFloat(v.u0, "texture u") || !in.readFloat(v.v0, "texture v")) return false;
       v.u1 = v.u0;
       v.v1 = v.v0;
     }
@@ -198,7 +197,7 @@ int32_t MeshRecord::readListForm(TextReader& in) {
     }
     if (isFloorNormal(n.x, n.y, n.z)) hasFloor = 1;
   }
-  return createBuffer(in, *this) ? kOk : E_FAIL;
+  return createBuffer(in, device, *this);
 }
 
 }  // namespace cog

@@ -45,10 +45,11 @@ class MeshRecord {
   // What the vertex buffer holds, kept for the collision and sight tests.
   std::vector<MeshVertex> vertices;
 
-  // Reading (level/mesh_record.cpp). 0 or E_FAIL; on failure the reader
+  // Reading (level/mesh_record.cpp), the vertex buffer made on `device`.
+  // False on failure, with the reader
   // holds the message.
-  int32_t readRecord(TextReader& in);
-  int32_t readListForm(TextReader& in);
+  bool readRecord(TextReader& in, RenderDevice& device);
+  bool readListForm(TextReader& in, RenderDevice& device);
 };
 
 }  // namespace cog

@@ -12,8 +12,6 @@
 
 namespace cog {
 
-Actors actors;
-
 Actor::Actor(int kind, int index_) : walks(kind == 1 ? 1 : 0), index(index_) {}
 
 Actors::Actors()
@@ -25,21 +23,19 @@ void Actors::reset() {
   shot = Actor(0, 0);
 }
 
-int32_t Actor::load(TextReader& in) {
+bool Actor::load(TextReader& in, RenderDevice& device) {
   model.reset();
-  if (!in.readFloat(sourceValue, "the model's first value")) return E_FAIL;
-  model = std::make_unique<ModelPart>(this);
-  return model->readPart(in);
+  if (!in.readFloat(sourceValue, "the model's first value")) return false;
+  model = std::make_unique<ModelPart>();
+  return model->readPart(in, device);
 }
-
-ModelPart::ModelPart(Actor* owner_) : owner(owner_) {}
 
 ModelPart::~ModelPart() { clear(); }
 
 namespace {
 
 // Pivot, keys and mesh of one part: everything before its two flags.
-bool readPartBody(ModelPart& part, TextReader& in) {
+bool readPartBody(ModelPart& part, TextReader& in, RenderDevice& device) {
   in.skipSeparators();
   if (!in.readFloat(part.pivot.x, "pivot x")) return false;
   in.skipSeparators();
@@ -75,12 +71,12 @@ bool readPartBody(ModelPart& part, TextReader& in) {
     part.keys.push_back(key);
     if (key.time == 1.0f) break;
   }
-  return part.mesh.readRecord(in) == kOk;
+  return part.mesh.readRecord(in, device);
 }
 
 }  // namespace
 
-int32_t ModelPart::readPart(TextReader& in) {
+bool ModelPart::readPart(TextReader& in, RenderDevice& device) {
   // Parts whose child subtree is being read; each still has its sibling flag
   // to come once that subtree is complete.
   std::vector<ModelPart*> waiting;
@@ -90,13 +86,13 @@ int32_t ModelPart::readPart(TextReader& in) {
   for (;;) {
     if (++parts > kMaxModelParts) {
       in.fail("the model has more than " + std::to_string(kMaxModelParts) + " parts");
-      return E_FAIL;
+      return false;
     }
-    if (!readPartBody(*part, in)) return E_FAIL;
+    if (!readPartBody(*part, in, device)) return false;
     int32_t flag = 0;
-    if (!in.readInt(flag, "child flag")) return E_FAIL;
+    if (!in.readInt(flag, "child flag")) return false;
     if (flag == 1) {
-      part->child = std::make_unique<ModelPart>(owner);
+      part->child = std::make_unique<ModelPart>();
       waiting.push_back(part);
       part = part->child.get();
       continue;
@@ -104,13 +100,13 @@ int32_t ModelPart::readPart(TextReader& in) {
     // The part is complete with its children: its sibling flag, and those of
     // the parents whose last child it closes.
     for (;;) {
-      if (!in.readInt(flag, "sibling flag")) return E_FAIL;
+      if (!in.readInt(flag, "sibling flag")) return false;
       if (flag == 1) {
-        part->sibling = std::make_unique<ModelPart>(owner);
+        part->sibling = std::make_unique<ModelPart>();
         part = part->sibling.get();
         break;
       }
-      if (waiting.empty()) return kOk;
+      if (waiting.empty()) return true;
       part = waiting.back();
       waiting.pop_back();
     }

@@ -12,7 +12,6 @@
 namespace cog {
 
 class TextReader;
-class Actor;
 
 struct Keyframe {
   float time = 0.0f;
@@ -24,12 +23,11 @@ struct Keyframe {
 // chains neither overflow the stack on reading, drawing nor freeing.
 class ModelPart {
  public:
-  explicit ModelPart(Actor* owner);
+  ModelPart() = default;
   ~ModelPart();
   ModelPart(const ModelPart&) = delete;
   ModelPart& operator=(const ModelPart&) = delete;
 
-  Actor* owner;
   MeshRecord mesh;
   std::unique_ptr<ModelPart> sibling;
   std::unique_ptr<ModelPart> child;
@@ -39,9 +37,9 @@ class ModelPart {
 
   bool hasNextKey() const { return currentKey + 1 < keys.size(); }
 
-  // Reads this part and its subtrees from a model file; 0 or E_FAIL with
-  // the reader holding the message.
-  int32_t readPart(TextReader& in);
+  // Reads this part and its subtrees from a model file; false with
+  // the reader holding the message; meshes are made on `device`.
+  bool readPart(TextReader& in, RenderDevice& device);
   // Frees the sibling and child subtrees and the keys.
   void clear();
 };
@@ -70,9 +68,9 @@ class Actor {
   void SetRotation(float x, float y, float z) { rotation = Vec3(x, y, z); }
   void SetRotationCentre(float x, float y, float z) { rotationCentre = Vec3(x, y, z); }
 
-  // Reads the model's first value and its part tree; 0 or E_FAIL with the
-  // reader holding the message.
-  int32_t load(TextReader& in);
+  // Reads the model's first value and its part tree; false with the
+  // reader holding the message; meshes are made on `device`.
+  bool load(TextReader& in, RenderDevice& device);
 };
 
 constexpr int kRobotCount = 7;
@@ -89,6 +87,5 @@ struct Actors {
   // Back to freshly constructed actors (no models): for tests.
   void reset();
 };
-extern Actors actors;
 
 }  // namespace cog

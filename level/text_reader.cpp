@@ -71,6 +71,13 @@ std::string describe(const char* kind, const char* what) {
 
 TextReader::TextReader(std::string name, std::string text) : name_(std::move(name)), text_(joinCrLf(std::move(text))) {}
 
+void TextReader::restart() {
+  pos_ = 0;
+  line_ = 1;
+  failed_ = false;
+  error_.clear();
+}
+
 bool TextReader::open(const std::string& path, const std::string& name) {
   name_ = name;
   text_.clear();

@@ -72,6 +72,9 @@ class TextReader {
   // The same, for a message that has no line (the file as a whole).
   bool failFile(const std::string& message);
   bool failed() const { return failed_; }
+  // Back to the start of the text, as freshly opened: the same file read
+  // again without reading or copying it again.
+  void restart();
   const std::string& error() const { return error_; }
 
   // Limits checked by MeshRecord::readRecord; none by default.

@@ -96,6 +96,14 @@ std::unique_ptr<GameWindow> GameWindow::create(std::string& error) {
   parts->context = gl.context;
   SDL_GL_SetSwapInterval(0);  // the timer paces the frames
   parts->tickEvent = SDL_RegisterEvents(1);
+  if (parts->tickEvent == static_cast<Uint32>(-1)) {
+    // Without its own event the timer could never wake the loop.
+    error = std::string("cannot register the game's timer event: ") + SDL_GetError();
+    SDL_GL_DeleteContext(gl.context);
+    SDL_DestroyWindow(gl.window);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS);
+    return nullptr;
+  }
   parts->controllers = std::make_unique<Controllers>();
   return std::unique_ptr<GameWindow>(new GameWindow(std::move(parts)));
 }

@@ -15,10 +15,10 @@ Matrix4 playerViewMatrix(const Vec3& position, float heading) {
 
 Matrix4 projectionMatrix() { return matrixPerspectiveFovLH(kFieldOfViewY, kAspect, kNearPlane, kFarPlane); }
 
-void SetupCamera(const Vec3& position, float heading) {
-  device->SetTransform(D3DTS_WORLD, Matrix4::identity());
-  device->SetTransform(D3DTS_VIEW, playerViewMatrix(position, heading));
-  device->SetTransform(D3DTS_PROJECTION, projectionMatrix());
+void SetupCamera(RenderDevice& device, const Vec3& position, float heading) {
+  device.SetTransform(D3DTS_WORLD, Matrix4::identity());
+  device.SetTransform(D3DTS_VIEW, playerViewMatrix(position, heading));
+  device.SetTransform(D3DTS_PROJECTION, projectionMatrix());
 }
 
 }  // namespace cog

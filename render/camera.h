@@ -3,6 +3,7 @@
 
 #include "base/matrix.h"
 #include "base/vec3.h"
+#include "seams/render_device.h"
 
 namespace cog {
 
@@ -18,6 +19,6 @@ Matrix4 projectionMatrix();
 
 // Sets world (identity), view from the player's pose and projection, in
 // that order.
-void SetupCamera(const Vec3& position, float heading);
+void SetupCamera(RenderDevice& device, const Vec3& position, float heading);
 
 }  // namespace cog

@@ -12,6 +12,5 @@ struct DrawFlags {
 
   void reset() { *this = DrawFlags(); }
 };
-extern DrawFlags drawFlags;
 
 }  // namespace cog

@@ -5,14 +5,17 @@
 #include <memory>
 #include <string>
 
+#include "base/status.h"
 #include "seams/render_device.h"
 
 namespace cog {
 
 // The base textures, loaded at start-up. The sky is loaded (its absence
 // stops start-up) but no pass draws it.
-extern std::unique_ptr<Texture> blankTexture;
-extern std::unique_ptr<Texture> skyTexture;
+struct BaseTextures {
+  std::unique_ptr<Texture> blank;
+  std::unique_ptr<Texture> sky;
+};
 
 constexpr uint32_t kAmbientLight = 0xFF404040;
 constexpr float kLightRange = 1000.0f;
@@ -20,17 +23,13 @@ constexpr Vec3 kFixedLightPosition{50.0f, 50.0f, 320.0f};
 
 // With `device` already made: the start-up render states, the lights (the
 // player at `playerPosition`), then "blank.bmp" and "sky2.bmp" from the
-// working directory. 0, or E_FAIL with `error` naming the image and what was
-// wrong with it.
-int32_t initDevice(const Vec3& playerPosition, std::string& error);
+// working directory. A failure names the image and what was wrong with it.
+Result<BaseTextures> initDevice(RenderDevice& device, const Vec3& playerPosition);
 
 // Light 0 fixed, the ambient level, light 1 at the player's position.
-void SetupLights(const Vec3& playerPosition);
+void SetupLights(RenderDevice& device, const Vec3& playerPosition);
 
 // The light both lamps share but for the position.
 Light pointLightAt(const Vec3& position);
-
-// Frees the two base textures (at shutdown, before the device goes).
-void releaseDeviceTextures();
 
 }  // namespace cog

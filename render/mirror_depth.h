@@ -6,12 +6,14 @@
 // where something stands in front of the pane were never marked and keep
 // their depth.
 
+#include "render/scene.h"
+
 namespace cog {
 
 // Draws the pane once more where the stencil holds 1: depth test always
 // passing, depth written at 1.0 (a viewport whose depth range is 1..1),
 // colour unchanged (the mark's blend ZERO/ONE). Puts the depth test and the
 // viewport back as they were. Call right after markMirrorStencil.
-void pushMirrorDepthToFar();
+void pushMirrorDepthToFar(Scene& scene);
 
 }  // namespace cog

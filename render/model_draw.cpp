@@ -19,17 +19,16 @@ float component(const Vec3& v, int i) { return i == 0 ? v.x : (i == 1 ? v.y : v.
 
 }  // namespace
 
-Matrix4 partMatrix(ModelPart& part, bool isChild) {
-  const Actor& owner = *part.owner;
+Matrix4 partMatrix(const Actor& owner, ModelPart& part, bool isChild) {
   const float k = kDegToRad;
   const Vec3& pivot = part.pivot;
   Matrix4 m = Matrix4::identity();
   m = matrixMultiply(m, matrixTranslation(-pivot.x, -pivot.y, -pivot.z));
   if (part.hasNextKey() && owner.walkPhase >= part.keys[part.currentKey + 1].time) ++part.currentKey;
   if (part.hasNextKey()) {
-    m = matrixMultiply(m, matrixRotationX(KeyAngle(part, 0) * k));
-    m = matrixMultiply(m, matrixRotationY(KeyAngle(part, 1) * k));
-    m = matrixMultiply(m, matrixRotationZ(KeyAngle(part, 2) * k));
+    m = matrixMultiply(m, matrixRotationX(KeyAngle(part, 0, owner.walkPhase) * k));
+    m = matrixMultiply(m, matrixRotationY(KeyAngle(part, 1, owner.walkPhase) * k));
+    m = matrixMultiply(m, matrixRotationZ(KeyAngle(part, 2, owner.walkPhase) * k));
   }
   m = matrixMultiply(m, matrixTranslation(pivot.x, pivot.y, pivot.z));
   if (!isChild) {
@@ -55,18 +54,14 @@ struct PendingPart {
   bool isChild;
 };
 
-// Kept between draws so that drawing allocates nothing once warmed up.
-std::vector<PendingPart> drawStack;
-bool drawStackBusy = false;
-
 }  // namespace
 
-float KeyAngle(const ModelPart& part, int i) {
+float KeyAngle(const ModelPart& part, int i, float phase) {
   if (part.currentKey >= part.keys.size()) return 0.0f;
   const Keyframe& key = part.keys[part.currentKey];
   if (!part.hasNextKey()) return component(key.angles, i);
   const Keyframe& next = part.keys[part.currentKey + 1];
-  const float t = part.owner->walkPhase;
+  const float t = phase;
   const float d1 = t - key.time;
   const float d2 = next.time - t;
   const float s = d1 + d2;
@@ -79,20 +74,18 @@ float KeyAngle(const ModelPart& part, int i) {
 // Iterative form of: Saved := world; M := own matrix * Saved; set M; draw;
 // child.DrawPart(true); set Saved; sibling.DrawPart(isChild). A tree may be
 // far deeper than the call stack would allow.
-void DrawPart(ModelPart& root, bool isChild) {
-  std::vector<PendingPart> localStack;
-  std::vector<PendingPart>& stack = drawStackBusy ? localStack : drawStack;
-  const bool ownsShared = !drawStackBusy;
-  drawStackBusy = true;
-  const size_t base = stack.size();
+void DrawPart(Scene& scene, const Actor& owner, ModelPart& root, bool isChild) {
+  RenderDevice& device = scene.device;
+  std::vector<PendingPart> stack;
+  stack.reserve(16);  // deeper than the game's models: one allocation a draw
 
   ModelPart* part = &root;
   for (;;) {
     // Enter `part`.
-    Matrix4 saved = device->GetTransform(D3DTS_WORLD);
-    const Matrix4 m = matrixMultiply(partMatrix(*part, isChild), saved);
-    device->SetTransform(D3DTS_WORLD, m);
-    draw(part->mesh, 0, 0, 0);
+    Matrix4 saved = device.GetTransform(D3DTS_WORLD);
+    const Matrix4 m = matrixMultiply(partMatrix(owner, *part, isChild), saved);
+    device.SetTransform(D3DTS_WORLD, m);
+    draw(scene, part->mesh, 0, 0, 0);
     if (part->child) {
       stack.push_back(PendingPart{part, saved, isChild});
       part = part->child.get();
@@ -102,15 +95,12 @@ void DrawPart(ModelPart& root, bool isChild) {
     // Leave `part`, and every ancestor whose subtree is now done, until one
     // has a sibling to enter.
     for (;;) {
-      device->SetTransform(D3DTS_WORLD, saved);
+      device.SetTransform(D3DTS_WORLD, saved);
       if (part->sibling) {
         part = part->sibling.get();
         break;
       }
-      if (stack.size() == base) {
-        if (ownsShared) drawStackBusy = false;
-        return;
-      }
+      if (stack.empty()) return;
       const PendingPart& up = stack.back();
       part = up.part;
       saved = up.saved;
@@ -120,8 +110,8 @@ void DrawPart(ModelPart& root, bool isChild) {
   }
 }
 
-void drawActor(Actor& actor) {
-  if (actor.model) DrawPart(*actor.model, false);
+void drawActor(Scene& scene, const Actor& actor) {
+  if (actor.model) DrawPart(scene, actor, *actor.model, false);
 }
 
 }  // namespace cog

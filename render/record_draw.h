@@ -7,10 +7,9 @@
 
 #include "base/matrix.h"
 #include "base/vec3.h"
+#include "render/scene.h"
 
 namespace cog {
-
-class MeshRecord;
 
 // The mirror: the plane x = -100, through this point with this normal. Its
 // pane is record 0 of the room list.
@@ -23,20 +22,20 @@ constexpr int kXrayTextureIndex = 4;
 // light map), blending for the light-map overlay (`overlay` 1) or the
 // mirror's glass (`glass` 1), the x-ray stand-in when out of sight, then the
 // primitive call.
-void draw(const MeshRecord& record, int index, int overlay, int glass);
+void draw(Scene& scene, const MeshRecord& record, int index, int overlay, int glass);
 
 // Depth test off and additive-style blending for the x-ray look.
-void applyXrayStates();
+void applyXrayStates(RenderDevice& device);
 // Stage 0 shows the texture unlit.
-void applyScenePassStages();
+void applyScenePassStages(RenderDevice& device);
 // Marks the mirror pane's visible pixels with stencil 1; the colour buffer
 // is left unchanged.
-void markMirrorStencil();
+void markMirrorStencil(Scene& scene);
 // Saves the view, sets the view reflected in the mirror plane and the
 // states of the reflected pass. Returns the saved view for drawGlass.
-Matrix4 beginReflectedView();
+Matrix4 beginReflectedView(RenderDevice& device);
 // Restores culling and the view, then draws the pane as glass over the
 // reflection; stencil testing ends with it.
-void drawGlass(const Matrix4& savedView);
+void drawGlass(Scene& scene, const Matrix4& savedView);
 
 }  // namespace cog

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "audio/sound.h"
-#include "sim/state.h"
 
 namespace cog {
 
@@ -13,17 +12,12 @@ namespace {
 
 Vec3 add(const Vec3& a, const Vec3& b) { return Vec3(a.x + b.x, a.y + b.y, a.z + b.z); }
 
-// Kept between rewinds so that rewinding allocates nothing once warmed up.
-std::vector<ModelPart*> rewindStack;
-
 }  // namespace
 
 void RewindKeys(ModelPart& root) {
-  std::vector<ModelPart*> localStack;
-  std::vector<ModelPart*>& stack = rewindStack.empty() ? rewindStack : localStack;
-  const size_t base = stack.size();
+  std::vector<ModelPart*> stack;
   stack.push_back(&root);
-  while (stack.size() > base) {
+  while (!stack.empty()) {
     ModelPart* part = stack.back();
     stack.pop_back();
     part->currentKey = 0;
@@ -40,22 +34,22 @@ void AdvancePhase(Actor& actor) {
   }
 }
 
-bool actorStep(Actor& actor, bool advance) {
-  if (sim.gameOver == 1) return false;
+bool actorStep(World& world, Actor& actor, bool advance) {
+  if (world.sim.gameOver == 1) return false;
   if (actor.alive == 0) {
     actor.SetPosition(kDeadPlace.x, kDeadPlace.y, kDeadPlace.z);
     return false;
   }
   Vec3& position = actor.position;
   if (advance) position = add(position, actor.velocity);
-  placeSoundSource(position.x, position.z);
+  world.audio.placeSoundSource(position.x, position.z);
   const double phase = actor.walkPhase;
   if (advance && actor.walks == 1) {
     // Footsteps at two points of the cycle. The windows rely on the phase's
     // float accumulation: it passes 0.45000005 and 0.95000017, never 0.45
     // or 0.95 exactly.
-    if (phase > 0.95 && actor.walkPhase < 1.0f) playEffect(audio.gunSegment);
-    if (phase > 0.45 && phase < 0.5) playEffect(audio.gunSegment);
+    if (phase > 0.95 && actor.walkPhase < 1.0f) world.audio.playEffect(world.audio.gunSegment);
+    if (phase > 0.45 && phase < 0.5) world.audio.playEffect(world.audio.gunSegment);
     // Bob: down, up, down, up over the four quarters of the cycle.
     if (phase < 0.25)
       position = add(position, Vec3(0.0f, -kBob, 0.0f));

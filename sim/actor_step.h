@@ -2,8 +2,8 @@
 // The actor step: what a robot or the shot does each time its pass reaches
 // it, around its drawing. The actor passes run, per actor:
 //
-//   if (actorStep(actor, advance)) {   // move, footsteps, bob
-//     drawActor(actor);                // render/model_draw.h
+//   if (actorStep(world, actor, advance)) {  // move, footsteps, bob
+//     drawActor(device, actor);              // render/model_draw.h
 //     if (advance) AdvancePhase(actor);
 //   }
 //
@@ -11,6 +11,7 @@
 // and AdvancePhase rewinds them when the cycle ends: keep that order.
 
 #include "level/model.h"
+#include "sim/world.h"
 
 namespace cog {
 
@@ -22,7 +23,7 @@ constexpr Vec3 kDeadPlace{0.0f, -700.0f, 0.0f};     // where a dead actor is put
 // (false). Otherwise, with `advance`: moves by its velocity; then places the
 // sound source at it; with `advance` a walker plays its footsteps at two
 // points of the cycle and bobs. True: the actor is drawn now.
-bool actorStep(Actor& actor, bool advance);
+bool actorStep(World& world, Actor& actor, bool advance);
 
 // Walk phase + kPhaseStep below 1; at 1 or beyond back to 0 with every
 // part's key rewound.

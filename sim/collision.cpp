@@ -98,7 +98,7 @@ bool coversPoint(const MeshRecord& record, const Vec3& p) {
   return walkTriangles<false>(record, Vec3(p.x, kColumnBottom, p.z), Vec3(p.x, kColumnTop, p.z));
 }
 
-int locateRoom(const Vec3& p) {
+int locateRoom(const LevelData& level, const Vec3& p) {
   for (const MeshRecord& room : level.rooms) {
     if (!room.hasFloor) continue;
     if (coversPoint(room, p)) return room.roomNumber;
@@ -205,13 +205,13 @@ bool SightScene::canSee(int l, int m) const {
   return false;
 }
 
-bool canSee(int l, int m) {
+bool canSee(const LevelData& level, int l, int m) {
   const int count = level.roomCount();
   if (l < 0 || m < 0 || l >= count || m >= count) return false;
   return SightScene(level.rooms).canSee(l, m);
 }
 
-void buildRoomGraph() {
+void buildRoomGraph(LevelData& level) {
   RoomGraph& graph = level.roomGraph;
   graph.setDiagonal();
   const std::vector<MeshRecord>& rooms = level.rooms;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/vec3.h"
+#include "level/level_data.h"
 #include "level/mesh_record.h"
 
 namespace cog {
@@ -35,13 +36,13 @@ size_t walkableTriangles(const MeshRecord& record);
 
 // The roomNumber of the first record of level.rooms with hasFloor set whose
 // floor lies under or over p (coversPoint), or -1. Props never count.
-int locateRoom(const Vec3& p);
+int locateRoom(const LevelData& level, const Vec3& p);
 
 // Are the marker records level.rooms[l] and level.rooms[m] in sight of each
 // other: is one of the segments A0->B0, A2->B0, A0->B2, A2->B2 (vertices 0
 // and 2 of each marker) clear of every non-marker room record? A marker with
 // fewer than three vertices has no probe points and sees nothing.
-bool canSee(int l, int m);
+bool canSee(const LevelData& level, int l, int m);
 
 // |ax - bx| <= 30 and |az - bz| <= 30, in double; NaN gives false.
 bool withinReach(float ax, float az, float bx, float bz);
@@ -49,7 +50,7 @@ bool withinReach(float ax, float az, float bx, float bz);
 // Fills level.roomGraph (already allocated) from level.rooms: the diagonal,
 // then every ordered pair of marker records that canSee each other. Pairs
 // whose room numbers fall outside the graph are left out.
-void buildRoomGraph();
+void buildRoomGraph(LevelData& level);
 
 // Sight testing over one room list, with a bounding-box prefilter that never
 // changes an answer: a box is taken over each record's stored vertex

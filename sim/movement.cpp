@@ -44,7 +44,7 @@ bool listBlocks(const std::vector<MeshRecord>& records, const Vec3& p, const Vec
   return false;
 }
 
-bool robotsBlock(int k, const Vec3& p, const Vec3& r) {
+bool robotsBlock(const Actors& actors, int k, const Vec3& p, const Vec3& r) {
   const RobotRule& rule = kRobotRules[k];
   const Vec3& me = actors.robots[k].position;
   for (int i = 0; i < rule.spacingCount; ++i) {
@@ -62,25 +62,26 @@ bool robotsBlock(int k, const Vec3& p, const Vec3& r) {
 }
 
 // One player move in direction `angle` degrees; `sign` -1 walks backwards.
-void walk(double angle, double sign, float step) {
-  UpdateListener(sim.player.position, sim.player.heading);
-  sim.moverIndex = 0;
+void walk(World& world, double angle, double sign, float step) {
+  SimState& sim = world.sim;
+  world.audio.UpdateListener(sim.player.position, sim.player.heading);
   if (sim.gameOver) return;
   Vec3& pos = sim.player.position;
   const float rad = static_cast<float>(angle * kDegToRad);
   const float tx = static_cast<float>(pos.x + sign * kProbeDistance * std::sin(static_cast<double>(rad)));
   const float tz = static_cast<float>(pos.z + sign * kProbeDistance * std::cos(static_cast<double>(rad)));
-  if (isPathBlocked(tx, pos.y, tz)) return;
+  if (isPathBlocked(world, kMoverPlayer, tx, pos.y, tz)) return;
   pos.x = static_cast<float>(pos.x + sign * step * std::sin(static_cast<double>(rad)));
   pos.z = static_cast<float>(pos.z + sign * step * std::cos(static_cast<double>(rad)));
-  UpdateListener(sim.player.position, sim.player.heading);
+  world.audio.UpdateListener(sim.player.position, sim.player.heading);
 }
 
 }  // namespace
 
-bool isPathBlocked(float x, float /*y*/, float z) {
+bool isPathBlocked(World& world, int mover, float x, float /*y*/, float z) {
+  SimState& sim = world.sim;
   Vec3 p, r;
-  if (sim.moverIndex == -1) {
+  if (mover == kMoverShot) {
     p = sim.shotTip;
     r = Vec3(x, p.y, z);
   } else {
@@ -96,31 +97,33 @@ bool isPathBlocked(float x, float /*y*/, float z) {
   const float minZ = p.z < r.z ? p.z : r.z;
   const float maxZ = p.z < r.z ? r.z : p.z;
 
-  if (listBlocks(level.rooms, p, r, minX, maxX, minZ, maxZ)) return true;
-  if (sim.separationEnabled && sim.moverIndex >= 1 && sim.moverIndex < kRobotCount) {
-    if (robotsBlock(sim.moverIndex, p, r)) return true;
+  if (listBlocks(world.level.rooms, p, r, minX, maxX, minZ, maxZ)) return true;
+  if (sim.separationEnabled && mover >= 1 && mover < kRobotCount) {
+    if (robotsBlock(world.actors, mover, p, r)) return true;
   }
-  return listBlocks(level.props, p, r, minX, maxX, minZ, maxZ);
+  return listBlocks(world.level.props, p, r, minX, maxX, minZ, maxZ);
 }
 
-void walkForward() { walk(sim.player.heading, 1.0, kStepForward); }
-void walkBackward() { walk(sim.player.heading, -1.0, kStepForward); }
-void strafeRight() { walk(static_cast<double>(sim.player.heading) + 90.0, 1.0, kStepSide); }
-void strafeLeft() { walk(static_cast<double>(sim.player.heading) - 90.0, 1.0, kStepSide); }
+void walkForward(World& world) { walk(world, world.sim.player.heading, 1.0, kStepForward); }
+void walkBackward(World& world) { walk(world, world.sim.player.heading, -1.0, kStepForward); }
+void strafeRight(World& world) { walk(world, static_cast<double>(world.sim.player.heading) + 90.0, 1.0, kStepSide); }
+void strafeLeft(World& world) { walk(world, static_cast<double>(world.sim.player.heading) - 90.0, 1.0, kStepSide); }
 
-void turnRight() {
+void turnRight(World& world) {
+  SimState& sim = world.sim;
   if (sim.gameOver) return;
   sim.player.heading = sim.player.heading + kTurnStep;
-  UpdateListener(sim.player.position, sim.player.heading);
+  world.audio.UpdateListener(sim.player.position, sim.player.heading);
 }
 
-void turnLeft() {
+void turnLeft(World& world) {
+  SimState& sim = world.sim;
   if (sim.gameOver) return;
   sim.player.heading = sim.player.heading - kTurnStep;
-  UpdateListener(sim.player.position, sim.player.heading);
+  world.audio.UpdateListener(sim.player.position, sim.player.heading);
 }
 
-void resetGame() {
+void resetGame(SimState& sim, Actors& actors) {
   static constexpr Vec3 kRobotStarts[kRobotCount] = {
       {0.0f, 0.0f, 400.0f},    {800.0f, 0.0f, 600.0f},  {800.0f, 0.0f, 700.0f},  {900.0f, 0.0f, 1400.0f},
       {1000.0f, 0.0f, 1400.0f}, {1100.0f, 0.0f, 1300.0f}, {1200.0f, 0.0f, 1300.0f},

@@ -5,6 +5,7 @@
 // fellow robot. A blocked move simply does not happen.
 
 #include "base/vec3.h"
+#include "sim/world.h"
 
 namespace cog {
 
@@ -17,30 +18,29 @@ constexpr float kXLimit = -95.0f;        // a running game puts a player beyond 
 constexpr float kXLimitSnap = -90.0f;    // ... back here
 constexpr double kRobotSpacing = 60.0;   // robots closer than this on both axes block
 
-// Is the move to ground point (x, z) blocked? Who asks is read from
-// sim.moverIndex, which the caller sets immediately before the call:
-//   -1  the shot: tests sim.shotTip -> (x, shotTip.y, z);
-//    0  the player (and robot 0);
+// Is the move to ground point (x, z) blocked? `mover` says who asks:
+//   -1  the shot (kMoverShot): tests sim.shotTip -> (x, shotTip.y, z);
+//    0  the player (kMoverPlayer), and robot 0;
 //  1..6 robots 1..6 (also checks robot spacing and two root meshes);
 // for any index but -1 the segment runs from the player's ground position
 // to (x, z), both at height kProbeHeight. y is ignored. While the game runs
 // a non-shot query finding the player at x < kXLimit moves the player to
 // x = kXLimitSnap and answers blocked.
-bool isPathBlocked(float x, float y, float z);
+bool isPathBlocked(World& world, int mover, float x, float y, float z);
 
-// Player moves: refresh the listener, moverIndex := 0, stop if the game is
+// Player moves: refresh the listener, stop if the game is
 // over, probe kProbeDistance ahead, move if clear, refresh the listener.
-void walkForward();
-void walkBackward();
-void strafeRight();
-void strafeLeft();
+void walkForward(World& world);
+void walkBackward(World& world);
+void strafeRight(World& world);
+void strafeLeft(World& world);
 // Heading +/- kTurnStep, then a listener refresh; nothing once the game is
 // over.
-void turnRight();
-void turnLeft();
+void turnRight(World& world);
+void turnLeft(World& world);
 
 // Start of a game: robots at their start points and alive, the shot parked,
 // the player at (0, 0, 50) facing +z, gameOver cleared.
-void resetGame();
+void resetGame(SimState& sim, Actors& actors);
 
 }  // namespace cog

@@ -6,7 +6,6 @@
 #include "base/vec.h"
 #include "sim/collision.h"
 #include "sim/movement.h"
-#include "sim/state.h"
 
 namespace cog {
 
@@ -23,16 +22,15 @@ void actorOffset(float x, float z, double angle, float distance, float& outX, fl
 
 }  // namespace
 
-bool WalkStep(Actor& robot) {
-  sim.moverIndex = robot.index;
+bool WalkStep(World& world, Actor& robot) {
   const double h = robot.rotation.y;
   Vec3& position = robot.position;
-  if (isPathBlocked(position.x, position.y, position.z)) return false;
+  if (isPathBlocked(world, robot.index, position.x, position.y, position.z)) return false;
   float sx, sz;
   actorOffset(position.x, position.z, h + 90.0, kRobotSideProbe, sx, sz);
-  if (isPathBlocked(sx, position.y, sz)) return false;
+  if (isPathBlocked(world, robot.index, sx, position.y, sz)) return false;
   actorOffset(position.x, position.z, h - 90.0, kRobotSideProbe, sx, sz);
-  if (isPathBlocked(sx, position.y, sz)) return false;
+  if (isPathBlocked(world, robot.index, sx, position.y, sz)) return false;
   // z first, then x.
   const float rad = static_cast<float>(h * kDegToRad);
   position.z = static_cast<float>(position.z - static_cast<double>(kRobotStep) * std::sin(static_cast<double>(rad)));
@@ -40,17 +38,17 @@ bool WalkStep(Actor& robot) {
   return true;
 }
 
-void robotTurnAndStep(Actor& robot) {
-  const float yaw = headingDegrees(robot.position, sim.player.position);
+void robotTurnAndStep(World& world, Actor& robot) {
+  const float yaw = headingDegrees(robot.position, world.sim.player.position);
   robot.SetRotation(0.0f, yaw, 0.0f);
-  WalkStep(robot);
+  WalkStep(world, robot);
 }
 
-bool robotCatchesPlayer() {
-  const Vec3& player = sim.player.position;
-  for (const Actor& robot : actors.robots) {
+bool robotCatchesPlayer(World& world) {
+  const Vec3& player = world.sim.player.position;
+  for (const Actor& robot : world.actors.robots) {
     if (robot.alive && withinReach(player.x, player.z, robot.position.x, robot.position.z)) {
-      playEffect(audio.deadSegment);
+      world.audio.playEffect(world.audio.deadSegment);
       return true;
     }
   }

@@ -5,28 +5,28 @@
 
 #include "base/vec3.h"
 #include "level/model.h"
+#include "sim/world.h"
 
 namespace cog {
 
 constexpr float kRobotStep = 10.0f;      // distance a robot moves per tick when not blocked
 constexpr float kRobotSideProbe = 20.0f; // distance to either side at which its step is tested
-constexpr Vec3 kDeadRobotPlace{0.0f, -700.0f, 0.0f};  // where a dead robot rests
 
-// The robot's step along its heading (rotation.y): with sim.moverIndex set
-// to the robot's index, the path test at its own position, then at the two
+// The robot's step along its heading (rotation.y): asking as the robot
+// (its index), the path test at its own position, then at the two
 // points kRobotSideProbe to either side; if all three are clear it moves
 // kRobotStep, z first, then x. True when it moved.
-bool WalkStep(Actor& robot);
+bool WalkStep(World& world, Actor& robot);
 
 // The turn-and-step part of a robot's tick (the tick skips it while the
 // robots are frozen): face the player with headingDegrees, SetRotation(0,
 // yaw, 0), then WalkStep. Dead robots and robots of an ended game turn and
 // step too; the tick's UpdateAndDraw afterwards deals with them.
-void robotTurnAndStep(Actor& robot);
+void robotTurnAndStep(World& world, Actor& robot);
 
 // True when a live robot stands within reach (30 on both ground axes) of
 // the player; plays the death sound once in that case. Robots are tried in
 // index order and the first one in reach ends the search.
-bool robotCatchesPlayer();
+bool robotCatchesPlayer(World& world);
 
 }  // namespace cog

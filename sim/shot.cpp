@@ -5,7 +5,6 @@
 #include "base/vec.h"
 #include "level/model.h"
 #include "sim/movement.h"
-#include "sim/state.h"
 
 namespace cog {
 
@@ -21,10 +20,10 @@ bool HitTest(Actor& robot, float x, float /*y*/, float z) {
   return false;
 }
 
-void fireShot() {
-  Actor& shot = actors.shot;
-  if (sim.gameOver || shot.inFlight != 0) return;
-  const Player& player = sim.player;
+void fireShot(World& world) {
+  Actor& shot = world.actors.shot;
+  if (world.sim.gameOver || shot.inFlight != 0) return;
+  const Player& player = world.sim.player;
   const float rad = static_cast<float>(static_cast<double>(player.heading) * kDegToRad);
   const double s = std::sin(static_cast<double>(rad));
   const double c = std::cos(static_cast<double>(rad));
@@ -34,21 +33,20 @@ void fireShot() {
   shot.SetVelocity(static_cast<float>(kShotSpeed * s), 0.0f, static_cast<float>(kShotSpeed * c));
 }
 
-bool shotBlocked() {
-  Actor& shot = actors.shot;
-  sim.shotTip = Vec3(shot.position.x + shot.velocity.x, shot.position.y + shot.velocity.y,
+bool shotBlocked(World& world) {
+  Actor& shot = world.actors.shot;
+  world.sim.shotTip = Vec3(shot.position.x + shot.velocity.x, shot.position.y + shot.velocity.y,
                      shot.position.z + shot.velocity.z);
-  sim.moverIndex = -1;
-  if (isPathBlocked(shot.position.x, shot.position.y, shot.position.z)) {
+  if (isPathBlocked(world, kMoverShot, shot.position.x, shot.position.y, shot.position.z)) {
     shot.inFlight = 0;
     return true;
   }
   return false;
 }
 
-void shotHits() {
-  Actor& shot = actors.shot;
-  for (Actor& robot : actors.robots) {
+void shotHits(World& world) {
+  Actor& shot = world.actors.shot;
+  for (Actor& robot : world.actors.robots) {
     // Only a flying shot hits; once parked by a hit it is out for this tick.
     if (!shot.inFlight) return;
     if (HitTest(robot, shot.position.x, shot.position.y, shot.position.z)) {

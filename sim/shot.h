@@ -4,16 +4,14 @@
 //
 // The tick runs the flight and the hits after the robots have moved:
 //
-//   shotBlocked();                      // a wall stops it: inFlight := 0
-//   if (actors.shot.inFlight) UpdateAndDraw(actors.shot, true);  // moves it
-//   sim.moverIndex = 0;                 // shotBlocked left it at -1
-//   shotHits();
+//   shotBlocked(world);                 // a wall stops it: inFlight := 0
+//   if (shot.inFlight) UpdateAndDraw(game, shot, true);  // moves it
+//   shotHits(world);
 
 #include "base/vec3.h"
+#include "sim/world.h"
 
 namespace cog {
-
-class Actor;
 
 constexpr float kShotMuzzle = 24.0f;     // distance ahead of the player at which a shot starts
 constexpr float kShotSpeed = 14.0f;      // distance moved per tick
@@ -23,15 +21,14 @@ constexpr Vec3 kShotPark{0.0f, -250.0f, 0.0f};  // where a shot rests after a hi
 // The fire command: ignored while the game is over or the shot is in
 // flight; otherwise puts the shot kShotMuzzle ahead of the player at height
 // 0, turned to the player's heading, flying at kShotSpeed along it.
-void fireShot();
+void fireShot(World& world);
 
 // The wall test of one tick of flight: shotTip := position + velocity,
-// sim.moverIndex := -1, then isPathBlocked at the shot's position, i.e. the
+// then isPathBlocked asking as the shot at the shot's position, i.e. the
 // segment from where the shot will be back to where it is. When blocked the
 // shot stops where it is (inFlight := 0; not moved, not parked) and the
-// result is true. Leaves sim.moverIndex at -1: the caller moves a shot that
-// is still in flight (UpdateAndDraw) and then sets sim.moverIndex back to 0.
-bool shotBlocked();
+// result is true.
+bool shotBlocked(World& world);
 
 // Is (x, z) strictly inside the square of half-width kHitHalfWidth around
 // the live robot? A hit kills it (alive := 0). y is ignored.
@@ -42,6 +39,6 @@ bool HitTest(Actor& robot, float x, float y, float z);
 // zero velocity and not in flight. Only a shot in flight hits, and only live
 // robots can be hit: a parked or wall-stopped shot, and the dead robots'
 // resting place, take no part.
-void shotHits();
+void shotHits(World& world);
 
 }  // namespace cog

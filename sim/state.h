@@ -16,12 +16,10 @@ struct Player {
 struct SimState {
   Player player;
   uint8_t gameOver = 0;
-  int32_t moverIndex = 0;  // -1 the shot, 0 the player (and robot 0), 1..6 robots
   uint8_t separationEnabled = 0;
   Vec3 shotTip;
 
   void reset() { *this = SimState(); }
 };
-extern SimState sim;
 
 }  // namespace cog

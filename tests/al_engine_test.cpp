@@ -20,6 +20,7 @@
 #include "audio/al/al_engine.h"
 #include "audio/rec/silent_engine.h"
 #include "audio/sound.h"
+#include "support/test_game.h"
 #include "support/loopback.h"
 
 namespace cog {
@@ -350,36 +351,36 @@ TEST(AlEngineClock, TheClockFollowsTheMusicPlayedAtTheFilesTempo) {
 TEST(AlEngineClock, PauseAndResumeThroughTheGameResumesWhereItStopped) {
   auto engine = openEngine();
   ASSERT_NE(engine, nullptr);
+  TestGame t;
   char cwd[4096];
   ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
   ASSERT_EQ(chdir(kMedia.c_str()), 0);
-  std::string error;
-  const int32_t status = setupAudio(*engine, error);
+  const Status status = t.audio.setup(*engine);
   ASSERT_EQ(chdir(cwd), 0);
-  ASSERT_EQ(status, 0) << error;
+  ASSERT_TRUE(status.ok()) << status.message();
 
   renderSeconds(*engine, 3.0);
-  ToggleMusic();  // pause
-  EXPECT_EQ(audio.musicPlaying, 0);
-  EXPECT_NEAR(audio.musicStartPoint, 5000 + 3.0 * kTicksPerSecond, 3.0);
+  t.audio.ToggleMusic();  // pause
+  EXPECT_EQ(t.audio.musicPlaying, 0);
+  EXPECT_NEAR(t.audio.musicStartPoint, 5000 + 3.0 * kTicksPerSecond, 3.0);
   EXPECT_FALSE(engine->musicSounding());
   EXPECT_EQ(rmsBoth(renderSeconds(*engine, 0.5)), 0.0);
 
-  const MusicTime paused = audio.musicStartPoint;
-  ToggleMusic();  // resume
-  EXPECT_EQ(audio.musicPlaying, 1);
+  const MusicTime paused = t.audio.musicStartPoint;
+  t.audio.ToggleMusic();  // resume
+  EXPECT_EQ(t.audio.musicPlaying, 1);
   EXPECT_GT(rmsBoth(renderSeconds(*engine, 2.0)), 1e-3);
-  ToggleMusic();
-  EXPECT_NEAR(audio.musicStartPoint, paused + 2.0 * kTicksPerSecond, 3.0);
+  t.audio.ToggleMusic();
+  EXPECT_NEAR(t.audio.musicStartPoint, paused + 2.0 * kTicksPerSecond, 3.0);
 
   // Into the repeat: the piece is 24576 ticks long, so after the first pass
   // ends the resume point folds back to the start of the piece.
-  ToggleMusic();
-  const double toEnd = (32 * 768 - audio.musicStartPoint) / kTicksPerSecond;
+  t.audio.ToggleMusic();
+  const double toEnd = (32 * 768 - t.audio.musicStartPoint) / kTicksPerSecond;
   renderSeconds(*engine, toEnd + 1.0);
-  ToggleMusic();
-  EXPECT_NEAR(audio.musicStartPoint, 1.0 * kTicksPerSecond, 30.0);
-  shutdownAudio();
+  t.audio.ToggleMusic();
+  EXPECT_NEAR(t.audio.musicStartPoint, 1.0 * kTicksPerSecond, 30.0);
+  t.audio.shutdown();
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "audio/al/al_engine.h"
 #include "audio/rec/silent_engine.h"
 #include "audio/sound.h"
+#include "support/test_game.h"
 #include "support/loopback.h"
 #include "support/midi_pieces.h"
 
@@ -151,7 +152,7 @@ TEST(Hearing, EveryFootstepOfATickIsHeardUpToTheVoices) {
 
 // The two-tempo piece as the game's music, with the game's own effects, in
 // a folder of its own; the game loads its media by bare name.
-class TwoTempoMusic : public ::testing::Test {
+class TwoTempoMusic : public GameTest {
  protected:
   void SetUp() override {
     dir_ = fs::temp_directory_path() /
@@ -167,7 +168,6 @@ class TwoTempoMusic : public ::testing::Test {
     fs::current_path(dir_);
   }
   void TearDown() override {
-    shutdownAudio();
     fs::current_path(previous_);
     fs::remove_all(dir_);
   }
@@ -193,24 +193,25 @@ TEST_F(TwoTempoMusic, APauseResumesWhereTheMusicStoppedOnBothEngines) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     SilentAudioEngine silent;
-    std::string error;
-    ASSERT_EQ(setupAudio(silent, error), 0) << error;
+    Status started = audio.setup(silent);
+    ASSERT_TRUE(started.ok()) << started.message();
     silent.advance(c.playedMs);
-    ToggleMusic();
+    audio.ToggleMusic();
     EXPECT_NEAR(audio.musicStartPoint, c.expected, 1);
-    shutdownAudio();
+    audio.shutdown();
 
     auto engine = openLoopbackEngine();
     ASSERT_NE(engine, nullptr);
-    ASSERT_EQ(setupAudio(*engine, error), 0) << error;
+    started = audio.setup(*engine);
+    ASSERT_TRUE(started.ok()) << started.message();
     renderSeconds(*engine, static_cast<double>(c.playedMs) / 1000.0);
-    ToggleMusic();
+    audio.ToggleMusic();
     EXPECT_NEAR(audio.musicStartPoint, c.expected, 3);
     EXPECT_EQ(rmsBoth(renderSeconds(*engine, 0.5)), 0.0);  // paused
 
     // Resumed, the next note comes when the piece says: it does not restart
     // the note it stopped in, so the first sound is that note's onset.
-    ToggleMusic();
+    audio.ToggleMusic();
     const int64_t quarter = (audio.musicStartPoint / 768 + 1) * 768;
     const int64_t tempo = audio.musicStartPoint < kTwoTempoChangeTick ? 500000 : 1000000;
     const double due = double(quarter - audio.musicStartPoint) * tempo / 768.0 / 1e6;
@@ -218,7 +219,7 @@ TEST_F(TwoTempoMusic, APauseResumesWhereTheMusicStoppedOnBothEngines) {
     size_t onset = 0;
     while (onset < resumed.size() / 2 && std::fabs(resumed[2 * onset]) < 1e-3f) ++onset;
     EXPECT_NEAR(double(onset) / kLoopbackRate, due, 0.03) << "the next note came at the wrong time";
-    shutdownAudio();
+    audio.shutdown();
   }
 }
 

@@ -12,6 +12,7 @@
 #include "audio/sound.h"
 #include "seams/render_device.h"
 #include "sim/state.h"
+#include "support/test_game.h"
 
 namespace cog {
 
@@ -72,18 +73,12 @@ class FixedClockEngine : public SilentAudioEngine {
   }
 };
 
-class AudioTest : public ::testing::Test {
+class AudioTest : public GameTest {
  protected:
-  void SetUp() override {
-    sim.reset();
-    audio.reset();
-  }
-  void TearDown() override { audio.reset(); }
-
   void setUpOn(SilentAudioEngine& engine) {
     MediaFolder media(kGoodMedia);
-    std::string error;
-    ASSERT_EQ(setupAudio(engine, error), kOk) << error;
+    const Status started = audio.setup(engine);
+    ASSERT_TRUE(started.ok()) << started.message();
     engine.clearCalls();
   }
   // Advances the clock to exactly `ticks` (chosen so that a whole number of
@@ -99,11 +94,10 @@ class AudioTest : public ::testing::Test {
 // Set-up
 
 TEST_F(AudioTest, SetUpLoadsPlacesAndStartsTheMusicInOrder) {
-  SilentAudioEngine engine;
   {
     MediaFolder media(kGoodMedia);
-    std::string error;
-    ASSERT_EQ(setupAudio(engine, error), kOk) << error;
+    const Status started = audio.setup(engine);
+    ASSERT_TRUE(started.ok()) << started.message();
   }
   const std::vector<std::string> expected = {
       "LoadSegment \"Roadsong.mid\" -> 1",
@@ -144,11 +138,12 @@ TEST_P(AudioSetUpFailure, StopsAtTheFirstBadFileAndNamesIt) {
     if (f.second != p.target) files.push_back(f);
   if (*p.substitute) files.emplace_back(p.substitute, p.target);
 
-  SilentAudioEngine engine;
   std::string error;
   {
     MediaFolder media(files);
-    EXPECT_EQ(setupAudio(engine, error), E_FAIL);
+    const Status started = audio.setup(engine);
+    EXPECT_FALSE(started.ok());
+    error = started.message();
   }
   EXPECT_EQ(error.rfind(std::string(p.target) + ": ", 0), 0u) << error;
   EXPECT_NE(error.find(p.reason), std::string::npos) << error;
@@ -159,9 +154,9 @@ TEST_P(AudioSetUpFailure, StopsAtTheFirstBadFileAndNamesIt) {
 
   // Nothing reaches the engine afterwards.
   engine.clearCalls();
-  playEffect(1);
-  ToggleMusic();
-  UpdateListener(sim.player.position, sim.player.heading);
+  audio.playEffect(1);
+  audio.ToggleMusic();
+  audio.UpdateListener(sim.player.position, sim.player.heading);
   EXPECT_TRUE(engine.calls().empty());
 }
 
@@ -180,12 +175,11 @@ INSTANTIATE_TEST_SUITE_P(EachFile, AudioSetUpFailure,
 // The music toggle
 
 TEST_F(AudioTest, PauseDuringTheFirstPassResumesWhereItStopped) {
-  SilentAudioEngine engine;
   setUpOn(engine);
   ASSERT_EQ(engine.GetLength(audio.musicSegment), kLength);
   engine.clearCalls();
   advanceTo(engine, 1280);
-  ToggleMusic();
+  audio.ToggleMusic();
   const std::vector<std::string> expected = {
       "Stop",
       "GetTime -> 1280",
@@ -203,21 +197,19 @@ TEST_F(AudioTest, PauseDuringTheFirstPassResumesWhereItStopped) {
 }
 
 TEST_F(AudioTest, PauseDuringTheRepeatFoldsBackToTheStart) {
-  SilentAudioEngine engine;
   setUpOn(engine);
   advanceTo(engine, kLength + 100 - 5000);
-  ToggleMusic();
+  audio.ToggleMusic();
   EXPECT_EQ(audio.musicStartPoint, 100);
 }
 
 TEST_F(AudioTest, SecondToggleResumesFromTheStoredPoint) {
-  SilentAudioEngine engine;
   setUpOn(engine);
   advanceTo(engine, 1280);
-  ToggleMusic();  // pauses at 6280
+  audio.ToggleMusic();  // pauses at 6280
   advanceTo(engine, 2560);
   engine.clearCalls();
-  ToggleMusic();  // plays
+  audio.ToggleMusic();  // plays
   const std::vector<std::string> expected = {"PlaySegment 1 primary -> 2"};
   EXPECT_EQ(describeAll(engine), expected);
   EXPECT_EQ(audio.musicState, 2);
@@ -228,7 +220,7 @@ TEST_F(AudioTest, SecondToggleResumesFromTheStoredPoint) {
 
   // The next pause counts from the resumed state: 6280 + 1280 played.
   advanceTo(engine, 3840);
-  ToggleMusic();
+  audio.ToggleMusic();
   EXPECT_EQ(audio.musicStartPoint, 7560);
 }
 
@@ -264,7 +256,7 @@ TEST_F(AudioTest, ResumePointArithmetic) {
     engine.fixedNow = c.now;
     engine.loopStart = c.loopStart;
     engine.loopEnd = c.loopEnd;
-    ToggleMusic();
+    audio.ToggleMusic();
     EXPECT_EQ(audio.musicStartPoint, c.expected);
     ASSERT_FALSE(engine.calls().empty());
     EXPECT_EQ(engine.describe(engine.calls().back()), "SetStartPoint 1 " + std::to_string(c.expected));
@@ -273,21 +265,19 @@ TEST_F(AudioTest, ResumePointArithmetic) {
 }
 
 TEST_F(AudioTest, PauseStopsTheEffectsToo) {
-  SilentAudioEngine engine;
   setUpOn(engine);
-  playEffect(audio.gunSegment);
-  playEffect(audio.deadSegment);
+  audio.playEffect(audio.gunSegment);
+  audio.playEffect(audio.deadSegment);
   EXPECT_EQ(engine.effectsSounding(), 2);
-  ToggleMusic();
+  audio.ToggleMusic();
   EXPECT_EQ(engine.effectsSounding(), 0);
   EXPECT_FALSE(engine.musicSounding());
 }
 
 TEST_F(AudioTest, AToggleWithoutAMusicStateJustPlays) {
-  SilentAudioEngine engine;
   setUpOn(engine);
   audio.musicState = 0;  // as if the start of the music had failed
-  ToggleMusic();
+  audio.ToggleMusic();
   const std::vector<std::string> expected = {"PlaySegment 1 primary -> 2"};
   EXPECT_EQ(describeAll(engine), expected);
   EXPECT_EQ(audio.musicState, 2);
@@ -298,10 +288,9 @@ TEST_F(AudioTest, AToggleWithoutAMusicStateJustPlays) {
 // Effects and positions
 
 TEST_F(AudioTest, TwoEffectsInOneTickAreBothPlayedOverTheMusic) {
-  SilentAudioEngine engine;
   setUpOn(engine);
-  playEffect(audio.gunSegment);
-  playEffect(audio.gunSegment);
+  audio.playEffect(audio.gunSegment);
+  audio.playEffect(audio.gunSegment);
   const std::vector<std::string> expected = {"PlaySegment 2 secondary -> 2", "PlaySegment 2 secondary -> 3"};
   EXPECT_EQ(describeAll(engine), expected);
   EXPECT_EQ(audio.startedEffects, (std::vector<SegmentId>{2, 2}));
@@ -311,11 +300,10 @@ TEST_F(AudioTest, TwoEffectsInOneTickAreBothPlayedOverTheMusic) {
 }
 
 TEST_F(AudioTest, ListenerFollowsThePlayer) {
-  SilentAudioEngine engine;
   setUpOn(engine);
   sim.player.position = Vec3(-1900.0f, -80.0f, 9900.0f);
   sim.player.heading = 90.0f;
-  UpdateListener(sim.player.position, sim.player.heading);
+  audio.UpdateListener(sim.player.position, sim.player.heading);
   // cos of the single-precision angle, not of the exact right angle.
   const std::vector<std::string> expected = {
       "SetListenerOrientation (1, 0, -4.37113883e-08) (0, 1, 0) deferred",
@@ -327,24 +315,24 @@ TEST_F(AudioTest, ListenerFollowsThePlayer) {
   // Headings are never wrapped: three turns and three degrees.
   engine.clearCalls();
   sim.player.heading = 1083.0f;
-  UpdateListener(sim.player.position, sim.player.heading);
+  audio.UpdateListener(sim.player.position, sim.player.heading);
   ASSERT_EQ(engine.calls().size(), 3u);
   EXPECT_EQ(engine.calls()[0].a, Vec3(0.0523366593f, 0.0f, 0.99862951f));
 
   engine.clearCalls();
-  placeSoundSource(150.0f, -250.0f);
+  audio.placeSoundSource(150.0f, -250.0f);
   ASSERT_EQ(engine.calls().size(), 1u);
   EXPECT_EQ(engine.describe(engine.calls()[0]), "SetSourcePosition (1.5, 0, -2.5) deferred");
 }
 
 TEST_F(AudioTest, EverythingIsSafeWithoutAnEngine) {
   sim.player.heading = 45.0f;
-  playEffect(2);
-  placeSoundSource(1.0f, 2.0f);
-  UpdateListener(sim.player.position, sim.player.heading);
-  ToggleMusic();
-  ToggleMusic();
-  shutdownAudio();
+  audio.playEffect(2);
+  audio.placeSoundSource(1.0f, 2.0f);
+  audio.UpdateListener(sim.player.position, sim.player.heading);
+  audio.ToggleMusic();
+  audio.ToggleMusic();
+  audio.shutdown();
   EXPECT_TRUE(audio.startedEffects.empty());
   EXPECT_EQ(audio.musicPlaying, 1);
   EXPECT_EQ(audio.musicStartPoint, 5000);
@@ -352,19 +340,18 @@ TEST_F(AudioTest, EverythingIsSafeWithoutAnEngine) {
 }
 
 TEST_F(AudioTest, ShutdownStopsEverythingAndForgetsTheEngine) {
-  SilentAudioEngine engine;
   setUpOn(engine);
-  playEffect(audio.gunSegment);
+  audio.playEffect(audio.gunSegment);
   engine.clearCalls();
-  shutdownAudio();
+  audio.shutdown();
   const std::vector<std::string> expected = {"Stop"};
   EXPECT_EQ(describeAll(engine), expected);
   EXPECT_FALSE(engine.musicSounding());
   EXPECT_EQ(engine.effectsSounding(), 0);
   EXPECT_EQ(audio.engine, nullptr);
   EXPECT_EQ(audio.startedEffects, (std::vector<SegmentId>{2}));  // still there to be read
-  playEffect(2);
-  ToggleMusic();
+  audio.playEffect(2);
+  audio.ToggleMusic();
   EXPECT_EQ(engine.calls().size(), 1u);
 }
 

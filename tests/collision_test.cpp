@@ -7,6 +7,7 @@
 #include "level/level_data.h"
 #include "sim/collision.h"
 #include "support/mesh_builders.h"
+#include "support/test_game.h"
 
 namespace cog {
 
@@ -173,11 +174,7 @@ TEST(CoversPoint, WallsAreSkippedNotFatal) {
 
 // ---------------------------------------------------------------- locate
 
-class LevelTest : public testing::Test {
- protected:
-  void SetUp() override { level.clear(); }
-  void TearDown() override { level.clear(); }
-};
+class LevelTest : public GameTest {};
 
 using LocateRoom = LevelTest;
 
@@ -190,15 +187,15 @@ TEST_F(LocateRoom, FirstFloorListedWinsAndNothingGivesMinusOne) {
   level.rooms.push_back(floorRecord(0, 0, 200, 200, -90, {.roomNumber = 5}));
   level.props.push_back(floorRecord(400, 400, 600, 600, -90, {.roomNumber = 7}));
 
-  EXPECT_EQ(locateRoom({50, 0, 50}), 3);    // in both: the first listed
-  EXPECT_EQ(locateRoom({150, 0, 150}), 5);
-  EXPECT_EQ(locateRoom({-300, 0, -300}), -1);
-  EXPECT_EQ(locateRoom({500, 0, 500}), -1);  // props are never searched
+  EXPECT_EQ(locateRoom(level, {50, 0, 50}), 3);    // in both: the first listed
+  EXPECT_EQ(locateRoom(level, {150, 0, 150}), 5);
+  EXPECT_EQ(locateRoom(level, {-300, 0, -300}), -1);
+  EXPECT_EQ(locateRoom(level, {500, 0, 500}), -1);  // props are never searched
 }
 
 TEST_F(LocateRoom, MarkerFlagPlaysNoPart) {
   level.rooms.push_back(floorRecord(-100, -100, 100, 100, -90, {.roomNumber = 4, .marker = true}));
-  EXPECT_EQ(locateRoom({0, 0, 0}), 4);
+  EXPECT_EQ(locateRoom(level, {0, 0, 0}), 4);
 }
 
 // ---------------------------------------------------------------- reach
@@ -225,7 +222,7 @@ using RoomGraphBuild = LevelTest;
 
 // Rooms 0 (z < 0) and 1 (z > 0), one marker each, a wall at z = 0 from
 // x = -300 to 300. A0->B0 crosses it at x = 0, A2->B0 at x = 100.
-void twoRoomsWithWall(bool doorway) {
+void twoRoomsWithWall(LevelData& level, bool doorway) {
   level.rooms.push_back(markerRecord(0, {-100, -80, -100}, {100, -80, -100}));
   std::vector<Vec3> wall;
   if (doorway) {
@@ -241,22 +238,22 @@ void twoRoomsWithWall(bool doorway) {
 }
 
 TEST_F(RoomGraphBuild, WallWithoutOpeningLeavesOnlyTheDiagonal) {
-  twoRoomsWithWall(false);
-  EXPECT_FALSE(canSee(0, 2));
-  EXPECT_FALSE(canSee(2, 0));
-  buildRoomGraph();
+  twoRoomsWithWall(level, false);
+  EXPECT_FALSE(canSee(level, 0, 2));
+  EXPECT_FALSE(canSee(level, 2, 0));
+  buildRoomGraph(level);
   EXPECT_EQ(level.roomGraph.cells, (std::vector<uint8_t>{1, 0, 0, 1}));
 }
 
 TEST_F(RoomGraphBuild, DoorwayConnectsBothWays) {
-  twoRoomsWithWall(true);
+  twoRoomsWithWall(level, true);
   // The first segment A0->B0 is blocked; the second, A2->B0, passes.
   const SightScene scene(level.rooms);
   EXPECT_TRUE(scene.blocked({-100, -80, -100}, {100, -80, 100}));
   EXPECT_FALSE(scene.blocked({100, -80, -100}, {100, -80, 100}));
-  EXPECT_TRUE(canSee(0, 2));
-  EXPECT_TRUE(canSee(2, 0));
-  buildRoomGraph();
+  EXPECT_TRUE(canSee(level, 0, 2));
+  EXPECT_TRUE(canSee(level, 2, 0));
+  buildRoomGraph(level);
   EXPECT_EQ(level.roomGraph.cells, (std::vector<uint8_t>{1, 1, 1, 1}));
 }
 
@@ -267,7 +264,7 @@ TEST_F(RoomGraphBuild, MarkersAndPropsDoNotBlock) {
   level.rooms.push_back(wallRecord(-300, 0, 300, 0, -200, 100, {.roomNumber = 2, .marker = true}));
   level.props.push_back(wallRecord(-300, 0, 300, 0, -200, 100));
   level.roomGraph.allocate(3);
-  buildRoomGraph();
+  buildRoomGraph(level);
   EXPECT_EQ(level.roomGraph.get(0, 1), 1);
   EXPECT_EQ(level.roomGraph.get(1, 0), 1);
   // The wall marker sees both (its vertices 0 and 2 are room corners).
@@ -283,7 +280,7 @@ TEST_F(RoomGraphBuild, LevelFaceFirstInAWallRecordLetsLevelSightThrough) {
   level.rooms.push_back(listRecord(corners));
   level.rooms.push_back(markerRecord(1, {100, -80, 100}, {-100, -80, 100}));
   level.roomGraph.allocate(2);
-  buildRoomGraph();
+  buildRoomGraph(level);
   EXPECT_EQ(level.roomGraph.cells, (std::vector<uint8_t>{1, 1, 1, 1}));
 }
 
@@ -296,11 +293,11 @@ TEST_F(RoomGraphBuild, BrokenMarkersAndRoomNumbersAreHarmless) {
   level.rooms.push_back(markerRecord(7, {0, -80, 200}, {10, -80, 200}));
   level.rooms.push_back(markerRecord(-2, {0, -80, 300}, {10, -80, 300}));
   level.roomGraph.allocate(2);
-  EXPECT_FALSE(canSee(0, 1));
-  EXPECT_FALSE(canSee(1, 0));
-  EXPECT_TRUE(canSee(1, 2));
-  EXPECT_FALSE(canSee(1, 99));
-  buildRoomGraph();
+  EXPECT_FALSE(canSee(level, 0, 1));
+  EXPECT_FALSE(canSee(level, 1, 0));
+  EXPECT_TRUE(canSee(level, 1, 2));
+  EXPECT_FALSE(canSee(level, 1, 99));
+  buildRoomGraph(level);
   EXPECT_EQ(level.roomGraph.cells, (std::vector<uint8_t>{1, 0, 0, 1}));
 }
 
@@ -308,8 +305,8 @@ TEST_F(RoomGraphBuild, SameRoomMarkersAndCoincidentProbePoints) {
   level.rooms.push_back(markerRecord(0, {0, -80, 0}, {0, -80, 0}));  // v0 == v2
   level.rooms.push_back(markerRecord(0, {50, -80, 0}, {60, -80, 0}));
   level.roomGraph.allocate(1);
-  EXPECT_TRUE(canSee(0, 1));
-  buildRoomGraph();
+  EXPECT_TRUE(canSee(level, 0, 1));
+  buildRoomGraph(level);
   EXPECT_EQ(level.roomGraph.cells, (std::vector<uint8_t>{1}));
 }
 

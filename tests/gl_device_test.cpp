@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "game/game_tick.h"
-#include "game/session.h"
+#include "game/game.h"
 #include "audio/rec/silent_engine.h"
 #include "audio/sound.h"
 #include "render/gl/gl_device.h"
@@ -605,19 +605,22 @@ std::vector<uint8_t> playArenaFrame(GlTestContext& context, GlDevice& dev, const
   }
   SilentAudioEngine engine;
   std::vector<uint8_t> frame;
-  if (startGame(dev, engine, error) == StartFailure::None) {
-    audio.startedEffects.clear();
+  Game game;
+  if (Status started = game.start(dev, engine); started.ok()) {
+    game.audio.startedEffects.clear();
     for (int i = 0; i < 3; ++i) {
-      GameTick();
+      GameTick(game);
       engine.advance(33);
       engine.clearCalls();
     }
-    sim.player.position = position;
-    sim.player.heading = heading;
-    GameTick();  // read before the next swap
+    game.sim.player.position = position;
+    game.sim.player.heading = heading;
+    GameTick(game);  // read before the next swap
     frame = context.readPixels();
+  } else {
+    error = started.message();
   }
-  shutdownGame();
+  game.shutdown();
   if (chdir(previousDir.c_str()) != 0) error = previousDir + ": cannot change back into it";
   return frame;
 }

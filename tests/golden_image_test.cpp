@@ -23,7 +23,7 @@
 #include "game/game_state.h"
 #include "game/game_tick.h"
 #include "game/keys.h"
-#include "game/session.h"
+#include "game/game.h"
 #include "audio/rec/silent_engine.h"
 #include "audio/sound.h"
 #include "level/model.h"
@@ -69,7 +69,7 @@ struct Shot {
   bool plainPane;  // the arena's mirror pane as an ordinary room record
   Vec3 position;
   float heading;
-  std::function<void()> setUp;  // after the start, before the ticks
+  std::function<void(Game&)> setUp;  // after the start, before the ticks
   std::function<void(const Rgba&)> check;
   // A scene drawn straight through the device instead of a game frame;
   // `folder` holds the arena's images.
@@ -126,16 +126,19 @@ Rgba drawShot(GlTestContext& context, const Case& c, const fs::path& folder, std
   }
   SilentAudioEngine engine;
   Rgba frame;
-  if (startGame(*dev, engine, error) == StartFailure::None) {
-    shell.robotsFrozen = 1;
-    if (shot.setUp) shot.setUp();
-    for (int i = 0; i < 2; ++i) GameTick();
-    sim.player.position = shot.position;
-    sim.player.heading = shot.heading;
-    GameTick();
+  Game game;
+  if (Status started = game.start(*dev, engine); started.ok()) {
+    game.shell.robotsFrozen = 1;
+    if (shot.setUp) shot.setUp(game);
+    for (int i = 0; i < 2; ++i) GameTick(game);
+    game.sim.player.position = shot.position;
+    game.sim.player.heading = shot.heading;
+    GameTick(game);
     frame = context.readPixels();
+  } else {
+    error = started.message();
   }
-  shutdownGame();
+  game.shutdown();
   return frame;
 }
 
@@ -383,9 +386,9 @@ const Shot kShots[] = {
     // record (drawn, its depth written) still shows the reflection,
     // inside the pane only, as the marker pane does.
     Shot{"mirror_plain_pane", true, Vec3(600.0f, 0.0f, 350.0f), -70.0f,
-         [] { actors.robots[0].SetPosition(300.0f, 0.0f, 743.0f); }, nullptr, nullptr},
+         [](Game& game) { game.actors.robots[0].SetPosition(300.0f, 0.0f, 743.0f); }, nullptr, nullptr},
     Shot{"mirror_marker_pane", false, Vec3(600.0f, 0.0f, 350.0f), -70.0f,
-         [] { actors.robots[0].SetPosition(300.0f, 0.0f, 743.0f); }, nullptr, nullptr},
+         [](Game& game) { game.actors.robots[0].SetPosition(300.0f, 0.0f, 743.0f); }, nullptr, nullptr},
     Shot{"close_wall_texels", false, Vec3(600.0f, 0.0f, -60.0f), 180.0f, nullptr,
          [](const Rgba& frame) {
            // Point sampling: a wall filling the view close up shows a
@@ -395,7 +398,7 @@ const Shot kShots[] = {
          nullptr},
     // From the far room towards the near one: the robot shows through
     // the wall in front of it.
-    Shot{"xray", false, Vec3(600.0f, 0.0f, 1250.0f), 180.0f, [] { HandleKeyDown(kKeyXray); }, nullptr, nullptr},
+    Shot{"xray", false, Vec3(600.0f, 0.0f, 1250.0f), 180.0f, [](Game& game) { HandleKeyDown(game, kKeyXray); }, nullptr, nullptr},
     // Robot 1 between the player and the mirror: it hides the reflection
     // where it stands nearer than the pane.
     Shot{"object_before_mirror", false, Vec3(600.0f, 0.0f, 350.0f), -70.0f,

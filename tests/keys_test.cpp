@@ -15,41 +15,48 @@ namespace cog {
 
 namespace {
 
-class Keys : public ArenaGame {};
+class Keys : public ArenaGame {
+ protected:
+  SimState& sim = game.sim;
+  Actors& actors = game.actors;
+  AudioState& audio = game.audio;
+  ShellState& shell = game.shell;
+  DrawFlags& drawFlags = game.drawFlags;
+};
 
 TEST_F(Keys, TurnAndWalkCodes) {
-  HandleKeyDown(kKeyRight);
+  HandleKeyDown(game, kKeyRight);
   EXPECT_EQ(sim.player.heading, 3.0f);
-  HandleKeyDown(kKeyLeft);
-  HandleKeyDown(kKeyLeft);
+  HandleKeyDown(game, kKeyLeft);
+  HandleKeyDown(game, kKeyLeft);
   EXPECT_EQ(sim.player.heading, -3.0f);
-  HandleKeyDown(kKeyRight);
+  HandleKeyDown(game, kKeyRight);
 
-  HandleKeyDown(kKeyUp);
+  HandleKeyDown(game, kKeyUp);
   EXPECT_EQ(sim.player.position, Vec3(0, 0, 58));
-  HandleKeyDown(kKeyDown);
+  HandleKeyDown(game, kKeyDown);
   EXPECT_EQ(sim.player.position, Vec3(0, 0, 50));
 
   for (uint32_t code : {kKeyStrafeRight, kKeyStrafeRightPad}) {
     const float x = sim.player.position.x;
-    HandleKeyDown(code);
+    HandleKeyDown(game, code);
     EXPECT_NEAR(sim.player.position.x, x + 6, 1e-4) << code;
   }
   for (uint32_t code : {kKeyStrafeLeft, kKeyStrafeLeftF7}) {
     const float x = sim.player.position.x;
-    HandleKeyDown(code);
+    HandleKeyDown(game, code);
     EXPECT_NEAR(sim.player.position.x, x - 6, 1e-4) << code;
   }
 }
 
 TEST_F(Keys, OnlyTheSignedLowByteCounts) {
   // 288 = 256 + 32: the low byte is the fire key.
-  HandleKeyDown(288);
+  HandleKeyDown(game, 288);
   EXPECT_EQ(actors.shot.inFlight, 1);
 
   const SimState before = sim;
   // G, and codes whose low byte is 128 or more, do nothing.
-  for (uint32_t code : {71u, 0xA0u, 0xFFu, 0x1A6u, 0u, 300u + 71u}) HandleKeyDown(code);
+  for (uint32_t code : {71u, 0xA0u, 0xFFu, 0x1A6u, 0u, 300u + 71u}) HandleKeyDown(game, code);
   EXPECT_EQ(sim.player.position, before.player.position);
   EXPECT_EQ(sim.player.heading, before.player.heading);
   EXPECT_EQ(shell.robotsFrozen, 0);
@@ -58,18 +65,18 @@ TEST_F(Keys, OnlyTheSignedLowByteCounts) {
 
 TEST_F(Keys, TogglesFlipAndKeepAcrossNewGames) {
   for (uint32_t code : {kKeyFreeze, kKeyFreezePad}) {
-    HandleKeyDown(code);
+    HandleKeyDown(game, code);
     EXPECT_EQ(shell.robotsFrozen, 1) << code;
-    HandleKeyDown(code);
+    HandleKeyDown(game, code);
     EXPECT_EQ(shell.robotsFrozen, 0) << code;
   }
   shell.robotsFrozen = 7;  // anything but 0 becomes 0
-  HandleKeyDown(kKeyFreeze);
+  HandleKeyDown(game, kKeyFreeze);
   EXPECT_EQ(shell.robotsFrozen, 0);
 
-  HandleKeyDown(kKeyFreeze);
-  HandleKeyDown(kKeyXray);
-  HandleKeyDown(kKeyNewGame);
+  HandleKeyDown(game, kKeyFreeze);
+  HandleKeyDown(game, kKeyXray);
+  HandleKeyDown(game, kKeyNewGame);
   EXPECT_EQ(shell.robotsFrozen, 1);
   EXPECT_EQ(drawFlags.xrayMode, 1);
 }
@@ -77,9 +84,9 @@ TEST_F(Keys, TogglesFlipAndKeepAcrossNewGames) {
 TEST_F(Keys, XrayOffRestoresStatesOnlyWithTAndF5) {
   renderDevice.setKeep(RecordingDevice::Keep::Everything);
   renderDevice.clearCalls();
-  HandleKeyDown(kKeyXray);
+  HandleKeyDown(game, kKeyXray);
   EXPECT_TRUE(renderDevice.calls().empty());
-  HandleKeyDown(kKeyXrayF5);
+  HandleKeyDown(game, kKeyXrayF5);
   EXPECT_EQ(drawFlags.xrayMode, 0);
   ASSERT_EQ(renderDevice.calls().size(), 2u) << describeCalls(renderDevice.calls());
   EXPECT_EQ(renderDevice.calls()[0].kind, CallKind::SetRenderState);
@@ -90,17 +97,17 @@ TEST_F(Keys, XrayOffRestoresStatesOnlyWithTAndF5) {
 
   // On with T, off with keypad 7: no state is touched.
   renderDevice.clearCalls();
-  HandleKeyDown(kKeyXray);
-  HandleKeyDown(kKeyXrayNoRestore);
+  HandleKeyDown(game, kKeyXray);
+  HandleKeyDown(game, kKeyXrayNoRestore);
   EXPECT_EQ(drawFlags.xrayMode, 0);
   EXPECT_TRUE(renderDevice.calls().empty());
 }
 
 TEST_F(Keys, MusicKeysPauseAndResume) {
   ASSERT_EQ(audio.musicPlaying, 1);
-  HandleKeyDown(kKeyMusic);
+  HandleKeyDown(game, kKeyMusic);
   EXPECT_EQ(audio.musicPlaying, 0);
-  HandleKeyDown(kKeyMusicPad);
+  HandleKeyDown(game, kKeyMusicPad);
   EXPECT_EQ(audio.musicPlaying, 1);
 }
 
@@ -108,25 +115,25 @@ TEST_F(Keys, WhileTheGameIsOverOnlyTogglesAndNewGameWork) {
   sim.gameOver = 1;
   const Player before = sim.player;
   for (uint32_t code : {kKeyLeft, kKeyRight, kKeyUp, kKeyDown, kKeyStrafeRight, kKeyStrafeLeft, kKeyFire})
-    HandleKeyDown(code);
+    HandleKeyDown(game, code);
   EXPECT_EQ(sim.player.position, before.position);
   EXPECT_EQ(sim.player.heading, before.heading);
   EXPECT_EQ(actors.shot.inFlight, 0);
 
-  HandleKeyDown(kKeyFreeze);
+  HandleKeyDown(game, kKeyFreeze);
   EXPECT_EQ(shell.robotsFrozen, 1);
-  HandleKeyDown(kKeyNewGamePad);
+  HandleKeyDown(game, kKeyNewGamePad);
   EXPECT_EQ(sim.gameOver, 0);
-  HandleKeyDown(kKeyUp);
+  HandleKeyDown(game, kKeyUp);
   EXPECT_EQ(sim.player.position, Vec3(0, 0, 58));
 }
 
 TEST_F(Keys, FireIsRefusedWhileTheShotFlies) {
-  HandleKeyDown(kKeyFire);
+  HandleKeyDown(game, kKeyFire);
   EXPECT_EQ(actors.shot.position, Vec3(0, 0, 74));
   EXPECT_EQ(actors.shot.velocity, Vec3(0, 0, 14));
-  HandleKeyDown(kKeyRight);
-  HandleKeyDown(kKeyFire);
+  HandleKeyDown(game, kKeyRight);
+  HandleKeyDown(game, kKeyFire);
   EXPECT_EQ(actors.shot.position, Vec3(0, 0, 74));
   EXPECT_EQ(actors.shot.rotation, Vec3(0, 0, 0));
 }

@@ -10,6 +10,7 @@
 #include "level/level_data.h"
 #include "level/model.h"
 #include "support/level_files.h"
+#include "support/test_game.h"
 
 namespace cog {
 
@@ -44,21 +45,6 @@ class BigTextureDevice : public TestDevice {
   }
 };
 
-// Points `device` at `dev` for the life of the object, and frees what was
-// made with it on the way out.
-class ScopedDevice {
- public:
-  explicit ScopedDevice(RenderDevice& dev) : saved_(device) { device = &dev; }
-  ~ScopedDevice() {
-    level.clear();
-    actors.reset();
-    device = saved_;
-  }
-
- private:
-  RenderDevice* saved_;
-};
-
 }  // namespace
 
 TEST(LevelBudget, OverALimitIsRefusedNamingTheFileAndTheLimit) {
@@ -91,45 +77,47 @@ TEST(LevelBudget, OverALimitIsRefusedNamingTheFileAndTheLimit) {
     SCOPED_TRACE(c.what);
     LevelText text = workedLevel();
     *text.file(c.file) = c.text;
-    ScopedTestDevice scoped;
-    std::string error;
-    EXPECT_EQ(loadLevelText(text, error), E_FAIL);
-    EXPECT_EQ(error, c.message);
+    TestGame t;
+    const Status loaded = loadLevelText(t.game, text);
+    EXPECT_FALSE(loaded.ok());
+    EXPECT_EQ(loaded.message(), c.message);
   }
 
   // Just inside the robots' share loads.
   LevelText text = workedLevel();
   text.enin = modelOf(robotQuads - 2);
-  ScopedTestDevice scoped;
-  std::string error;
-  EXPECT_EQ(loadLevelText(text, error), kOk) << error;
-  EXPECT_EQ(actors.robots[6].model->mesh.vertices.size(), 6u * static_cast<size_t>(robotQuads - 2));
+  TestGame t;
+  const Status loaded = loadLevelText(t.game, text);
+  EXPECT_TRUE(loaded.ok()) << loaded.message();
+  EXPECT_EQ(t.actors.robots[6].model->mesh.vertices.size(), 6u * static_cast<size_t>(robotQuads - 2));
 }
 
 TEST(LevelBudget, ImagePixelsOfDistinctImagesCount) {
   // Every image is the largest one picture may be; a name given again is the
   // same image and costs nothing more.
-  BigTextureDevice dev;
-  ScopedDevice use(dev);
+  BigTextureDevice dev;  // outlives the game, which frees what was made with it
+  TestGame t;
+  t.game.device = &dev;
   LevelText text = workedLevel();
   text.lbank = "5 big0 big1 big2 big0 big1\n";
-  std::string error;
-  ASSERT_EQ(loadLevelText(text, error), kOk) << error;
-  EXPECT_EQ(level.lightMaps[1].get(), level.lightMaps[4].get());
+  const Status loaded = loadLevelText(t.game, text);
+  ASSERT_TRUE(loaded.ok()) << loaded.message();
+  EXPECT_EQ(t.level.lightMaps[1].get(), t.level.lightMaps[4].get());
   text.lbank = "5 big0 big1 big2 big3 big4\n";
-  EXPECT_EQ(loadLevelText(text, error), E_FAIL);
-  EXPECT_EQ(error, "Lbank.txt:1: the level would make more than 67108864 image pixels in all, the limit for one level");
+  const Status refused = loadLevelText(t.game, text);
+  EXPECT_FALSE(refused.ok());
+  EXPECT_EQ(refused.message(), "Lbank.txt:1: the level would make more than 67108864 image pixels in all, the limit for one level");
 }
 
 TEST(LevelBudget, SmallestLevelsTheFormatAllowsLoad) {
   // The worked example: one texture; and no light maps at all.
   LevelText text = readLevelFolder(testDataDir() / "worked");
   text.lbank = "0\n";
-  ScopedTestDevice scoped;
-  std::string error;
-  ASSERT_EQ(loadLevelText(text, error), kOk) << error;
-  EXPECT_EQ(level.levelTextures.size(), 1u);
-  EXPECT_TRUE(level.lightMaps.empty());
+  TestGame t;
+  const Status loaded = loadLevelText(t.game, text);
+  ASSERT_TRUE(loaded.ok()) << loaded.message();
+  EXPECT_EQ(t.level.levelTextures.size(), 1u);
+  EXPECT_TRUE(t.level.lightMaps.empty());
 }
 
 }  // namespace cog

@@ -13,16 +13,17 @@
 #include "level/text_reader.h"
 #include "sim/state.h"
 #include "support/level_files.h"
+#include "support/test_game.h"
 
 namespace cog {
 
 namespace {
 
 std::string loadError(const LevelText& text) {
-  ScopedTestDevice scoped;
-  std::string error;
-  EXPECT_EQ(loadLevelText(text, error), E_FAIL);
-  return error;
+  TestGame t;
+  const Status loaded = loadLevelText(t.game, text);
+  EXPECT_FALSE(loaded.ok());
+  return loaded.message();
 }
 
 // The worked level with another "dat.txt".
@@ -59,120 +60,112 @@ size_t countParts(const ModelPart* p) {
 }  // namespace
 
 TEST(LevelLoad, WorkedLevelFillsEveryList) {
-  ScopedTestDevice scoped;
-  sim.player.position = Vec3(5, 5, 5);
-  std::string error;
-  ASSERT_EQ(loadLevelText(workedLevel(), error), kOk) << error;
+  TestGame t;
+  t.sim.player.position = Vec3(5, 5, 5);
+  const Status loaded = loadLevelText(t.game, workedLevel());
+  ASSERT_TRUE(loaded.ok()) << loaded.message();
 
   // Textures in file order; a name given again is the texture already made.
-  EXPECT_EQ(scoped.dev.textureNames, (std::vector<std::string>{"light0.bmp", "light1.bmp", "stone.bmp"}));
-  EXPECT_EQ(level.lightMapCount(), 2);
-  EXPECT_EQ(level.levelTextures.size(), 5u);
-  EXPECT_NE(level.lightMaps[0]->id(), level.lightMaps[1]->id());
-  for (const auto& t : level.levelTextures) EXPECT_EQ(t.get(), level.levelTextures[0].get());
+  EXPECT_EQ(t.dev.textureNames, (std::vector<std::string>{"light0.bmp", "light1.bmp", "stone.bmp"}));
+  EXPECT_EQ(t.level.lightMapCount(), 2);
+  EXPECT_EQ(t.level.levelTextures.size(), 5u);
+  EXPECT_NE(t.level.lightMaps[0]->id(), t.level.lightMaps[1]->id());
+  for (const auto& tex : t.level.levelTextures) EXPECT_EQ(tex.get(), t.level.levelTextures[0].get());
 
-  ASSERT_EQ(level.materials.size(), 1u);
-  const Material& m = level.materials[0];
+  ASSERT_EQ(t.level.materials.size(), 1u);
+  const Material& m = t.level.materials[0];
   EXPECT_EQ(m.diffuse, (ColorValue{0.8f, 0.8f, 0.8f, 1.0f}));
   EXPECT_EQ(m.ambient, (ColorValue{0.4f, 0.4f, 0.4f, 1.0f}));
   EXPECT_EQ(m.specular, (ColorValue{0, 0, 0, 0}));
   EXPECT_EQ(m.emissive, (ColorValue{0, 0, 0, 0}));
   EXPECT_EQ(m.power, 0.0f);
 
-  ASSERT_EQ(level.roomCount(), 3);
-  EXPECT_EQ(level.rooms[0].boundsMin, Vec3(-100, -90, 550));
-  EXPECT_EQ(level.rooms[0].hasFloor, 0);
-  EXPECT_EQ(level.rooms[1].hasFloor, 1);
-  EXPECT_EQ(level.rooms[2].isMarker, 1);
-  EXPECT_EQ(level.rooms[2].roomNumber, 0);
+  ASSERT_EQ(t.level.roomCount(), 3);
+  EXPECT_EQ(t.level.rooms[0].boundsMin, Vec3(-100, -90, 550));
+  EXPECT_EQ(t.level.rooms[0].hasFloor, 0);
+  EXPECT_EQ(t.level.rooms[1].hasFloor, 1);
+  EXPECT_EQ(t.level.rooms[2].isMarker, 1);
+  EXPECT_EQ(t.level.rooms[2].roomNumber, 0);
 
   // One room with one marker: the diagonal only.
-  EXPECT_EQ(level.roomGraph.size, 1);
-  EXPECT_EQ(level.roomGraph.get(0, 0), 1);
+  EXPECT_EQ(t.level.roomGraph.size, 1);
+  EXPECT_EQ(t.level.roomGraph.get(0, 0), 1);
 
-  ASSERT_EQ(level.propCount(), 1);
-  EXPECT_EQ(level.props[0].primitiveType, 1);
-  EXPECT_EQ(level.props[0].vertexCount, 6);
-  EXPECT_EQ(level.props[0].boundsMax, Vec3(10, -70, -10));
+  ASSERT_EQ(t.level.propCount(), 1);
+  EXPECT_EQ(t.level.props[0].primitiveType, 1);
+  EXPECT_EQ(t.level.props[0].vertexCount, 6);
+  EXPECT_EQ(t.level.props[0].boundsMax, Vec3(10, -70, -10));
 
-  for (const Actor& robot : actors.robots) {
+  for (const Actor& robot : t.actors.robots) {
     ASSERT_TRUE(robot.model);
     EXPECT_EQ(robot.sourceValue, 1.0f);
-    EXPECT_EQ(robot.model->owner, &robot);
     EXPECT_EQ(robot.model->keys.size(), 2u);
     EXPECT_EQ(robot.walkPhase, 1.0f);  // the game was reset after loading
   }
-  ASSERT_TRUE(actors.shot.model);
-  EXPECT_EQ(actors.shot.model->owner, &actors.shot);
-  EXPECT_EQ(sim.player.position, Vec3(0, 0, 50));
+  ASSERT_TRUE(t.actors.shot.model);
+  EXPECT_EQ(t.sim.player.position, Vec3(0, 0, 50));
 }
 
 TEST(LevelLoad, EachRobotOwnsItsOwnTree) {
-  ScopedTestDevice scoped;
+  TestGame t;
   LevelText text = workedLevel();
   text.enin =
       "1 (0,0,0) (0,0,0,0) (0.5,10,0,0) (1,0,0,0) -1 0 0 0 0 1 0 0 0 0 0 0 20 0 0 1 10 0 0 1 0 1\n"
       "(0,5,0) (1,0,0,0) -1 0 0 0 0 1 0 0 0 0 0 0 20 0 0 1 10 0 0 1 0 0 0 0\n";
-  std::string error;
-  ASSERT_EQ(loadLevelText(text, error), kOk) << error;
+  const Status loaded = loadLevelText(t.game, text);
+  ASSERT_TRUE(loaded.ok()) << loaded.message();
   for (int a = 0; a < kRobotCount; ++a) {
-    EXPECT_EQ(countParts(actors.robots[a].model.get()), 2u);
+    EXPECT_EQ(countParts(t.actors.robots[a].model.get()), 2u);
     for (int b = a + 1; b < kRobotCount; ++b) {
-      EXPECT_NE(actors.robots[a].model.get(), actors.robots[b].model.get());
-      EXPECT_NE(actors.robots[a].model->child.get(), actors.robots[b].model->child.get());
-      EXPECT_NE(actors.robots[a].model->mesh.vertexBuffer->id(), actors.robots[b].model->mesh.vertexBuffer->id());
+      EXPECT_NE(t.actors.robots[a].model.get(), t.actors.robots[b].model.get());
+      EXPECT_NE(t.actors.robots[a].model->child.get(), t.actors.robots[b].model->child.get());
+      EXPECT_NE(t.actors.robots[a].model->mesh.vertexBuffer->id(), t.actors.robots[b].model->mesh.vertexBuffer->id());
     }
   }
-  actors.robots[3].model->currentKey = 2;
+  t.actors.robots[3].model->currentKey = 2;
   for (int a = 0; a < kRobotCount; ++a) {
     if (a != 3) {
-      EXPECT_EQ(actors.robots[a].model->currentKey, 0u);
+      EXPECT_EQ(t.actors.robots[a].model->currentKey, 0u);
     }
   }
-  EXPECT_EQ(countParts(actors.shot.model.get()), 1u);
+  EXPECT_EQ(countParts(t.actors.shot.model.get()), 1u);
 }
 
 TEST(LevelLoad, FilesAreOpenedInOrderAndEninOnce) {
-  ScopedTestDevice scoped;
+  TestGame t;
   LevelText text = workedLevel();
   std::vector<std::string> opened;
-  std::string error;
-  ASSERT_EQ(startLevelFrom(
-                [&](const std::string& name, TextReader& reader) {
-                  opened.push_back(name);
-                  reader = TextReader(name, *text.file(name));
-                  return true;
-                },
-                error),
-            kOk)
-      << error;
+  const Status loaded = t.game.startLevelFrom([&](const std::string& name, TextReader& reader) {
+    opened.push_back(name);
+    reader = TextReader(name, *text.file(name));
+    return true;
+  });
+  ASSERT_TRUE(loaded.ok()) << loaded.message();
   // "enin.txt" is read once; each robot still gets its own tree.
   EXPECT_EQ(opened, (std::vector<std::string>{"Lbank.txt", "dat.txt", "objects.txt", "enin.txt", "shot.txt"}));
-  EXPECT_NE(actors.robots[0].model.get(), actors.robots[6].model.get());
+  EXPECT_NE(t.actors.robots[0].model.get(), t.actors.robots[6].model.get());
 
   // A light map that cannot be made stops before "dat.txt" is opened.
   opened.clear();
-  scoped.dev.refuseTexture = "light1.bmp";
-  EXPECT_EQ(startLevelFrom(
-                [&](const std::string& name, TextReader& reader) {
-                  opened.push_back(name);
-                  reader = TextReader(name, *text.file(name));
-                  return true;
-                },
-                error),
-            E_FAIL);
-  EXPECT_EQ(error, "Lbank.txt:3: light1.bmp: cannot open the file");
+  t.dev.refuseTexture = "light1.bmp";
+  const Status refused = t.game.startLevelFrom([&](const std::string& name, TextReader& reader) {
+    opened.push_back(name);
+    reader = TextReader(name, *text.file(name));
+    return true;
+  });
+  EXPECT_FALSE(refused.ok());
+  EXPECT_EQ(refused.message(), "Lbank.txt:3: light1.bmp: cannot open the file");
   EXPECT_EQ(opened, std::vector<std::string>{"Lbank.txt"});
-  EXPECT_EQ(level.lightMapCount(), 1);
+  EXPECT_EQ(t.level.lightMapCount(), 1);
 }
 
 TEST(LevelLoad, WorkedFolderFromDiskWithRealImages) {
-  ScopedTestDevice scoped;
-  scoped.dev.realTextures = true;
+  TestGame t;
+  t.dev.realTextures = true;
   ScopedChdir cd(testDataDir() / "levels" / "worked5");
-  std::string error;
-  ASSERT_EQ(startLevel(error), kOk) << error;
-  EXPECT_EQ(level.levelTextures[4]->width(), 8);
+  const Status loaded = startLevel(t.game, loadLevel);
+  ASSERT_TRUE(loaded.ok()) << loaded.message();
+  EXPECT_EQ(t.level.levelTextures[4]->width(), 8);
 }
 
 TEST(LevelLoad, CrLfFilesLoadTheSame) {
@@ -182,11 +175,11 @@ TEST(LevelLoad, CrLfFilesLoadTheSame) {
     for (char c : *text.file(name)) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
     *text.file(name) = crlf;
   }
-  ScopedTestDevice scoped;
-  std::string error;
-  ASSERT_EQ(loadLevelText(text, error), kOk) << error;
-  EXPECT_EQ(level.rooms[2].isMarker, 1);
-  EXPECT_EQ(level.props[0].vertexCount, 6);
+  TestGame t;
+  const Status loaded = loadLevelText(t.game, text);
+  ASSERT_TRUE(loaded.ok()) << loaded.message();
+  EXPECT_EQ(t.level.rooms[2].isMarker, 1);
+  EXPECT_EQ(t.level.props[0].vertexCount, 6);
 }
 
 TEST(LevelLoad, TwoRoomsInSightOfEachOther) {
@@ -194,13 +187,11 @@ TEST(LevelLoad, TwoRoomsInSightOfEachOther) {
   // 2 behind a wall.
   const std::string wall = "0 0 0 0 4 2  150 -100 -500 1 0 0 0 0  150 300 -500 1 0 0 0 0  "
                            "150 -100 500 1 0 0 0 0  150 300 500 1 0 0 0 0\n";
-  ScopedTestDevice scoped;
-  std::string error;
-  ASSERT_EQ(loadLevelText(withDat(kDatHead + "4 3\n" + wall + kMarkerAt(0, 0) + kMarkerAt(1, 100) + kMarkerAt(2, 200)),
-                          error),
-            kOk)
-      << error;
-  const RoomGraph& g = level.roomGraph;
+  TestGame t;
+  const Status loaded =
+      loadLevelText(t.game, withDat(kDatHead + "4 3\n" + wall + kMarkerAt(0, 0) + kMarkerAt(1, 100) + kMarkerAt(2, 200)));
+  ASSERT_TRUE(loaded.ok()) << loaded.message();
+  const RoomGraph& g = t.level.roomGraph;
   EXPECT_EQ(g.get(0, 1), 1);
   EXPECT_EQ(g.get(1, 0), 1);
   EXPECT_EQ(g.get(0, 2), 0);
@@ -214,11 +205,11 @@ TEST(LevelLoadRefusals, MissingFilesAndEarlyEnds) {
     TempDir dir;
     writeLevelFolder(dir.path(), workedLevel());
     std::filesystem::remove(dir.path() / missing);
-    ScopedTestDevice scoped;
+    TestGame t;
     ScopedChdir cd(dir.path());
-    std::string error;
-    EXPECT_EQ(startLevel(error), E_FAIL);
-    EXPECT_EQ(error, std::string(missing) + ": the file is missing");
+    const Status loaded = startLevel(t.game, loadLevel);
+    EXPECT_FALSE(loaded.ok());
+    EXPECT_EQ(loaded.message(), std::string(missing) + ": the file is missing");
   }
 
   LevelText text = workedLevel();
@@ -242,13 +233,13 @@ TEST(LevelLoadRefusals, LightMapsAndTextures) {
   text.lbank = "1000000 light0.bmp";
   EXPECT_EQ(loadError(text), "Lbank.txt:1: lightMapCount 1000000 is more than the rest of the file can hold");
 
-  ScopedTestDevice scoped;
-  scoped.dev.refuseTexture = "stone.bmp";
-  std::string error;
-  EXPECT_EQ(loadLevelText(workedLevel(), error), E_FAIL);
-  EXPECT_EQ(error, "dat.txt:2: stone.bmp: cannot open the file");
-  EXPECT_EQ(level.lightMapCount(), 2);
-  EXPECT_TRUE(level.levelTextures.empty());
+  TestGame t;
+  t.dev.refuseTexture = "stone.bmp";
+  const Status loaded = loadLevelText(t.game, workedLevel());
+  EXPECT_FALSE(loaded.ok());
+  EXPECT_EQ(loaded.message(), "dat.txt:2: stone.bmp: cannot open the file");
+  EXPECT_EQ(t.level.lightMapCount(), 2);
+  EXPECT_TRUE(t.level.levelTextures.empty());
 }
 
 TEST(LevelLoadRefusals, MaterialsAndCounts) {
@@ -269,10 +260,10 @@ TEST(LevelLoadRefusals, MaterialsAndCounts) {
   text.objects = "-1\n";
   EXPECT_EQ(loadError(text), "objects.txt:1: propCount -1 is negative");
 
-  ScopedTestDevice scoped;
-  std::string error;
-  ASSERT_EQ(loadLevelText(withDat(kDatHead + "0 4096\n"), error), kOk) << error;
-  EXPECT_EQ(level.roomGraph.cells.size(), 4096u * 4096u);
+  TestGame t;
+  const Status loaded = loadLevelText(t.game, withDat(kDatHead + "0 4096\n"));
+  ASSERT_TRUE(loaded.ok()) << loaded.message();
+  EXPECT_EQ(t.level.roomGraph.cells.size(), 4096u * 4096u);
 }
 
 TEST(LevelLoadRefusals, IndexesOutsideTheLevel) {
@@ -292,29 +283,29 @@ TEST(LevelLoadRefusals, IndexesOutsideTheLevel) {
   // Model meshes belong to no room, but their material and texture count.
   text = workedLevel();
   text.enin = "1 0 0 0 1 0 0 0 -1 99 0 0 0 0 0 0";
-  ScopedTestDevice scoped;
-  std::string error;
-  EXPECT_EQ(loadLevelText(text, error), kOk) << error;
-  EXPECT_EQ(actors.robots[6].model->mesh.roomNumber, 99);
+  TestGame t;
+  const Status loaded = loadLevelText(t.game, text);
+  EXPECT_TRUE(loaded.ok()) << loaded.message();
+  EXPECT_EQ(t.actors.robots[6].model->mesh.roomNumber, 99);
   text.shot = "1 0 0 0 1 0 0 0 -1 0 0 0 7 0 0 0";
-  EXPECT_EQ(loadLevelText(text, error), E_FAIL);
-  EXPECT_EQ(error, "shot.txt:1: textureIndex 7 is out of range: the level has 5 textures");
+  const Status refused = loadLevelText(t.game, text);
+  EXPECT_FALSE(refused.ok());
+  EXPECT_EQ(refused.message(), "shot.txt:1: textureIndex 7 is out of range: the level has 5 textures");
 }
 
 TEST(LevelLoadRefusals, BufferFailureAndNoDevice) {
   {
-    ScopedTestDevice scoped;
-    scoped.dev.refuseBufferAt = 3;  // the prop's
-    std::string error;
-    EXPECT_EQ(loadLevelText(workedLevel(), error), E_FAIL);
-    EXPECT_EQ(error, "objects.txt:6: cannot create the record's vertex buffer: out of video memory");
+    TestGame t;
+    t.dev.refuseBufferAt = 3;  // the prop's
+    const Status loaded = loadLevelText(t.game, workedLevel());
+    EXPECT_FALSE(loaded.ok());
+    EXPECT_EQ(loaded.message(), "objects.txt:6: cannot create the record's vertex buffer: out of video memory");
   }
-  RenderDevice* saved = device;
-  device = nullptr;
-  std::string error;
-  EXPECT_EQ(loadLevelText(workedLevel(), error), E_FAIL);
-  EXPECT_EQ(error, "no render device to load the level with");
-  device = saved;
+  TestGame t;
+  t.game.device = nullptr;
+  const Status loaded = loadLevelText(t.game, workedLevel());
+  EXPECT_FALSE(loaded.ok());
+  EXPECT_EQ(loaded.message(), "no render device to load the level with");
 }
 
 }  // namespace cog

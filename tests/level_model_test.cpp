@@ -9,6 +9,7 @@
 #include "level/model.h"
 #include "level/text_reader.h"
 #include "support/level_files.h"
+#include "support/test_game.h"
 
 namespace cog {
 
@@ -36,19 +37,19 @@ const char* const kTwoLegs =
     "0\n";
 
 struct ModelCase {
-  ScopedTestDevice scoped;
+  TestGame t;
   Actor actor{1, 3};
-  int32_t status = 0;
+  bool loaded = false;
   std::string error;
   size_t left = 0;
 
   explicit ModelCase(const std::string& text) {
     TextReader in("enin.txt", text);
-    status = actor.load(in);
+    loaded = actor.load(in, t.dev);
     error = in.error();
     left = in.remaining();
   }
-  bool ok() const { return status == kOk; }
+  bool ok() const { return loaded; }
   ModelPart& root() { return *actor.model; }
 };
 
@@ -74,6 +75,8 @@ TEST(LevelActor, ConstructionOfTheEightActors) {
   EXPECT_EQ(Actor(0, 0).walks, 0);
   EXPECT_EQ(Actor(7, 0).walks, 0);
 
+  TestGame t;
+  Actors& actors = t.actors;
   actors.robots[2].walkPhase = 0.5f;
   actors.shot.inFlight = 1;
   actors.reset();
@@ -92,7 +95,6 @@ TEST(LevelModel, SinglePartOfTheWorkedExample) {
   ASSERT_TRUE(c.ok()) << c.error;
   EXPECT_EQ(c.actor.sourceValue, 1.0f);
   ModelPart& p = c.root();
-  EXPECT_EQ(p.owner, &c.actor);
   EXPECT_EQ(p.pivot, Vec3(0, 0, 0));
   EXPECT_EQ(keyTimes(p), (std::vector<float>{0.0f, 1.0f}));
   EXPECT_EQ(p.currentKey, 0u);
@@ -123,7 +125,6 @@ TEST(LevelModel, BodyWithTwoLegs) {
   EXPECT_EQ(right.keys[1].angles, Vec3(30, 0, 0));
   EXPECT_EQ(right.keys[2].angles, Vec3(-30, 0, 0));
   EXPECT_EQ(left.mesh.boundsMin, Vec3(-6, 0, 0));
-  for (ModelPart* p : {&body, &left, &right}) EXPECT_EQ(p->owner, &c.actor);
 }
 
 TEST(LevelModel, KeyListEndsAtTimeExactlyOne) {
@@ -204,11 +205,11 @@ TEST(LevelModel, PivotAndKeysWithOrWithoutPunctuation) {
 }
 
 TEST(LevelModel, MeshFailuresFailTheModel) {
-  ScopedTestDevice scoped;
-  scoped.dev.refuseBufferAt = 1;
+  TestGame t;
+  t.dev.refuseBufferAt = 1;
   Actor actor(0, 0);
   TextReader in("shot.txt", kTwoLegs);
-  EXPECT_EQ(actor.load(in), E_FAIL);
+  EXPECT_FALSE(actor.load(in, t.dev));
   EXPECT_NE(in.error().find("cannot create the record's vertex buffer"), std::string::npos);
 
   ModelCase marker("0  0 0 0  1 0 0 0  -1 0 1 0 0 0  0 0");
@@ -219,7 +220,7 @@ TEST(LevelModel, LoadingAgainReplacesTheTree) {
   ModelCase c(kTwoLegs);
   ASSERT_TRUE(c.ok());
   TextReader in("enin.txt", "2 0 0 0 1 0 0 0 " + kTriangle + "0 0");
-  ASSERT_EQ(c.actor.load(in), kOk);
+  ASSERT_TRUE(c.actor.load(in, c.t.dev));
   EXPECT_EQ(c.actor.sourceValue, 2.0f);
   EXPECT_FALSE(c.actor.model->child);
 }
@@ -242,7 +243,6 @@ TEST(LevelModel, DeepChainsLoadAndFreeWithoutRecursion) {
     EXPECT_EQ(c.left, 1u);
     int depth = 0;
     for (const ModelPart* p = c.actor.model.get(); p; p = p->child ? p->child.get() : p->sibling.get()) {
-      EXPECT_EQ(p->owner, &c.actor);
       ++depth;
     }
     EXPECT_EQ(depth, kParts);
@@ -251,7 +251,7 @@ TEST(LevelModel, DeepChainsLoadAndFreeWithoutRecursion) {
     EXPECT_FALSE(c.actor.model->sibling);
     EXPECT_TRUE(c.actor.model->keys.empty());
     TextReader again("enin.txt", *text);
-    ASSERT_EQ(c.actor.load(again), kOk);
+    ASSERT_TRUE(c.actor.load(again, c.t.dev));
     // The Actor frees the whole tree again when it goes.
   }
 }

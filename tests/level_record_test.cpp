@@ -10,26 +10,27 @@
 #include "level/mesh_record.h"
 #include "level/text_reader.h"
 #include "support/level_files.h"
+#include "support/test_game.h"
 
 namespace cog {
 
 namespace {
 
 struct RecordCase {
-  ScopedTestDevice scoped;
+  TestGame t;
   MeshRecord record;
   std::string error;
-  int32_t status = 0;
+  bool read = false;
   size_t left = 0;  // characters left in the text after the record
 
   explicit RecordCase(const std::string& text, RecordLimits limits = {}) {
     TextReader in("dat.txt", text);
     in.limits = limits;
-    status = record.readRecord(in);
+    read = record.readRecord(in, t.dev);
     error = in.error();
     left = in.remaining();
   }
-  bool ok() const { return status == kOk; }
+  bool ok() const { return read; }
 };
 
 Vec3 position(const MeshVertex& v) { return Vec3(v.x, v.y, v.z); }
@@ -65,14 +66,14 @@ TEST(LevelRecordPlain, FloorQuadOfTheWorkedExample) {
   EXPECT_EQ(r.vertices[2].v1, 0.0f);
 
   // The device got the same 160 bytes, in the mesh vertex format.
-  ASSERT_EQ(c.scoped.dev.bufferLengths.size(), 1u);
-  EXPECT_EQ(c.scoped.dev.bufferLengths[0], 160u);
-  ASSERT_EQ(c.scoped.dev.bufferData[0].size(), 160u);
-  EXPECT_EQ(std::memcmp(c.scoped.dev.bufferData[0].data(), r.vertices.data(), 160), 0);
+  ASSERT_EQ(c.t.dev.bufferLengths.size(), 1u);
+  EXPECT_EQ(c.t.dev.bufferLengths[0], 160u);
+  ASSERT_EQ(c.t.dev.bufferData[0].size(), 160u);
+  EXPECT_EQ(std::memcmp(c.t.dev.bufferData[0].data(), r.vertices.data(), 160), 0);
   ASSERT_TRUE(r.vertexBuffer);
   EXPECT_EQ(r.vertexBuffer->length(), 160u);
-  ASSERT_FALSE(c.scoped.dev.calls().empty());
-  EXPECT_EQ(c.scoped.dev.calls().back().c, kMeshFvf);
+  ASSERT_FALSE(c.t.dev.calls().empty());
+  EXPECT_EQ(c.t.dev.calls().back().c, kMeshFvf);
 }
 
 TEST(LevelRecordPlain, LeadOneIsAMarkerWithOneIgnoredInteger) {
@@ -137,7 +138,7 @@ TEST(LevelRecordList, WorkedQuad) {
   EXPECT_EQ(r.vertices[4].v0, 1.0f);  // copied from Q1
   EXPECT_EQ(r.vertices[5].u0, 1.0f);
   EXPECT_EQ(r.vertices[5].v0, 1.0f);
-  EXPECT_EQ(c.scoped.dev.bufferLengths.at(0), 240u);
+  EXPECT_EQ(c.t.dev.bufferLengths.at(0), 240u);
 }
 
 TEST(LevelRecordList, ThreeQuadsAndZeroTriangles) {
@@ -162,8 +163,8 @@ TEST(LevelRecordList, ThreeQuadsAndZeroTriangles) {
   ASSERT_TRUE(none.ok()) << none.error;
   EXPECT_EQ(none.record.vertexCount, 0);
   EXPECT_EQ(none.record.primitiveCount, 0);
-  ASSERT_EQ(none.scoped.dev.bufferLengths.size(), 1u);
-  EXPECT_EQ(none.scoped.dev.bufferLengths[0], 0u);
+  ASSERT_EQ(none.t.dev.bufferLengths.size(), 1u);
+  EXPECT_EQ(none.t.dev.bufferLengths[0], 0u);
   EXPECT_TRUE(none.record.vertexBuffer);
 }
 
@@ -216,9 +217,9 @@ TEST(LevelRecordRefusals, CountsThatCannotBeRight) {
   RecordCase listMarker("-1 0 1 0 0 0");
   EXPECT_EQ(listMarker.error, "dat.txt:1: a marker record needs at least 3 vertices, this one has 0");
   // None of these asked the device for anything.
-  EXPECT_TRUE(negVertices.scoped.dev.bufferLengths.empty());
-  EXPECT_TRUE(shortStrip.scoped.dev.bufferLengths.empty());
-  EXPECT_TRUE(listMarker.scoped.dev.bufferLengths.empty());
+  EXPECT_TRUE(negVertices.t.dev.bufferLengths.empty());
+  EXPECT_TRUE(shortStrip.t.dev.bufferLengths.empty());
+  EXPECT_TRUE(listMarker.t.dev.bufferLengths.empty());
 
   // A strip with spare vertices, and no triangles at all, are fine.
   RecordCase spare("0 0 0 0 4 1  0 0 0 0 1 0 0 0  1 0 0 0 1 0 0 0  0 0 1 0 1 0 0 0  1 0 1 0 1 0 0 0");
@@ -232,12 +233,12 @@ TEST(LevelRecordRefusals, HugeCountsFailBeforeAnythingIsAllocated) {
   EXPECT_FALSE(plain.ok());
   EXPECT_EQ(plain.error, "dat.txt:1: vertexCount 2000000000 is more than the rest of the file can hold");
   EXPECT_TRUE(plain.record.vertices.empty());
-  EXPECT_TRUE(plain.scoped.dev.bufferLengths.empty());
+  EXPECT_TRUE(plain.t.dev.bufferLengths.empty());
   for (const char* count : {"2147483647", "-2147483648", "-1073741824", "715827883"}) {
     RecordCase list(std::string("-1 0 0 0 0 ") + count + " 1 2 3 4 5");
     EXPECT_FALSE(list.ok()) << count;
     EXPECT_NE(list.error.find("more vertices than the rest of the file can hold"), std::string::npos) << list.error;
-    EXPECT_TRUE(list.scoped.dev.bufferLengths.empty());
+    EXPECT_TRUE(list.t.dev.bufferLengths.empty());
   }
   // Just enough text is accepted: one triangle of fifteen one-digit numbers.
   RecordCase tight("-1 0 0 0 0 1 0 0 0 0 0 1 0 0 0 0 0 0 1 0 0");
@@ -277,11 +278,11 @@ TEST(LevelRecordRefusals, IndexesOutsideTheLevel) {
 }
 
 TEST(LevelRecordRefusals, DeviceThatCannotMakeTheBuffer) {
-  ScopedTestDevice scoped;
-  scoped.dev.refuseBufferAt = 0;
+  TestGame t;
+  t.dev.refuseBufferAt = 0;
   TextReader in("objects.txt", kFloorRecord);
   MeshRecord r;
-  EXPECT_EQ(r.readRecord(in), E_FAIL);
+  EXPECT_FALSE(r.readRecord(in, t.dev));
   EXPECT_EQ(in.error(), "objects.txt:5: cannot create the record's vertex buffer: out of video memory");
   EXPECT_FALSE(r.vertexBuffer);
 }

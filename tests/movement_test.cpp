@@ -10,28 +10,17 @@
 #include "sim/movement.h"
 #include "sim/state.h"
 #include "support/mesh_builders.h"
+#include "support/test_game.h"
 
 namespace cog {
 
 namespace {
 
-class Movement : public testing::Test {
+class Movement : public GameTest {
  protected:
-  void SetUp() override {
-    level.clear();
-    actors.reset();
-    sim.reset();
-    audio.reset();
-    audio.engine = &engine;
-  }
-  void TearDown() override {
-    audio.reset();
-    level.clear();
-    actors.reset();
-    sim.reset();
-  }
+  void SetUp() override { audio.engine = &engine; }
   // An upright wall across +z at `z`, wide and tall around the probe height.
-  static void wallAt(float z, float y0 = -200, float y1 = 100) {
+  void wallAt(float z, float y0 = -200, float y1 = 100) {
     level.rooms.push_back(wallRecord(-50, z, 50, z, y0, y1));
   }
   // How often the movement code has moved the sound listener.
@@ -39,7 +28,6 @@ class Movement : public testing::Test {
     return std::count_if(engine.calls().begin(), engine.calls().end(),
                          [](const AudioCall& c) { return c.op == AudioOp::SetListenerPosition; });
   }
-  SilentAudioEngine engine;
 };
 
 // ------------------------------------------------------------ walking
@@ -47,68 +35,66 @@ class Movement : public testing::Test {
 TEST_F(Movement, WalkForwardProbesTenAtHeightMinus80AndStepsEight) {
   // A wall exactly at the probe's end (z = 60) blocks: t = 1 counts.
   wallAt(60);
-  walkForward();
+  walkForward(world);
   EXPECT_EQ(sim.player.position, Vec3(0, 0, 50));
   // Just beyond the probe: clear, and the player moves 8.
   level.clear();
   wallAt(60.01f);
-  walkForward();
+  walkForward(world);
   EXPECT_EQ(sim.player.position, Vec3(0, 0, 58));
 }
 
 TEST_F(Movement, ProbeRunsAtHeightMinus80) {
   wallAt(55, -70, 100);  // starts above the probe line
-  walkForward();
+  walkForward(world);
   EXPECT_EQ(sim.player.position, Vec3(0, 0, 58));
   level.clear();
   sim.player.position = Vec3(0, 0, 50);
   wallAt(55, -90, -75);  // a low wall across the probe line
-  walkForward();
+  walkForward(world);
   EXPECT_EQ(sim.player.position, Vec3(0, 0, 50));
 }
 
 TEST_F(Movement, ObstacleNineAheadBlocksAndTheListenerIsRefreshedOnce) {
   wallAt(59);
-  walkForward();
+  walkForward(world);
   EXPECT_EQ(sim.player.position, Vec3(0, 0, 50));
   EXPECT_EQ(listenerMoves(), 1);
   level.clear();
-  walkForward();
+  walkForward(world);
   EXPECT_EQ(listenerMoves(), 3);  // before the probe and after the step
 }
 
 TEST_F(Movement, BackwardAndSideSteps) {
-  walkBackward();
+  walkBackward(world);
   EXPECT_EQ(sim.player.position, Vec3(0, 0, 42));
-  strafeRight();
+  strafeRight(world);
   EXPECT_EQ(sim.player.position, Vec3(6, 0, 42));
-  strafeLeft();
-  strafeLeft();
+  strafeLeft(world);
+  strafeLeft(world);
   EXPECT_EQ(sim.player.position, Vec3(-6, 0, 42));
   // Backing into a wall behind the player.
   wallAt(35);
-  walkBackward();
+  walkBackward(world);
   EXPECT_EQ(sim.player.position, Vec3(-6, 0, 42));
 }
 
 TEST_F(Movement, TurningIsNeverWrapped) {
-  for (int i = 0; i < 121; ++i) turnRight();
+  for (int i = 0; i < 121; ++i) turnRight(world);
   EXPECT_EQ(sim.player.heading, 363.0f);
   EXPECT_EQ(listenerMoves(), 121);
   sim.player.heading = 0;
-  for (int i = 0; i < 200; ++i) turnLeft();
+  for (int i = 0; i < 200; ++i) turnLeft(world);
   EXPECT_EQ(sim.player.heading, -600.0f);
 }
 
 TEST_F(Movement, GameOverStopsWalkingAndTurning) {
   sim.gameOver = 1;
-  sim.moverIndex = 4;
-  walkForward();
+  walkForward(world);
   EXPECT_EQ(sim.player.position, Vec3(0, 0, 50));
-  EXPECT_EQ(sim.moverIndex, 0);
   EXPECT_EQ(listenerMoves(), 1);
-  turnLeft();
-  turnRight();
+  turnLeft(world);
+  turnRight(world);
   EXPECT_EQ(sim.player.heading, 0.0f);
   EXPECT_EQ(listenerMoves(), 1);
 }
@@ -117,27 +103,23 @@ TEST_F(Movement, GameOverStopsWalkingAndTurning) {
 
 TEST_F(Movement, XLimitSnapsForPlayerAndRobotQueriesOnly) {
   sim.player.position = Vec3(-99, 0, 50);
-  sim.moverIndex = 0;
-  EXPECT_TRUE(isPathBlocked(0, 0, 0));
+  EXPECT_TRUE(isPathBlocked(world, 0, 0, 0, 0));
   EXPECT_EQ(sim.player.position.x, -90.0f);
 
   sim.player.position.x = -99;
-  sim.moverIndex = 5;
-  EXPECT_TRUE(isPathBlocked(1000, 0, 1000));
+  EXPECT_TRUE(isPathBlocked(world, 5, 1000, 0, 1000));
   EXPECT_EQ(sim.player.position.x, -90.0f);
 
   sim.player.position.x = -99;
-  sim.moverIndex = -1;
-  EXPECT_FALSE(isPathBlocked(0, 0, 0));
+  EXPECT_FALSE(isPathBlocked(world, -1, 0, 0, 0));
   EXPECT_EQ(sim.player.position.x, -99.0f);
 
   // Exactly -95 is not beyond the limit; an ended game lifts it.
-  sim.moverIndex = 0;
   sim.player.position.x = -95;
-  EXPECT_FALSE(isPathBlocked(0, 0, 0));
+  EXPECT_FALSE(isPathBlocked(world, 0, 0, 0, 0));
   sim.player.position.x = -1900;
   sim.gameOver = 1;
-  EXPECT_FALSE(isPathBlocked(0, 0, 0));
+  EXPECT_FALSE(isPathBlocked(world, 0, 0, 0, 0));
   EXPECT_EQ(sim.player.position.x, -1900.0f);
 }
 
@@ -145,35 +127,32 @@ TEST_F(Movement, RobotQueriesTestTheLineFromThePlayer) {
   // A wall between the player and the robot's target blocks the robot
   // although the robot itself stands nowhere near it.
   wallAt(200);
-  sim.moverIndex = 3;
-  EXPECT_TRUE(isPathBlocked(0, 0, 400));
-  EXPECT_FALSE(isPathBlocked(0, 0, 150));
-  EXPECT_FALSE(isPathBlocked(300, 0, 400));
+  EXPECT_TRUE(isPathBlocked(world, 3, 0, 0, 400));
+  EXPECT_FALSE(isPathBlocked(world, 3, 0, 0, 150));
+  EXPECT_FALSE(isPathBlocked(world, 3, 300, 0, 400));
 }
 
 TEST_F(Movement, MarkersSkippedPropsBlock) {
   level.rooms.push_back(wallRecord(-50, 55, 50, 55, -200, 100, {.marker = true}));
   level.props.push_back(wallRecord(-50, 55, 50, 55, -200, 100, {.marker = true}));
-  sim.moverIndex = 0;
-  EXPECT_FALSE(isPathBlocked(0, 0, 60));
+  EXPECT_FALSE(isPathBlocked(world, 0, 0, 0, 60));
   level.props.push_back(wallRecord(-50, 57, 50, 57, -200, 100));
-  EXPECT_TRUE(isPathBlocked(0, 0, 60));
+  EXPECT_TRUE(isPathBlocked(world, 0, 0, 0, 60));
 }
 
 TEST_F(Movement, ShotQueryRunsFromTheTipAtItsHeight) {
-  sim.moverIndex = -1;
   sim.shotTip = Vec3(0, 0, 88);
   level.rooms.push_back(wallRecord(-50, 80, 50, 80, -50, 50));
-  EXPECT_TRUE(isPathBlocked(0, -1234, 74));  // y is ignored: the tip's height
+  EXPECT_TRUE(isPathBlocked(world, -1, 0, -1234, 74));  // y is ignored: the tip's height
   level.clear();
   level.rooms.push_back(wallRecord(-50, 80, 50, 80, -100, -60));  // only at the probe height
-  EXPECT_FALSE(isPathBlocked(0, 0, 74));
+  EXPECT_FALSE(isPathBlocked(world, -1, 0, 0, 74));
   // A shot that is not moving tests a zero-length segment: never blocked,
   // even lying in a wall's plane.
   level.clear();
   level.rooms.push_back(wallRecord(-50, 80, 50, 80, -50, 50));
   sim.shotTip = Vec3(0, 0, 80);
-  EXPECT_FALSE(isPathBlocked(0, 0, 80));
+  EXPECT_FALSE(isPathBlocked(world, -1, 0, 0, 80));
 }
 
 // ------------------------------------------------------------ robot spacing
@@ -186,10 +165,9 @@ class Spacing : public Movement {
     for (int i = 0; i < kRobotCount; ++i) actors.robots[i].SetPosition(1000.0f * i, 0, 3000);
     sim.separationEnabled = 1;
   }
-  static bool asks(int k) {
-    sim.moverIndex = k;
+  bool asks(int k) {
     const Vec3& p = actors.robots[k].position;
-    return isPathBlocked(p.x, p.y, p.z);
+    return isPathBlocked(world, k, p.x, p.y, p.z);
   }
 };
 
@@ -243,35 +221,29 @@ TEST_F(Spacing, RootMeshesInTheModelsOwnCoordinates) {
   // Robot 0's root mesh: a wall across the player's line at z = 100, in
   // model coordinates. Robot 0 itself stands far away: no transformation.
   Actor& r0 = actors.robots[0];
-  r0.model = std::make_unique<ModelPart>(&r0);
+  r0.model = std::make_unique<ModelPart>();
   r0.model->mesh = wallRecord(-50, 100, 50, 100, -200, 100);
   r0.SetPosition(-5000, 0, -5000);
 
-  sim.moverIndex = 1;  // tests robot 0's and robot 1's meshes
-  EXPECT_TRUE(isPathBlocked(0, 0, 200));
-  EXPECT_FALSE(isPathBlocked(0, 0, 90));
-  sim.moverIndex = 2;  // robot 0's and robot 2's
-  EXPECT_TRUE(isPathBlocked(0, 0, 200));
+  EXPECT_TRUE(isPathBlocked(world, 1, 0, 0, 200));  // tests robot 0's and robot 1's meshes
+  EXPECT_FALSE(isPathBlocked(world, 1, 0, 0, 90));
+  EXPECT_TRUE(isPathBlocked(world, 2, 0, 0, 200));  // robot 0's and robot 2's
   for (int k : {0, 3, 4, 5, 6, -1}) {
-    sim.moverIndex = k;
     sim.shotTip = Vec3(0, -80, 50);
-    EXPECT_FALSE(isPathBlocked(0, 0, 200)) << k;
+    EXPECT_FALSE(isPathBlocked(world, k, 0, 0, 200)) << k;
   }
   // Robot 2's mesh is tested by robots 2..6.
   Actor& r2 = actors.robots[2];
-  r2.model = std::make_unique<ModelPart>(&r2);
+  r2.model = std::make_unique<ModelPart>();
   r2.model->mesh = wallRecord(-50, 100, 50, 100, -200, 100);
   for (int k = 2; k <= 6; ++k) {
-    sim.moverIndex = k;
-    EXPECT_TRUE(isPathBlocked(0, 0, 200)) << k;
+    EXPECT_TRUE(isPathBlocked(world, k, 0, 0, 200)) << k;
   }
-  sim.moverIndex = 1;
   r0.model.reset();
-  EXPECT_FALSE(isPathBlocked(0, 0, 200));
+  EXPECT_FALSE(isPathBlocked(world, 1, 0, 0, 200));
   // Not before the first tick either.
   sim.separationEnabled = 0;
-  sim.moverIndex = 3;
-  EXPECT_FALSE(isPathBlocked(0, 0, 200));
+  EXPECT_FALSE(isPathBlocked(world, 3, 0, 0, 200));
 }
 
 // ------------------------------------------------------------ reset
@@ -290,7 +262,7 @@ TEST_F(Movement, ResetGame) {
   sim.player.position = Vec3(-1900, 3, 9900);
   sim.player.heading = 45;
 
-  resetGame();
+  resetGame(sim, actors);
 
   const Vec3 starts[kRobotCount] = {{0, 0, 400},    {800, 0, 600},   {800, 0, 700},  {900, 0, 1400},
                                     {1000, 0, 1400}, {1100, 0, 1300}, {1200, 0, 1300}};

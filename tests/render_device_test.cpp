@@ -14,6 +14,7 @@
 #include "render/rec/recording_device.h"
 #include "sim/state.h"
 #include "support/recording_checks.h"
+#include "support/test_game.h"
 
 namespace cog {
 
@@ -138,7 +139,7 @@ TEST(RecordingDevice, DescribesCallsInOneLine) {
 namespace {
 
 // Runs in a fresh working folder holding the given base textures.
-class DeviceSetupTest : public ::testing::Test {
+class DeviceSetupTest : public GameTest {
  protected:
   void SetUp() override {
     old_ = fs::current_path();
@@ -146,14 +147,10 @@ class DeviceSetupTest : public ::testing::Test {
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     fs::current_path(dir_);
-    device = &dev;
+    dev.realTextures = true;  // the images are read as the game reads them
     dev.setKeep(RecordingDevice::Keep::Everything);
-    sim.reset();
   }
   void TearDown() override {
-    releaseDeviceTextures();
-    device = nullptr;
-    sim.reset();
     fs::current_path(old_);
     std::error_code ec;
     fs::remove_all(dir_, ec);
@@ -162,7 +159,6 @@ class DeviceSetupTest : public ::testing::Test {
     fs::copy_file(fixture(fixtureName), dir_ / as, fs::copy_options::overwrite_existing);
   }
 
-  RecordingDevice dev;
   fs::path old_, dir_;
 };
 
@@ -177,8 +173,9 @@ std::vector<RecordedCall> expectedLights(const Vec3& player) {
 TEST_F(DeviceSetupTest, StartUpStatesLightsThenTheTwoTextures) {
   put("good.bmp", "blank.bmp");
   put("good.png", "sky2.bmp");  // any format, whatever the name
-  std::string error;
-  ASSERT_EQ(initDevice(sim.player.position, error), kOk) << error;
+  Result<BaseTextures> base = initDevice(dev, sim.player.position);
+  ASSERT_TRUE(base.ok()) << base.message();
+  game.textures = std::move(base.value());
   const auto calls = dev.calls();
   std::vector<RecordedCall> expected = {ec::renderState(D3DRS_CULLMODE, D3DCULL_CCW),
                                         ec::renderState(D3DRS_MULTISAMPLEANTIALIAS, TRUE_),
@@ -186,9 +183,9 @@ TEST_F(DeviceSetupTest, StartUpStatesLightsThenTheTwoTextures) {
   for (const auto& c : expectedLights(Vec3(0, 0, 50))) expected.push_back(c);
   EXPECT_TRUE(callsEqual(slice(calls, 0, expected.size()), expected));
   ASSERT_EQ(calls.size(), expected.size() + 2);
-  ASSERT_TRUE(blankTexture && skyTexture);
-  EXPECT_EQ(dev.textureFileName(blankTexture->id()), "blank.bmp");
-  EXPECT_EQ(dev.textureFileName(skyTexture->id()), "sky2.bmp");
+  ASSERT_TRUE(game.textures.blank && game.textures.sky);
+  EXPECT_EQ(dev.textureFileName(game.textures.blank->id()), "blank.bmp");
+  EXPECT_EQ(dev.textureFileName(game.textures.sky->id()), "sky2.bmp");
 
   // The lights as a whole: white point lights of range 1000, no falloff.
   const Light& l0 = calls[3].light();
@@ -201,32 +198,33 @@ TEST_F(DeviceSetupTest, StartUpStatesLightsThenTheTwoTextures) {
   EXPECT_EQ(l0.attenuation2, 0.0f);
   EXPECT_EQ(l0.falloff, 0.0f);
 
-  releaseDeviceTextures();
-  EXPECT_FALSE(blankTexture || skyTexture);
+  game.shutdown();
+  EXPECT_FALSE(game.textures.blank || game.textures.sky);
 }
 
 TEST_F(DeviceSetupTest, MissingSkyFailsAfterTheBlankTextureExists) {
   put("good.bmp", "blank.bmp");
-  std::string error;
-  EXPECT_EQ(initDevice(sim.player.position, error), E_FAIL);
-  EXPECT_TRUE(blankTexture);
-  EXPECT_FALSE(skyTexture);
-  EXPECT_EQ(error.rfind("sky2.bmp: ", 0), 0u) << error;
+  Result<BaseTextures> base = initDevice(dev, sim.player.position);
+  EXPECT_FALSE(base.ok());
+  // The blank texture was made (texture 1), the sky was not.
+  EXPECT_EQ(dev.texturesCreated(), 1u);
+  EXPECT_EQ(dev.textureFileName(1), "blank.bmp");
+  EXPECT_EQ(base.message().rfind("sky2.bmp: ", 0), 0u) << base.message();
 }
 
 TEST_F(DeviceSetupTest, BrokenBlankFailsWithItsName) {
   put("truncated.bmp", "blank.bmp");
   put("good.bmp", "sky2.bmp");
-  std::string error;
-  EXPECT_EQ(initDevice(sim.player.position, error), E_FAIL);
-  EXPECT_FALSE(blankTexture);
-  EXPECT_NE(error.find("blank.bmp: truncated"), std::string::npos) << error;
+  Result<BaseTextures> base = initDevice(dev, sim.player.position);
+  EXPECT_FALSE(base.ok());
+  EXPECT_EQ(dev.texturesCreated(), 0u);  // no blank texture
+  EXPECT_NE(base.message().find("blank.bmp: truncated"), std::string::npos) << base.message();
 }
 
 TEST_F(DeviceSetupTest, LightOneFollowsThePlayer) {
   sim.player.position = Vec3(-300.0f, 0.0f, 1234.5f);
   dev.clearCalls();
-  SetupLights(sim.player.position);
+  SetupLights(dev, sim.player.position);
   EXPECT_TRUE(callsEqual(dev.calls(), expectedLights(Vec3(-300.0f, 0.0f, 1234.5f))));
 }
 
@@ -234,7 +232,7 @@ TEST_F(DeviceSetupTest, CameraSetsWorldViewProjectionInOrder) {
   sim.player.position = Vec3(10.0f, 0.0f, 20.0f);
   sim.player.heading = 90.0f;
   dev.clearCalls();
-  SetupCamera(sim.player.position, sim.player.heading);
+  SetupCamera(dev, sim.player.position, sim.player.heading);
   EXPECT_TRUE(callsEqual(dev.calls(), {ec::setTransform(D3DTS_WORLD, Matrix4::identity()),
                                        ec::setTransform(D3DTS_VIEW, playerViewMatrix(sim.player.position, sim.player.heading)),
                                        ec::setTransform(D3DTS_PROJECTION, projectionMatrix())}));

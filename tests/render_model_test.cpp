@@ -20,6 +20,7 @@
 #include "sim/actor_step.h"
 #include "sim/state.h"
 #include "support/recording_checks.h"
+#include "support/test_game.h"
 
 namespace cog {
 
@@ -74,35 +75,26 @@ void expectNear(const Vec3& a, const Vec3& b, float tol = 1e-4f) {
   EXPECT_NEAR(a.z, b.z, tol);
 }
 
-class ModelDrawTest : public ::testing::Test {
+// The fake engine outlives the game, which stops it when it shuts down.
+struct FakeAudioHolder {
+  FakeAudio sound;
+};
+
+class ModelDrawTest : public FakeAudioHolder, public GameTest {
  protected:
   void SetUp() override {
-    device = &dev;
     dev.setKeep(RecordingDevice::Keep::Everything);
-    sim.reset();
-    drawFlags.reset();
-    level.clear();
-    audio.reset();
     audio.engine = &sound;
     audio.gunSegment = kGun;
-  }
-  void TearDown() override {
-    audio.reset();
-    level.clear();
-    sim.reset();
-    device = nullptr;
   }
 
   // A robot (walks) with a one-part model of a single key.
   static std::unique_ptr<Actor> robot() {
     auto a = std::make_unique<Actor>(1, 0);
-    a->model = std::make_unique<ModelPart>(a.get());
+    a->model = std::make_unique<ModelPart>();
     a->model->keys = {key(1.0f, 0, 0, 0)};
     return a;
   }
-
-  RecordingDevice dev;
-  FakeAudio sound;
 };
 
 }  // namespace
@@ -124,7 +116,7 @@ TEST_F(ModelDrawTest, FootstepsOnTheTenthAndTwentiethUpdateAndTheBob) {
   for (int update = 1; update <= 40; ++update) {
     sound.played.clear();
     const int inCycle = (update - 1) % 20 + 1;
-    UpdateAndDraw(*a, true);
+    UpdateAndDraw(game, *a, true);
     const bool footstep = inCycle == 10 || inCycle == 20;
     EXPECT_EQ(sound.played, footstep ? std::vector<SegmentId>{kGun} : std::vector<SegmentId>{})
         << "update " << update;
@@ -144,7 +136,7 @@ TEST_F(ModelDrawTest, VelocityMovesBeforeTheSoundSourceIsPlaced) {
   a->walks = 0;
   a->SetPosition(100.0f, 0.0f, 200.0f);
   a->SetVelocity(10.0f, 0.0f, -50.0f);
-  UpdateAndDraw(*a, true);
+  UpdateAndDraw(game, *a, true);
   EXPECT_EQ(a->position, Vec3(110.0f, 0.0f, 150.0f));
   ASSERT_EQ(sound.sourcePositions.size(), 1u);
   EXPECT_EQ(sound.sourcePositions[0], Vec3(1.1f, 0.0f, 1.5f));
@@ -152,7 +144,7 @@ TEST_F(ModelDrawTest, VelocityMovesBeforeTheSoundSourceIsPlaced) {
 
   // The reflected pass draws only: no move, no phase change, but the source
   // still follows the actor.
-  UpdateAndDraw(*a, false);
+  UpdateAndDraw(game, *a, false);
   EXPECT_EQ(a->position, Vec3(110.0f, 0.0f, 150.0f));
   EXPECT_EQ(a->walkPhase, 0.05f);
   EXPECT_EQ(sound.sourcePositions.size(), 2u);
@@ -163,7 +155,7 @@ TEST_F(ModelDrawTest, RobotAtRestAfterResetBobsUpAndWrapsWithoutAFootstep) {
   a->model->keys = {key(0.0f, 0, 0, 0), key(1.0f, 0, 0, 0)};
   a->model->currentKey = 1;
   a->walkPhase = 1.0f;
-  UpdateAndDraw(*a, true);
+  UpdateAndDraw(game, *a, true);
   EXPECT_EQ(a->position.y, 0.4f);
   EXPECT_TRUE(sound.played.empty());
   EXPECT_EQ(a->walkPhase, 0.0f);
@@ -173,7 +165,7 @@ TEST_F(ModelDrawTest, RobotAtRestAfterResetBobsUpAndWrapsWithoutAFootstep) {
 TEST_F(ModelDrawTest, TheShotNeitherBobsNorSoundsButAnimates) {
   auto shot = robot();
   shot->walks = 0;
-  for (int i = 0; i < 20; ++i) UpdateAndDraw(*shot, true);
+  for (int i = 0; i < 20; ++i) UpdateAndDraw(game, *shot, true);
   EXPECT_EQ(shot->position.y, 0.0f);
   EXPECT_TRUE(sound.played.empty());
   EXPECT_EQ(shot->walkPhase, 0.0f);  // wrapped on the twentieth
@@ -186,8 +178,8 @@ TEST_F(ModelDrawTest, GameOverDrawsAndMovesNothing) {
   a->walkPhase = 0.3f;
   sim.gameOver = 1;
   dev.clearCalls();
-  UpdateAndDraw(*a, true);
-  UpdateAndDraw(*a, false);
+  UpdateAndDraw(game, *a, true);
+  UpdateAndDraw(game, *a, false);
   EXPECT_TRUE(dev.calls().empty()) << describeCalls(dev.calls());
   EXPECT_EQ(a->position, Vec3(5.0f, 6.0f, 7.0f));
   EXPECT_EQ(a->walkPhase, 0.3f);
@@ -201,7 +193,7 @@ TEST_F(ModelDrawTest, DeadActorGoesToItsRestingPlaceUndrawn) {
   a->alive = 0;
   for (bool advance : {true, false}) {
     dev.clearCalls();
-    UpdateAndDraw(*a, advance);
+    UpdateAndDraw(game, *a, advance);
     EXPECT_EQ(a->position, Vec3(0.0f, -700.0f, 0.0f));
     EXPECT_TRUE(dev.calls().empty());
     a->SetPosition(1.0f, 1.0f, 1.0f);
@@ -216,17 +208,17 @@ TEST_F(ModelDrawTest, WorldMatricesOfARootPartAndItsChild) {
   a.SetRotation(0.0f, 90.0f, 0.0f);
   a.SetRotationCentre(0.0f, 0.0f, 5.0f);
   a.SetPosition(100.0f, 0.0f, 200.0f);
-  a.model = std::make_unique<ModelPart>(&a);
+  a.model = std::make_unique<ModelPart>();
   ModelPart& root = *a.model;
   root.pivot = Vec3(1.0f, 0.0f, 0.0f);
   root.keys = {key(0.0f, 0, 0, 0), key(1.0f, 0, 180, 0)};  // 90 degrees about y at phase 0.5
-  root.child = std::make_unique<ModelPart>(&a);
+  root.child = std::make_unique<ModelPart>();
   ModelPart& child = *root.child;
   child.pivot = Vec3(0.0f, 5.0f, 0.0f);
   child.keys = {key(1.0f, 45, 45, 45)};  // a single key: never turns
 
   dev.clearCalls();
-  DrawPart(root, false);
+  DrawPart(scene, a, root, false);
   const auto transforms = onlyKinds(dev.calls(), {CallKind::GetTransform, CallKind::SetTransform});
   ASSERT_EQ(transforms.size(), 6u) << describeCalls(transforms);
   const Matrix4 identity = Matrix4::identity();
@@ -253,13 +245,13 @@ TEST_F(ModelDrawTest, KeysStepAtMostOnePerDrawInEitherPass) {
   part.keys = {key(0.0f, 0, 0, 0), key(0.01f, 0, 10, 0), key(0.02f, 0, 20, 0), key(0.03f, 0, 30, 0),
                key(1.0f, 0, 90, 0)};
   a->walkPhase = 0.5f;
-  UpdateAndDraw(*a, false);
+  UpdateAndDraw(game, *a, false);
   EXPECT_EQ(part.currentKey, 1u);
-  UpdateAndDraw(*a, false);
+  UpdateAndDraw(game, *a, false);
   EXPECT_EQ(part.currentKey, 2u);
-  UpdateAndDraw(*a, true);
+  UpdateAndDraw(game, *a, true);
   EXPECT_EQ(part.currentKey, 3u);
-  UpdateAndDraw(*a, true);
+  UpdateAndDraw(game, *a, true);
   EXPECT_EQ(part.currentKey, 3u);  // the next key, at 1.0, is ahead of the phase
   RewindKeys(part);
   EXPECT_EQ(part.currentKey, 0u);
@@ -267,20 +259,20 @@ TEST_F(ModelDrawTest, KeysStepAtMostOnePerDrawInEitherPass) {
 
 TEST_F(ModelDrawTest, KeyAngleInterpolatesExtrapolatesAndHoldsOnEqualTimes) {
   Actor a(1, 0);
-  ModelPart part(&a);
+  ModelPart part;
   part.keys = {key(0.2f, 10, 0, -4), key(0.4f, 30, 0, 4)};
   a.walkPhase = 0.3f;
-  EXPECT_NEAR(KeyAngle(part, 0), 20.0f, 1e-4f);
-  EXPECT_NEAR(KeyAngle(part, 2), 0.0f, 1e-4f);
+  EXPECT_NEAR(KeyAngle(part, 0, a.walkPhase), 20.0f, 1e-4f);
+  EXPECT_NEAR(KeyAngle(part, 2, a.walkPhase), 0.0f, 1e-4f);
   a.walkPhase = 0.6f;  // past the next key: the same formula runs on
-  EXPECT_NEAR(KeyAngle(part, 0), 50.0f, 1e-3f);
+  EXPECT_NEAR(KeyAngle(part, 0, a.walkPhase), 50.0f, 1e-3f);
 
   // Two keys at one time: the current key's angle, not a division by zero.
   part.keys = {key(0.2f, 10, 11, 12), key(0.2f, 30, 31, 32)};
   a.walkPhase = 0.2f;
-  EXPECT_EQ(KeyAngle(part, 0), 10.0f);
-  EXPECT_EQ(KeyAngle(part, 1), 11.0f);
-  EXPECT_EQ(KeyAngle(part, 2), 12.0f);
+  EXPECT_EQ(KeyAngle(part, 0, a.walkPhase), 10.0f);
+  EXPECT_EQ(KeyAngle(part, 1, a.walkPhase), 11.0f);
+  EXPECT_EQ(KeyAngle(part, 2, a.walkPhase), 12.0f);
 }
 
 TEST_F(ModelDrawTest, SingleKeyPartsNeverRotate) {
@@ -290,7 +282,7 @@ TEST_F(ModelDrawTest, SingleKeyPartsNeverRotate) {
   for (float phase : {0.0f, 0.5f, 0.99f}) {
     a->walkPhase = phase;
     dev.clearCalls();
-    DrawPart(*a->model, false);
+    DrawPart(scene, *a, *a->model, false);
     const auto sets = onlyKinds(dev.calls(), {CallKind::SetTransform});
     ASSERT_EQ(sets.size(), 2u);
     // No rotation: the point is only carried by the (zero) position.
@@ -304,14 +296,14 @@ namespace {
 // The drawing order written recursively, as a reference for the iterative
 // one: Saved, own matrix times Saved, draw, child, Saved again, sibling.
 // Both use partMatrix: only the traversal is compared.
-void referenceDraw(ModelPart& part, bool isChild) {
-  const Matrix4 saved = device->GetTransform(D3DTS_WORLD);
-  const Matrix4 m = partMatrix(part, isChild);
-  device->SetTransform(D3DTS_WORLD, matrixMultiply(m, saved));
-  draw(part.mesh, 0, 0, 0);
-  if (part.child) referenceDraw(*part.child, true);
-  device->SetTransform(D3DTS_WORLD, saved);
-  if (part.sibling) referenceDraw(*part.sibling, isChild);
+void referenceDraw(Scene& scene, const Actor& owner, ModelPart& part, bool isChild) {
+  const Matrix4 saved = scene.device.GetTransform(D3DTS_WORLD);
+  const Matrix4 m = partMatrix(owner, part, isChild);
+  scene.device.SetTransform(D3DTS_WORLD, matrixMultiply(m, saved));
+  draw(scene, part.mesh, 0, 0, 0);
+  if (part.child) referenceDraw(scene, owner, *part.child, true);
+  scene.device.SetTransform(D3DTS_WORLD, saved);
+  if (part.sibling) referenceDraw(scene, owner, *part.sibling, isChild);
 }
 
 // An irregular tree: parts with children, siblings, both and neither, with
@@ -319,7 +311,7 @@ void referenceDraw(ModelPart& part, bool isChild) {
 void buildTree(Actor& a) {
   int serial = 0;
   std::function<std::unique_ptr<ModelPart>(int)> make = [&](int depth) {
-    auto part = std::make_unique<ModelPart>(&a);
+    auto part = std::make_unique<ModelPart>();
     const float s = static_cast<float>(++serial);
     part->pivot = Vec3(s, -s, 0.5f * s);
     part->keys = {key(0.0f, s, 2 * s, 3 * s), key(0.3f, -s, s, 0), key(1.0f, 0, 0, s)};
@@ -350,9 +342,9 @@ TEST_F(ModelDrawTest, IterativeDrawMakesTheCallsOfTheRecursiveDefinition) {
   dev.SetTransform(D3DTS_WORLD, matrixTranslation(7.0f, 8.0f, 9.0f));  // a non-identity frame
   for (int pass = 0; pass < 3; ++pass) {
     dev.clearCalls();
-    DrawPart(*a.model, false);
+    DrawPart(scene, a, *a.model, false);
     const auto actual = dev.takeCalls();
-    referenceDraw(*b.model, false);
+    referenceDraw(scene, b, *b.model, false);
     const auto expected = dev.takeCalls();
     ASSERT_TRUE(callsEqual(actual, expected)) << "pass " << pass;
     EXPECT_GE(countKind(actual, CallKind::DrawPrimitive), 12u);
@@ -376,14 +368,14 @@ TEST_F(ModelDrawTest, DeepTreesDrawAndRewindWithoutRecursion) {
   constexpr int kDepth = 100000;
   CountingDevice counting;
   counting.setKeep(RecordingDevice::Keep::Nothing);
-  device = &counting;
+  Scene countingScene{counting, level, drawFlags};
 
   for (bool chainOfChildren : {true, false}) {
     Actor a(1, 0);
-    a.model = std::make_unique<ModelPart>(&a);
+    a.model = std::make_unique<ModelPart>();
     ModelPart* last = a.model.get();
     for (int i = 1; i < kDepth; ++i) {
-      auto next = std::make_unique<ModelPart>(&a);
+      auto next = std::make_unique<ModelPart>();
       next->keys = {key(0.0f, 1, 2, 3), key(0.01f, 4, 5, 6), key(1.0f, 7, 8, 9)};
       next->currentKey = 1;
       ModelPart* raw = next.get();
@@ -392,7 +384,7 @@ TEST_F(ModelDrawTest, DeepTreesDrawAndRewindWithoutRecursion) {
     }
     a.walkPhase = 0.5f;
     counting.draws = 0;
-    DrawPart(*a.model, false);
+    DrawPart(countingScene, a, *a.model, false);
     EXPECT_EQ(counting.draws, static_cast<size_t>(kDepth));
     EXPECT_EQ(counting.GetTransform(D3DTS_WORLD), Matrix4::identity());
     EXPECT_EQ(last->currentKey, 1u);
@@ -402,7 +394,6 @@ TEST_F(ModelDrawTest, DeepTreesDrawAndRewindWithoutRecursion) {
     AdvancePhase(a);  // wraps and rewinds the whole tree
     EXPECT_EQ(a.walkPhase, 0.0f);
   }
-  device = &dev;
 }
 
 }  // namespace cog

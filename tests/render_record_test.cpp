@@ -12,6 +12,7 @@
 #include "sim/state.h"
 #include "support/recording_checks.h"
 #include "support/test_device.h"
+#include "support/test_game.h"
 
 namespace cog {
 
@@ -30,23 +31,15 @@ Material materialNumber(int n) {
 constexpr uint32_t kTex = 1;
 constexpr uint32_t kLightMap = 7;
 
-class RecordDrawTest : public ::testing::Test {
+class RecordDrawTest : public GameTest {
  protected:
   void SetUp() override {
-    device = &dev;
     dev.setKeep(RecordingDevice::Keep::Everything);
-    drawFlags.reset();
-    level.clear();
     std::string error;
     for (uint32_t i = 0; i < 6; ++i) level.levelTextures.push_back(dev.CreateTextureFromFile("texture.bmp", error));
     for (uint32_t i = 0; i < 3; ++i) level.lightMaps.push_back(dev.CreateTextureFromFile("light.bmp", error));
     dev.clearCalls();
     for (int i = 0; i < 4; ++i) level.materials.push_back(materialNumber(i));
-  }
-  void TearDown() override {
-    level.clear();
-    drawFlags.reset();
-    device = nullptr;
   }
 
   MeshRecord record(int32_t type, int32_t count, int32_t material = 2, int32_t texture = 1) {
@@ -66,11 +59,9 @@ class RecordDrawTest : public ::testing::Test {
 
   std::vector<RecordedCall> drawCalls(const MeshRecord& r, int index, int overlay, int glass) {
     dev.clearCalls();
-    draw(r, index, overlay, glass);
+    draw(scene, r, index, overlay, glass);
     return dev.takeCalls();
   }
-
-  TestDevice dev;
 };
 
 // The calls of a normal draw up to and including the light map.
@@ -221,12 +212,12 @@ TEST_F(RecordDrawTest, MissingListEntriesDrawWithoutTexturesInsteadOfReadingPast
 
 TEST_F(RecordDrawTest, PassBlocks) {
   dev.clearCalls();
-  applyXrayStates();
+  applyXrayStates(dev);
   EXPECT_TRUE(callsEqual(dev.takeCalls(), {ec::renderState(D3DRS_ALPHABLENDENABLE, TRUE_),
                                            ec::renderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA),
                                            ec::renderState(D3DRS_DESTBLEND, D3DBLEND_ONE),
                                            ec::renderState(D3DRS_ZENABLE, FALSE_)}));
-  applyScenePassStages();
+  applyScenePassStages(dev);
   EXPECT_TRUE(callsEqual(dev.takeCalls(), {ec::stageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE),
                                            ec::stageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1),
                                            ec::stageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE),
@@ -237,7 +228,7 @@ TEST_F(RecordDrawTest, StencilMarkDrawsTwoStripTrianglesOfRoomZero) {
   level.rooms.push_back(record(1, 12));  // its own type and count play no part
   const uint32_t buffer = level.rooms[0].vertexBuffer->id();
   dev.clearCalls();
-  markMirrorStencil();
+  markMirrorStencil(scene);
   EXPECT_TRUE(callsEqual(dev.takeCalls(), {ec::renderState(D3DRS_STENCILENABLE, TRUE_),
                                            ec::renderState(D3DRS_STENCILFUNC, D3DCMP_ALWAYS),
                                            ec::renderState(D3DRS_STENCILREF, 1),
@@ -263,7 +254,7 @@ TEST_F(RecordDrawTest, MarkedPaneDepthGoesToTheFarPlane) {
   Viewport farPlane = whole;
   farPlane.minZ = farPlane.maxZ = 1.0f;
   dev.clearCalls();
-  pushMirrorDepthToFar();
+  pushMirrorDepthToFar(scene);
   EXPECT_TRUE(callsEqual(dev.takeCalls(), {ec::renderState(D3DRS_STENCILFUNC, D3DCMP_EQUAL),
                                            ec::renderState(D3DRS_STENCILPASS, D3DSTENCILOP_KEEP),
                                            ec::renderState(D3DRS_ZFUNC, D3DCMP_ALWAYS),
@@ -278,12 +269,12 @@ TEST_F(RecordDrawTest, MarkedPaneDepthGoesToTheFarPlane) {
 
 TEST_F(RecordDrawTest, ReflectedViewAndGlassRestoreTheView) {
   for (int i = 0; i < 3; ++i) level.rooms.push_back(record(0, 2, i, 0));
-  SetupCamera(sim.player.position, sim.player.heading);  // the player's starting view
+  SetupCamera(dev, sim.player.position, sim.player.heading);  // the player's starting view
   const Matrix4 view = dev.GetTransform(D3DTS_VIEW);
   const Matrix4 reflected = matrixMultiply(matrixReflect(Vec3(-100, 0, 600), Vec3(1, 0, 0)), view);
 
   dev.clearCalls();
-  EXPECT_EQ(beginReflectedView(), view);
+  EXPECT_EQ(beginReflectedView(dev), view);
   EXPECT_TRUE(callsEqual(dev.takeCalls(), {ec::getTransform(D3DTS_VIEW, view),
                                            ec::setTransform(D3DTS_VIEW, reflected),
                                            ec::renderState(D3DRS_ZWRITEENABLE, TRUE_),
@@ -296,7 +287,7 @@ TEST_F(RecordDrawTest, ReflectedViewAndGlassRestoreTheView) {
   EXPECT_EQ(dev.GetTransform(D3DTS_VIEW), reflected);
 
   dev.clearCalls();
-  drawGlass(view);
+  drawGlass(scene, view);
   const auto calls = dev.takeCalls();
   EXPECT_TRUE(callsEqual(slice(calls, 0, 5), {ec::renderState(D3DRS_CULLMODE, D3DCULL_CCW),
                                               ec::setTransform(D3DTS_VIEW, view),
@@ -313,9 +304,9 @@ TEST_F(RecordDrawTest, ReflectedViewAndGlassRestoreTheView) {
 
 TEST_F(RecordDrawTest, MirrorBlocksWithoutRoomsDrawNothing) {
   dev.clearCalls();
-  markMirrorStencil();
-  pushMirrorDepthToFar();
-  drawGlass(Matrix4::identity());
+  markMirrorStencil(scene);
+  pushMirrorDepthToFar(scene);
+  drawGlass(scene, Matrix4::identity());
   EXPECT_EQ(countKind(dev.calls(), CallKind::DrawPrimitive), 0u);
 }
 

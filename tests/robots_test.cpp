@@ -10,6 +10,7 @@
 #include "sim/robots.h"
 #include "sim/state.h"
 #include "support/mesh_builders.h"
+#include "support/test_game.h"
 
 namespace cog {
 
@@ -17,28 +18,17 @@ namespace {
 
 constexpr SegmentId kDeadSound = 42;
 
-class Robots : public testing::Test {
+class Robots : public GameTest {
  protected:
   void SetUp() override {
-    level.clear();
-    actors.reset();
-    sim.reset();
-    audio.reset();
-    audio.engine = &engine;
+    audio.engine = &engine;  // the effects started are in audio.startedEffects
     audio.deadSegment = kDeadSound;
-    resetGame();
+    resetGame(sim, actors);
     sim.separationEnabled = 1;
-  }
-  void TearDown() override {
-    audio.reset();
-    level.clear();
-    actors.reset();
-    sim.reset();
   }
   static double groundDistance(const Vec3& a, const Vec3& b) {
     return std::hypot(static_cast<double>(a.x) - b.x, static_cast<double>(a.z) - b.z);
   }
-  SilentAudioEngine engine;  // the effects started are in audio.startedEffects
 };
 
 TEST_F(Robots, RobotClosesTenPerTickUntilItCatchesThePlayer) {
@@ -49,12 +39,12 @@ TEST_F(Robots, RobotClosesTenPerTickUntilItCatchesThePlayer) {
   bool caught = false;
   while (!caught && ticks < 100) {
     const double before = groundDistance(r0.position, sim.player.position);
-    for (Actor& robot : actors.robots) robotTurnAndStep(robot);
+    for (Actor& robot : actors.robots) robotTurnAndStep(world, robot);
     ++ticks;
     const double after = groundDistance(r0.position, sim.player.position);
     ASSERT_NEAR(before - after, 10.0, 1e-3) << "tick " << ticks;
     ASSERT_NEAR(r0.position.x, 0.0, 1e-3);
-    caught = robotCatchesPlayer();
+    caught = robotCatchesPlayer(world);
   }
   EXPECT_TRUE(caught);
   EXPECT_EQ(ticks, 32);  // 350 - 32 * 10 = 30: within reach, inclusive
@@ -67,7 +57,7 @@ TEST_F(Robots, FacesThePlayerAndStepsAlongItsModelXAxis) {
   // turns to 180, one on the +x +z diagonal to 135.
   Actor& r = actors.robots[4];
   r.SetPosition(300, 0, 50);
-  robotTurnAndStep(r);
+  robotTurnAndStep(world, r);
   EXPECT_FLOAT_EQ(r.rotation.y, 180.0f);
   EXPECT_EQ(r.rotation.x, 0.0f);
   EXPECT_EQ(r.rotation.z, 0.0f);
@@ -75,7 +65,7 @@ TEST_F(Robots, FacesThePlayerAndStepsAlongItsModelXAxis) {
   EXPECT_NEAR(r.position.z, 50.0f, 1e-4);
 
   r.SetPosition(100, 0, 150);
-  robotTurnAndStep(r);
+  robotTurnAndStep(world, r);
   EXPECT_NEAR(r.rotation.y, 135.0f, 1e-4);
   EXPECT_NEAR(r.position.x, 100 - 10 / std::sqrt(2.0), 1e-4);
   EXPECT_NEAR(r.position.z, 150 - 10 / std::sqrt(2.0), 1e-4);
@@ -90,13 +80,13 @@ TEST_F(Robots, LinesFromThePlayerToCentreAndSidesMustBeClear) {
     level.clear();
     level.rooms.push_back(wallRecord(x0, 380, x0 + 10, 380, -200, 100));
     r0.SetPosition(0, 0, 400);
-    robotTurnAndStep(r0);
+    robotTurnAndStep(world, r0);
     EXPECT_EQ(r0.position, Vec3(0, 0, 400));
   }
   // A wall that cuts none of the three lines.
   level.clear();
   level.rooms.push_back(wallRecord(25, 380, 35, 380, -200, 100));
-  robotTurnAndStep(r0);
+  robotTurnAndStep(world, r0);
   EXPECT_NEAR(r0.position.z, 390.0f, 1e-4);
 }
 
@@ -104,34 +94,33 @@ TEST_F(Robots, Robot0IsNeverHeldBySpacingButRobot3Is) {
   actors.robots[0].SetPosition(0, 0, 400);
   actors.robots[3].SetPosition(30, 0, 430);
   const Vec3 r3 = actors.robots[3].position;
-  EXPECT_TRUE(WalkStep(actors.robots[0]));
-  EXPECT_FALSE(WalkStep(actors.robots[3]));
+  EXPECT_TRUE(WalkStep(world, actors.robots[0]));
+  EXPECT_FALSE(WalkStep(world, actors.robots[3]));
   EXPECT_EQ(actors.robots[3].position, r3);
-  EXPECT_EQ(sim.moverIndex, 3);
 }
 
 TEST_F(Robots, XLimitHoldsTheAskingRobotForOneTick) {
   sim.player.position.x = -99;
   Actor& r0 = actors.robots[0];
   const Vec3 before = r0.position;
-  EXPECT_FALSE(WalkStep(r0));
+  EXPECT_FALSE(WalkStep(world, r0));
   EXPECT_EQ(r0.position, before);
   EXPECT_EQ(sim.player.position.x, -90.0f);
-  EXPECT_TRUE(WalkStep(r0));
+  EXPECT_TRUE(WalkStep(world, r0));
 }
 
 TEST_F(Robots, DeadRobotsAndEndedGamesStillTurnAndStep) {
   Actor& r = actors.robots[0];
   r.alive = 0;
   sim.gameOver = 1;
-  robotTurnAndStep(r);
+  robotTurnAndStep(world, r);
   EXPECT_NEAR(r.position.z, 390.0f, 1e-4);
 }
 
 TEST_F(Robots, CatchPlaysTheDeathSoundOnce) {
   actors.robots[2].SetPosition(10, 0, 60);
   actors.robots[4].SetPosition(-10, 5000, 40);  // height plays no part
-  EXPECT_TRUE(robotCatchesPlayer());
+  EXPECT_TRUE(robotCatchesPlayer(world));
   EXPECT_EQ(audio.startedEffects, std::vector<SegmentId>{kDeadSound});
 }
 
@@ -140,13 +129,13 @@ TEST_F(Robots, DeadRobotsNeverCatch) {
     r.SetPosition(0, 0, 50);
     r.alive = 0;
   }
-  EXPECT_FALSE(robotCatchesPlayer());
+  EXPECT_FALSE(robotCatchesPlayer(world));
   EXPECT_TRUE(audio.startedEffects.empty());
   actors.robots[6].alive = 1;
   actors.robots[6].SetPosition(30, 0, 80.5f);
-  EXPECT_FALSE(robotCatchesPlayer());
+  EXPECT_FALSE(robotCatchesPlayer(world));
   actors.robots[6].SetPosition(30, 0, 80);
-  EXPECT_TRUE(robotCatchesPlayer());
+  EXPECT_TRUE(robotCatchesPlayer(world));
 }
 
 }  // namespace

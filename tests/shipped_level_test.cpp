@@ -10,41 +10,40 @@
 #include <string>
 #include <vector>
 
-#include "game/session.h"
-#include "audio/rec/silent_engine.h"
+#include "base/status.h"
+#include "game/game.h"
 #include "level/level_data.h"
 #include "level/model.h"
-#include "render/rec/recording_device.h"
 #include "sim/collision.h"
 #include "sim/movement.h"
 #include "sim/state.h"
+#include "support/test_game.h"
 
 namespace cog {
 
 namespace {
 
-class ShippedLevel : public ::testing::Test {
+class ShippedLevel : public GameTest {
  protected:
   void SetUp() override {
     previousDir = std::filesystem::current_path().string();
     ASSERT_EQ(chdir(COGSTORM_SHIPPED_LEVEL_BUILD), 0) << "the shipped level is not built";
-    renderDevice.setRecording(false);
-    std::string error;
-    ASSERT_EQ(startGame(renderDevice, engine, error), StartFailure::None) << error;
+    dev.realTextures = true;  // the images are read, as the game reads them
+    dev.setRecording(false);
+    const Status started = game.start(dev, engine);
+    ASSERT_TRUE(started.ok()) << started.message();
   }
   void TearDown() override {
-    shutdownGame();
+    game.shutdown();
     if (!previousDir.empty()) {
       EXPECT_EQ(chdir(previousDir.c_str()), 0);
     }
   }
 
-  RecordingDevice renderDevice;
-  SilentAudioEngine engine;
   std::string previousDir;
 };
 
-bool insideAProp(float x, float z, float margin) {
+bool insideAProp(const LevelData& level, float x, float z, float margin) {
   for (const MeshRecord& p : level.props)
     if (x > p.boundsMin.x - margin && x < p.boundsMax.x + margin && z > p.boundsMin.z - margin &&
         z < p.boundsMax.z + margin && p.boundsMin.y < -80 && p.boundsMax.y > -80)
@@ -72,23 +71,21 @@ TEST_F(ShippedLevel, MirrorPaneIsRecordZero) {
   EXPECT_LT(level.materials.at(static_cast<size_t>(pane.materialIndex)).diffuse.a, 1.0f) << "the glass is opaque";
   EXPECT_GE(level.levelTextures.size(), 5u);
   // Shots stop at the pane (and at the wall behind it).
-  sim.moverIndex = -1;
   sim.shotTip = Vec3(-90.0f, 0.0f, 600.0f);
-  EXPECT_TRUE(isPathBlocked(-110.0f, 0.0f, 600.0f));
-  sim.moverIndex = 0;
+  EXPECT_TRUE(isPathBlocked(world, kMoverShot, -110.0f, 0.0f, 600.0f));
 }
 
 TEST_F(ShippedLevel, RobotsStartOnFloorsClearOfProps) {
   for (const Actor& robot : actors.robots) {
-    EXPECT_GE(locateRoom(robot.position), 0) << "robot " << robot.index;
-    EXPECT_FALSE(insideAProp(robot.position.x, robot.position.z, 20.0f)) << "robot " << robot.index;
+    EXPECT_GE(locateRoom(level, robot.position), 0) << "robot " << robot.index;
+    EXPECT_FALSE(insideAProp(level, robot.position.x, robot.position.z, 20.0f)) << "robot " << robot.index;
   }
-  EXPECT_GE(locateRoom(sim.player.position), 0);
+  EXPECT_GE(locateRoom(level, sim.player.position), 0);
 }
 
 TEST_F(ShippedLevel, EndBoothsSeeOnlyThemselves) {
-  const int caught = locateRoom(Vec3(-1900.0f, 0.0f, 9900.0f));
-  const int won = locateRoom(Vec3(-1800.0f, 0.0f, 9900.0f));
+  const int caught = locateRoom(level, Vec3(-1900.0f, 0.0f, 9900.0f));
+  const int won = locateRoom(level, Vec3(-1800.0f, 0.0f, 9900.0f));
   ASSERT_GE(caught, 0);
   ASSERT_GE(won, 0);
   ASSERT_NE(caught, won);
@@ -98,8 +95,8 @@ TEST_F(ShippedLevel, EndBoothsSeeOnlyThemselves) {
       EXPECT_EQ(level.roomGraph.get(booth, room), room == booth ? 1 : 0) << booth << " sees " << room;
     }
   // The far hall where four robots wait is out of sight of the start.
-  const int start = locateRoom(Vec3(0.0f, 0.0f, 50.0f));
-  const int far = locateRoom(actors.robots[3].position);
+  const int start = locateRoom(level, Vec3(0.0f, 0.0f, 50.0f));
+  const int far = locateRoom(level, actors.robots[3].position);
   EXPECT_NE(start, far);
   EXPECT_EQ(level.roomGraph.get(start, far), 0);
 }
@@ -129,20 +126,18 @@ TEST_F(ShippedLevel, EveryShotStops) {
   int shots = 0;
   for (float x = -80; x < 1500; x += 60)
     for (float z = -80; z < 1800; z += 60) {
-      const int room = locateRoom(Vec3(x, 0.0f, z));
-      if (room < 0 || insideAProp(x, z, 12.0f)) continue;
+      const int room = locateRoom(level, Vec3(x, 0.0f, z));
+      if (room < 0 || insideAProp(level, x, z, 12.0f)) continue;
       for (int d = 0; d < 16; ++d) {
         const float h = static_cast<float>(d) * 22.5f * 0.017453292f;
         const Vec3 step(14.0f * std::sin(h), 0.0f, 14.0f * std::cos(h));
         Vec3 pos(x + 24.0f * std::sin(h), 0.0f, z + 24.0f * std::cos(h));
         bool stopped = false;
-        sim.moverIndex = -1;
         for (int tick = 0; tick < 400 && !stopped; ++tick) {
           sim.shotTip = Vec3(pos.x + step.x, pos.y + step.y, pos.z + step.z);
-          stopped = isPathBlocked(pos.x, pos.y, pos.z);
+          stopped = isPathBlocked(world, kMoverShot, pos.x, pos.y, pos.z);
           pos = sim.shotTip;
         }
-        sim.moverIndex = 0;
         EXPECT_TRUE(stopped) << "a shot from (" << x << ", " << z << ") heading " << d * 22.5f << " flies on";
         ++shots;
       }

@@ -8,41 +8,31 @@
 #include "sim/shot.h"
 #include "sim/state.h"
 #include "support/mesh_builders.h"
+#include "support/test_game.h"
 
 namespace cog {
 
 namespace {
 
-class Shot : public testing::Test {
+class Shot : public GameTest {
  protected:
-  void SetUp() override {
-    level.clear();
-    actors.reset();
-    sim.reset();
-    resetGame();
-  }
-  void TearDown() override {
-    level.clear();
-    actors.reset();
-    sim.reset();
-  }
+  void SetUp() override { resetGame(sim, actors); }
   // One tick of flight as the tick runs it, with the move that UpdateAndDraw
   // makes done by hand (no drawing here).
-  static void flyOneTick() {
+  void flyOneTick() {
     Actor& shot = actors.shot;
-    shotBlocked();
+    shotBlocked(world);
     if (shot.inFlight)
       shot.SetPosition(shot.position.x + shot.velocity.x, shot.position.y + shot.velocity.y,
                        shot.position.z + shot.velocity.z);
-    sim.moverIndex = 0;
-    shotHits();
+    shotHits(world);
   }
 };
 
 // ------------------------------------------------------------ firing
 
 TEST_F(Shot, FiresFromTheMuzzleAlongTheHeading) {
-  fireShot();
+  fireShot(world);
   const Actor& shot = actors.shot;
   EXPECT_EQ(shot.position, Vec3(0, 0, 74));
   EXPECT_EQ(shot.velocity, Vec3(0, 0, 14));
@@ -56,7 +46,7 @@ TEST_F(Shot, FiresFromTheMuzzleAlongTheHeading) {
 TEST_F(Shot, HeightIsAlwaysZeroAndRotationFollowsTheHeading) {
   sim.player.position = Vec3(10, 7, 50);
   sim.player.heading = 90;
-  fireShot();
+  fireShot(world);
   const Actor& shot = actors.shot;
   EXPECT_FLOAT_EQ(shot.position.x, 34.0f);
   EXPECT_EQ(shot.position.y, 0.0f);
@@ -67,14 +57,14 @@ TEST_F(Shot, HeightIsAlwaysZeroAndRotationFollowsTheHeading) {
 }
 
 TEST_F(Shot, RefusedWhileFlyingOrAfterTheGameEnds) {
-  fireShot();
+  fireShot(world);
   sim.player.position = Vec3(300, 0, 300);
-  fireShot();
+  fireShot(world);
   EXPECT_EQ(actors.shot.position, Vec3(0, 0, 74));
 
   actors.shot.inFlight = 0;
   sim.gameOver = 1;
-  fireShot();
+  fireShot(world);
   EXPECT_EQ(actors.shot.position, Vec3(0, 0, 74));
   EXPECT_EQ(actors.shot.inFlight, 0);
 }
@@ -83,20 +73,18 @@ TEST_F(Shot, RefusedWhileFlyingOrAfterTheGameEnds) {
 
 TEST_F(Shot, WallStopsTheShotWhereItIs) {
   level.rooms.push_back(wallRecord(-50, 80, 50, 80, -50, 50));
-  fireShot();
-  sim.moverIndex = 0;
-  EXPECT_TRUE(shotBlocked());
-  EXPECT_EQ(sim.moverIndex, -1);  // for the caller to put back
+  fireShot(world);
+  EXPECT_TRUE(shotBlocked(world));
   EXPECT_EQ(sim.shotTip, Vec3(0, 0, 88));
   EXPECT_EQ(actors.shot.inFlight, 0);
   EXPECT_EQ(actors.shot.position, Vec3(0, 0, 74));
 
   // Firing again starts a fresh shot from the player.
   sim.player.position = Vec3(200, 0, 50);
-  fireShot();
+  fireShot(world);
   EXPECT_EQ(actors.shot.position, Vec3(200, 0, 74));
   EXPECT_EQ(actors.shot.inFlight, 1);
-  EXPECT_FALSE(shotBlocked());
+  EXPECT_FALSE(shotBlocked(world));
   EXPECT_EQ(actors.shot.inFlight, 1);
 }
 
@@ -127,7 +115,7 @@ TEST_F(Shot, FirstRobotInIndexOrderTakesTheHit) {
   actors.robots[3].SetPosition(-5, 0, 300);
   actors.shot.SetPosition(0, 0, 300);
   actors.shot.SetVelocity(0, 0, 14);
-  shotHits();
+  shotHits(world);
   EXPECT_EQ(actors.robots[2].alive, 0);
   EXPECT_EQ(actors.robots[3].alive, 1);
   EXPECT_EQ(actors.shot.position, Vec3(0, -250, 0));
@@ -137,7 +125,7 @@ TEST_F(Shot, FirstRobotInIndexOrderTakesTheHit) {
 
 TEST_F(Shot, FlightEndsInARobot) {
   actors.robots[0].SetPosition(0, 0, 130);
-  fireShot();
+  fireShot(world);
   for (int i = 0; i < 10 && actors.shot.inFlight; ++i) flyOneTick();
   EXPECT_EQ(actors.robots[0].alive, 0);
   EXPECT_EQ(actors.shot.position, Vec3(0, -250, 0));
@@ -152,13 +140,13 @@ TEST_F(Shot, ParkedShotDoesNotKill) {
   actors.robots[0].SetPosition(5, 0, -5);
   ASSERT_EQ(actors.shot.position, Vec3(0, -250, 0));
   ASSERT_EQ(actors.shot.inFlight, 0);
-  shotHits();
+  shotHits(world);
   EXPECT_EQ(actors.robots[0].alive, 1);
 }
 
 TEST_F(Shot, WallStoppedShotDoesNotKill) {
   level.rooms.push_back(wallRecord(-50, 80, 50, 80, -50, 50));
-  fireShot();
+  fireShot(world);
   flyOneTick();
   ASSERT_EQ(actors.shot.inFlight, 0);
   actors.robots[1].SetPosition(10, 0, 70);
@@ -173,7 +161,7 @@ TEST_F(Shot, DeadRobotsDoNotSwallowTheShot) {
   dead.SetPosition(0, -700, 0);
   actors.shot.SetPosition(5, 0, -5);
   actors.shot.SetVelocity(0, 0, 14);
-  shotHits();
+  shotHits(world);
   EXPECT_EQ(actors.shot.inFlight, 1);
   EXPECT_EQ(actors.shot.position, Vec3(5, 0, -5));
   EXPECT_EQ(dead.alive, 0);

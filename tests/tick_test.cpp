@@ -22,6 +22,12 @@ namespace {
 
 class Tick : public ArenaGame {
  protected:
+  SimState& sim = game.sim;
+  Actors& actors = game.actors;
+  LevelData& level = game.level;
+  AudioState& audio = game.audio;
+  ShellState& shell = game.shell;
+
   const std::vector<RecordedCall>& calls() const { return renderDevice.calls(); }
 
   std::vector<size_t> indicesOf(CallKind kind) const {
@@ -121,7 +127,7 @@ TEST_F(Tick, ReflectedViewIsTheMirrorTimesTheView) {
 }
 
 TEST_F(Tick, XrayDrawsWithTheDepthTestOff) {
-  HandleKeyDown(kKeyXray);
+  HandleKeyDown(game, kKeyXray);
   tick();
   const size_t zOff = findState(D3DRS_ZENABLE, FALSE_);
   ASSERT_LT(zOff, calls().size());
@@ -141,7 +147,7 @@ TEST_F(Tick, PlayerOverNoFloorSeesEveryRoom) {
 TEST_F(Tick, MirrorShowsTheShotOnlyWhileItFlies) {
   tick();
   const size_t parked = indicesOf(CallKind::DrawPrimitive).size();
-  HandleKeyDown(kKeyFire);
+  HandleKeyDown(game, kKeyFire);
   tick();
   EXPECT_EQ(indicesOf(CallKind::DrawPrimitive).size(), parked + 2);  // direct and reflected
 }
@@ -162,7 +168,7 @@ TEST_F(Tick, CaughtPlayerIsMovedAwayWithTheDeathSound) {
   tick();
   EXPECT_EQ(robot.position, robotAt);
   EXPECT_TRUE(audio.startedEffects.empty());
-  HandleKeyDown(kKeyNewGame);
+  HandleKeyDown(game, kKeyNewGame);
   EXPECT_EQ(sim.gameOver, 0);
 }
 
@@ -171,7 +177,7 @@ TEST_F(Tick, TheWinComesOneTickAfterTheLastHit) {
   for (int i = 0; i < 6; ++i) actors.robots[i].alive = 0;
   Actor& last = actors.robots[6];
   last.SetPosition(0, 0, 100);  // beyond reach, in the shot's way
-  HandleKeyDown(kKeyFire);
+  HandleKeyDown(game, kKeyFire);
   tick();
   EXPECT_EQ(last.alive, 0);
   EXPECT_EQ(sim.gameOver, 0);

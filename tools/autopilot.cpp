@@ -19,7 +19,7 @@
 
 #include "game/game_tick.h"
 #include "game/keys.h"
-#include "game/session.h"
+#include "game/game.h"
 #include "audio/rec/silent_engine.h"
 #include "level/level_data.h"
 #include "level/model.h"
@@ -49,7 +49,7 @@ std::vector<Point> readRoute(const char* path) {
 }
 
 // The line from the player to a point, at eye height (where the shot flies), clear of walls and props.
-bool inTheOpen(const Vec3& from, const Vec3& to) {
+bool inTheOpen(const LevelData& level, const Vec3& from, const Vec3& to) {
   const Vec3 a(from.x, 0.0f, from.z), b(to.x, 0.0f, to.z);
   for (const auto* list : {&level.rooms, &level.props})
     for (const MeshRecord& r : *list)
@@ -58,7 +58,7 @@ bool inTheOpen(const Vec3& from, const Vec3& to) {
 }
 
 // Signed difference from the player's heading to the direction of (x, z), in degrees.
-double turnTo(double x, double z) {
+double turnTo(const SimState& sim, double x, double z) {
   const double want = std::atan2(x - sim.player.position.x, z - sim.player.position.z) * 180.0 / M_PI;
   double diff = std::fmod(want - sim.player.heading, 360.0);
   if (diff > 180) diff -= 360;
@@ -66,14 +66,14 @@ double turnTo(double x, double z) {
   return diff;
 }
 
-void press(long tick, int code) {
-  HandleKeyDown(code);
+void press(Game& game, long tick, int code) {
+  HandleKeyDown(game, code);
   std::printf("%ld %d\n", tick, code);
 }
 
-void turn(long tick, double diff, int most) {
+void turn(Game& game, long tick, double diff, int most) {
   const int n = std::min(most, std::max(1, static_cast<int>(std::lround(std::fabs(diff) / 3.0))));
-  for (int i = 0; i < n; ++i) press(tick, diff > 0 ? kKeyRight : kKeyLeft);
+  for (int i = 0; i < n; ++i) press(game, tick, diff > 0 ? kKeyRight : kKeyLeft);
 }
 
 }  // namespace
@@ -88,11 +88,14 @@ int programMain(int argc, char** argv) {
   RecordingDevice renderDevice;
   renderDevice.setRecording(false);
   SilentAudioEngine engine;
-  std::string error;
-  if (startGame(renderDevice, engine, error) != StartFailure::None) {
-    std::fprintf(stderr, "autopilot: %s\n", error.c_str());
+  Game game;
+  if (Status s = game.start(renderDevice, engine); !s) {
+    std::fprintf(stderr, "autopilot: %s\n", s.message().c_str());
     return 1;
   }
+  const SimState& sim = game.sim;
+  const Actors& actors = game.actors;
+  const LevelData& level = game.level;
   std::printf("# Autopilot: walk the route, turn to any robot in the open, fire when aimed.\n");
   size_t next = 0;
   for (long tick = 1; tick <= maxTicks && !sim.gameOver; ++tick) {
@@ -100,7 +103,7 @@ int programMain(int argc, char** argv) {
     const Actor* target = nullptr;
     double best = 1e30;
     for (const Actor& robot : actors.robots) {
-      if (!robot.alive || !inTheOpen(sim.player.position, robot.position)) continue;
+      if (!robot.alive || !inTheOpen(level, sim.player.position, robot.position)) continue;
       const double d = std::hypot(robot.position.x - sim.player.position.x, robot.position.z - sim.player.position.z);
       if (d < best) best = d, target = &robot;
     }
@@ -108,33 +111,32 @@ int programMain(int argc, char** argv) {
     // line within its hit box; otherwise keep walking, which changes the angle.
     int presses = 0;
     if (target) {
-      const double diff = turnTo(target->position.x, target->position.z);
+      const double diff = turnTo(sim, target->position.x, target->position.z);
       presses = static_cast<int>(std::lround(diff / 3.0));
       const double h = (sim.player.heading + 3.0 * presses) * M_PI / 180.0;
       const Vec3 end(static_cast<float>(sim.player.position.x + best * std::sin(h)), 0.0f,
                      static_cast<float>(sim.player.position.z + best * std::cos(h)));
-      if (best * std::sin(std::fabs(diff - 3.0 * presses) * M_PI / 180.0) > 14.0 || !inTheOpen(sim.player.position, end))
+      if (best * std::sin(std::fabs(diff - 3.0 * presses) * M_PI / 180.0) > 14.0 || !inTheOpen(level, sim.player.position, end))
         target = nullptr;
     }
     if (target) {
-      if (presses != 0) turn(tick, 3.0 * presses, 4);
-      else if (!actors.shot.inFlight) press(tick, kKeyFire);
+      if (presses != 0) turn(game, tick, 3.0 * presses, 4);
+      else if (!actors.shot.inFlight) press(game, tick, kKeyFire);
     } else if (next < route.size()) {
       const Point p = route[next];
       if (std::hypot(p.x - sim.player.position.x, p.z - sim.player.position.z) < 10) {
         ++next;
       } else {
-        const double diff = turnTo(p.x, p.z);
-        if (std::fabs(diff) > 4) turn(tick, diff, 4);
-        else press(tick, kKeyUp);
+        const double diff = turnTo(sim, p.x, p.z);
+        if (std::fabs(diff) > 4) turn(game, tick, diff, 4);
+        else press(game, tick, kKeyUp);
       }
     } else {
-      press(tick, kKeyStrafeRight);
+      press(game, tick, kKeyStrafeRight);
     }
-    GameTick();
+    GameTick(game);
     engine.clearCalls();
   }
-  shutdownGame();
   return sim.gameOver && sim.player.position.x == -1800.0f ? 0 : 1;
 }
 

@@ -14,7 +14,7 @@
 // z ahead when facing front (0, 0, 1), +x then to the right); OpenAL is
 // right-handed, so z is mirrored on the way in.
 //
-// The music clock (audio/media_clock.h) counts the music actually played by
+// The music clock (media/music_clock.h) counts the music actually played by
 // the music voice and follows the piece's tempo map, so a pause computed
 // from it resumes where the music stood. When the piece ends, FluidSynth
 // lets the last notes die away for a moment; that tail counts at the

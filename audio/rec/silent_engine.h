@@ -2,7 +2,7 @@
 // The silent audio engine: plays nothing, records every call in order and
 // keeps a music clock that moves only when its owner says so. Headless runs
 // and the tests use it; it checks the media at load time with the same
-// readers as the sounding engine (audio/media.h).
+// readers as the sounding engine (media/media.h).
 //
 // The owner drives it: advance(ms) once per tick (the headless runner passes
 // 33), and clearCalls() once it has read the calls of the tick. Recording is
@@ -82,7 +82,7 @@ class SilentAudioEngine : public AudioEngine {
   void SetListenerOrientation(const Vec3& front, const Vec3& top, bool deferred) override;
 
   // The clock: music time advances by the music ticks of `milliseconds`,
-  // following the tempo map of the piece playing (see audio/media_clock.h);
+  // following the tempo map of the piece playing (see media/music_clock.h);
   // with none it runs at the tempo of the last MIDI file loaded or the one
   // the music stopped at (120 bpm before any). Ticks are counted from the
   // total time, so per-tick steps never drift. Negative steps are ignored.

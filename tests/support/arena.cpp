@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "game/game_tick.h"
-#include "game/session.h"
+#include "game/game.h"
 #include "audio/sound.h"
 
 namespace cog {
@@ -15,18 +15,17 @@ std::string arenaFolder() { return std::string(COGSTORM_TEST_DATA) + "/levels/ar
 void ArenaGame::SetUp() {
   previousDir = std::filesystem::current_path().string();
   ASSERT_EQ(chdir(arenaFolder().c_str()), 0);
-  std::string error;
-  ASSERT_EQ(startGame(renderDevice, engine, error), StartFailure::None) << error;
-  audio.startedEffects.clear();
+  const Status started = game.start(renderDevice, engine);
+  ASSERT_TRUE(started.ok()) << started.message();
+  game.audio.startedEffects.clear();
 }
 
 void ArenaGame::TearDown() {
-  shutdownGame();
   if (!previousDir.empty()) {
     EXPECT_EQ(chdir(previousDir.c_str()), 0);
   }
 }
 
-void ArenaGame::tick() { GameTick(); }
+void ArenaGame::tick() { GameTick(game); }
 
 }  // namespace cog

@@ -9,6 +9,8 @@
 #include "audio/rec/silent_engine.h"
 #include "render/rec/recording_device.h"
 
+#include "game/game.h"
+
 namespace cog {
 
 class ArenaGame : public ::testing::Test {
@@ -21,6 +23,7 @@ class ArenaGame : public ::testing::Test {
 
   RecordingDevice renderDevice;
   SilentAudioEngine engine;
+  Game game;  // after the device and the engine: it goes before them
   std::string previousDir;
 };
 

@@ -110,16 +110,15 @@ ScopedChdir::~ScopedChdir() {
   std::filesystem::current_path(saved_, ec);
 }
 
-int32_t loadLevelText(const LevelText& text, std::string& error) {
+Status loadLevelText(Game& game, const LevelText& text) {
   LevelText copy = text;
-  return startLevelFrom(
+  return game.startLevelFrom(
       [&copy](const std::string& fileName, TextReader& reader) {
         const std::string* content = copy.file(fileName);
         reader = TextReader(fileName, content ? *content : std::string());
         if (content == nullptr) return reader.failFile("the file is missing");
         return true;
-      },
-      error);
+      });
 }
 
 }  // namespace cog

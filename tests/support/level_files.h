@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "game/game.h"
 #include "support/test_device.h"
 
 namespace cog {
@@ -66,8 +67,8 @@ class ScopedChdir {
   std::filesystem::path saved_;
 };
 
-// Runs start-up's level step (startLevelFrom: load, room graph, reset) on
-// the texts in memory.
-int32_t loadLevelText(const LevelText& text, std::string& error);
+// Runs start-up's level step (load, room graph, reset) on the texts in
+// memory, on the game's device.
+Status loadLevelText(Game& game, const LevelText& text);
 
 }  // namespace cog

@@ -28,12 +28,4 @@ std::unique_ptr<Texture> TestDevice::CreateTextureFromFile(const std::string& fi
   return RecordingDevice::CreateTextureFromFile(fileName, error);
 }
 
-ScopedTestDevice::ScopedTestDevice() : saved_(device) { device = &dev; }
-
-ScopedTestDevice::~ScopedTestDevice() {
-  level.clear();
-  actors.reset();
-  device = saved_;
-}
-
 }  // namespace cog

@@ -30,19 +30,4 @@ class TestDevice : public RecordingDevice {
   std::unique_ptr<Texture> CreateTextureFromFile(const std::string& fileName, std::string& error) override;
 };
 
-// Makes `device` point at a TestDevice for the life of the object; on the
-// way out frees the level and the actors' models (their buffers came from
-// this device) and puts the old device back.
-class ScopedTestDevice {
- public:
-  ScopedTestDevice();
-  ~ScopedTestDevice();
-  ScopedTestDevice(const ScopedTestDevice&) = delete;
-  ScopedTestDevice& operator=(const ScopedTestDevice&) = delete;
-  TestDevice dev;
-
- private:
-  RenderDevice* saved_;
-};
-
 }  // namespace cog

@@ -1,7 +1,0 @@
-#include "render/draw_flags.h"
-
-namespace cog {
-
-DrawFlags drawFlags;
-
-}  // namespace cog

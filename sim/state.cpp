@@ -1,7 +1,0 @@
-#include "sim/state.h"
-
-namespace cog {
-
-SimState sim;
-
-}  // namespace cog
