@@ -398,15 +398,16 @@ const Shot kShots[] = {
          nullptr},
     // From the far room towards the near one: the robot shows through
     // the wall in front of it.
-    Shot{"xray", false, Vec3(600.0f, 0.0f, 1250.0f), 180.0f, [](Game& game) { HandleKeyDown(game, kKeyXray); }, nullptr, nullptr},
+    Shot{"xray", false, Vec3(600.0f, 0.0f, 1250.0f), 180.0f, [](Game& game) { HandleKeyDown(game, kKeyXray); },
+         nullptr, nullptr},
     // Robot 1 between the player and the mirror: it hides the reflection
     // where it stands nearer than the pane.
     Shot{"object_before_mirror", false, Vec3(600.0f, 0.0f, 350.0f), -70.0f,
-     [] {
-       actors.robots[0].SetPosition(300.0f, 0.0f, 743.0f);
-       actors.robots[1].SetPosition(0.0f, 0.0f, 545.0f);
-     },
-     nullptr, nullptr},
+         [](Game& game) {
+           game.actors.robots[0].SetPosition(300.0f, 0.0f, 743.0f);
+           game.actors.robots[1].SetPosition(0.0f, 0.0f, 545.0f);
+         },
+         nullptr, nullptr},
     Shot{"stage_combinations", false, {}, 0.0f, nullptr, nullptr, drawStages},
     Shot{"glass_light_settings", false, {}, 0.0f, nullptr, nullptr, drawGlassLights},
 };
