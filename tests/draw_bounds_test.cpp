@@ -44,11 +44,11 @@ TEST(DrawBounds, VertexRangeFitsOnlyInsideTheBufferAndNeverWraps) {
 }
 
 TEST(DrawBounds, VerticesPerPrimitiveType) {
-  EXPECT_EQ(vertexCountOf(D3DPT_TRIANGLELIST, 2), 6u);
-  EXPECT_EQ(vertexCountOf(D3DPT_TRIANGLESTRIP, 2), 4u);
-  EXPECT_EQ(vertexCountOf(D3DPT_TRIANGLELIST, 0xFFFFFFFFu), uint64_t{0xFFFFFFFFu} * 3);
-  EXPECT_EQ(vertexCountOf(D3DPT_TRIANGLESTRIP, 0), 0u);
-  EXPECT_EQ(vertexCountOf(99, 1), 0u);
+  EXPECT_EQ(vertexCountOf(PrimitiveType::TriangleList, 2), 6u);
+  EXPECT_EQ(vertexCountOf(PrimitiveType::TriangleStrip, 2), 4u);
+  EXPECT_EQ(vertexCountOf(PrimitiveType::TriangleList, 0xFFFFFFFFu), uint64_t{0xFFFFFFFFu} * 3);
+  EXPECT_EQ(vertexCountOf(PrimitiveType::TriangleStrip, 0), 0u);
+  EXPECT_EQ(vertexCountOf(static_cast<PrimitiveType>(99), 1), 0u);
 }
 
 TEST(DrawBounds, BoxAroundWholeVerticesOnly) {
@@ -108,14 +108,14 @@ TEST(DrawBounds, ScreenRectOfABox) {
 TEST(StencilBounds, MirrorDrawsAreScissoredToTheMarkAndSkippedWithoutOne) {
   StencilStates mark;
   mark.enabled = true;
-  mark.func = D3DCMP_ALWAYS;
+  mark.func = raw(Compare::Always);
   mark.ref = 1;
   mark.mask = mark.writeMask = 0xFFFFFFFFu;
-  mark.failOp = mark.zFailOp = D3DSTENCILOP_KEEP;
-  mark.passOp = D3DSTENCILOP_REPLACE;
+  mark.failOp = mark.zFailOp = raw(StencilOp::Keep);
+  mark.passOp = raw(StencilOp::Replace);
   StencilStates reflected = mark;
-  reflected.func = D3DCMP_EQUAL;
-  reflected.passOp = D3DSTENCILOP_KEEP;
+  reflected.func = raw(Compare::Equal);
+  reflected.passOp = raw(StencilOp::Keep);
   const PixelRect paneRect{10, 20, 30, 40};
   const auto pane = [&] { return paneRect; };
 
@@ -135,7 +135,7 @@ TEST(StencilBounds, MirrorDrawsAreScissoredToTheMarkAndSkippedWithoutOne) {
   zero.ref = 0;
   EXPECT_FALSE(b.beforeDraw(zero, pane).scissor);
   StencilStates failWrites = reflected;
-  failWrites.failOp = D3DSTENCILOP_REPLACE;
+  failWrites.failOp = raw(StencilOp::Replace);
   EXPECT_FALSE(b.beforeDraw(failWrites, pane).scissor);
   b.cleared(0, false);
   EXPECT_FALSE(b.beforeDraw(reflected, pane).skip);

@@ -225,9 +225,9 @@ std::vector<SceneVertex> cell(float x0, float y0, float x1, float y1, float z) {
 class SceneDrawer {
  public:
   SceneDrawer(RenderDevice& dev, const fs::path& folder) : dev_(dev), folder_(folder) {
-    dev_.SetTransform(D3DTS_PROJECTION, Matrix4::identity());
-    dev_.SetRenderState(D3DRS_AMBIENT, 0xFF404040u);
-    dev_.Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0xFF203040u, 1.0f, 0);
+    dev_.SetTransform(TransformKind::Projection, Matrix4::identity());
+    dev_.SetRenderState(RenderState::Ambient, 0xFF404040u);
+    dev_.Clear(ClearFlags::Target | ClearFlags::ZBuffer | ClearFlags::Stencil, 0xFF203040u, 1.0f, 0);
   }
   const Texture* texture(const char* name) {
     std::string error;
@@ -242,20 +242,20 @@ class SceneDrawer {
         dev_.CreateVertexBuffer(v.data(), static_cast<uint32_t>(v.size() * sizeof(SceneVertex)), kMeshFvf, error));
     dev_.SetStreamSource(0, buffers_.back().get(), kMeshVertexStride);
     dev_.SetVertexShader(kMeshFvf);
-    dev_.DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+    dev_.DrawPrimitive(PrimitiveType::TriangleStrip, 0, 2);
   }
-  void stage(uint32_t s, uint32_t colorOp, uint32_t colorArg1, uint32_t alphaOp, uint32_t alphaArg1,
-             uint32_t colorArg2 = D3DTA_CURRENT) {
-    dev_.SetTextureStageState(s, D3DTSS_COLOROP, colorOp);
-    dev_.SetTextureStageState(s, D3DTSS_COLORARG1, colorArg1);
-    dev_.SetTextureStageState(s, D3DTSS_COLORARG2, colorArg2);
-    dev_.SetTextureStageState(s, D3DTSS_ALPHAOP, alphaOp);
-    dev_.SetTextureStageState(s, D3DTSS_ALPHAARG1, alphaArg1);
+  void stage(uint32_t s, TextureOp colorOp, TextureArg colorArg1, TextureOp alphaOp, TextureArg alphaArg1,
+             TextureArg colorArg2 = TextureArg::Current) {
+    dev_.SetTextureStageState(s, TextureStageState::ColorOp, colorOp);
+    dev_.SetTextureStageState(s, TextureStageState::ColorArg1, colorArg1);
+    dev_.SetTextureStageState(s, TextureStageState::ColorArg2, colorArg2);
+    dev_.SetTextureStageState(s, TextureStageState::AlphaOp, alphaOp);
+    dev_.SetTextureStageState(s, TextureStageState::AlphaArg1, alphaArg1);
   }
-  void blend(uint32_t src, uint32_t dest) {
-    dev_.SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE_);
-    dev_.SetRenderState(D3DRS_SRCBLEND, src);
-    dev_.SetRenderState(D3DRS_DESTBLEND, dest);
+  void blend(Blend src, Blend dest) {
+    dev_.SetRenderState(RenderState::AlphaBlendEnable, true);
+    dev_.SetRenderState(RenderState::SrcBlend, src);
+    dev_.SetRenderState(RenderState::DestBlend, dest);
   }
   RenderDevice& dev() { return dev_; }
 
@@ -268,7 +268,7 @@ class SceneDrawer {
 
 Light pointLight(Vec3 at, float range, float att0, float att1, ColorValue colour = {1.0f, 1.0f, 1.0f, 0.0f}) {
   Light l;
-  l.type = D3DLIGHT_POINT;
+  l.type = LightType::Point;
   l.diffuse = colour;
   l.position = at;
   l.range = range;
@@ -293,40 +293,40 @@ void drawStages(RenderDevice& dev, const fs::path& folder) {
   dev.SetMaterial(m);
   dev.SetLight(0, pointLight(Vec3(0.0f, 0.0f, -1.0f), 1000.0f, 1.0f, 0.0f));
   dev.LightEnable(0, true);
-  dev.SetRenderState(D3DRS_LIGHTING, TRUE_);
+  dev.SetRenderState(RenderState::Lighting, true);
   // Device defaults: stage 0 modulates the texture with the lit diffuse.
   dev.SetTexture(0, metal);
   d.draw(-1.0f, 0.34f, -0.34f, 1.0f);
   // A room.
-  d.blend(D3DBLEND_ONE, D3DBLEND_ZERO);
-  d.stage(0, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTOP_SELECTARG1, D3DTA_TEXTURE);
-  d.stage(1, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTOP_DISABLE, D3DTA_TEXTURE);
+  d.blend(Blend::One, Blend::Zero);
+  d.stage(0, TextureOp::SelectArg1, TextureArg::Texture, TextureOp::SelectArg1, TextureArg::Texture);
+  d.stage(1, TextureOp::Modulate, TextureArg::Texture, TextureOp::Disable, TextureArg::Texture);
   dev.SetTexture(0, wall);
   dev.SetTexture(1, light);
   d.draw(-0.34f, 0.34f, 0.34f, 1.0f);
   // An object: no light map.
-  d.stage(1, D3DTOP_DISABLE, D3DTA_TEXTURE, D3DTOP_DISABLE, D3DTA_TEXTURE);
+  d.stage(1, TextureOp::Disable, TextureArg::Texture, TextureOp::Disable, TextureArg::Texture);
   d.draw(0.34f, 0.34f, 1.0f, 1.0f);
   // The overlay over a room.
-  d.stage(1, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTOP_DISABLE, D3DTA_TEXTURE);
+  d.stage(1, TextureOp::Modulate, TextureArg::Texture, TextureOp::Disable, TextureArg::Texture);
   d.draw(-1.0f, -0.34f, -0.34f, 0.34f);
-  d.blend(D3DBLEND_INVSRCCOLOR, D3DBLEND_SRCCOLOR);
+  d.blend(Blend::InvSrcColor, Blend::SrcColor);
   dev.SetTexture(0, light);
   d.draw(-1.0f, -0.34f, -0.34f, 0.34f, 0.4f);
   // The glass over a room.
-  d.blend(D3DBLEND_ONE, D3DBLEND_ZERO);
+  d.blend(Blend::One, Blend::Zero);
   dev.SetTexture(0, wall);
   d.draw(-0.34f, -0.34f, 0.34f, 0.34f);
-  d.blend(D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
-  d.stage(0, D3DTOP_SELECTARG1, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_DIFFUSE);
+  d.blend(Blend::SrcAlpha, Blend::InvSrcAlpha);
+  d.stage(0, TextureOp::SelectArg1, TextureArg::Diffuse, TextureOp::SelectArg1, TextureArg::Diffuse);
   dev.SetTexture(0, nullptr);
   d.draw(-0.34f, -0.34f, 0.34f, 0.34f, 0.4f);
   // The stencil mark over a room: blend ZERO, ONE keeps the colour.
-  d.stage(0, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTOP_SELECTARG1, D3DTA_TEXTURE);
-  d.blend(D3DBLEND_ONE, D3DBLEND_ZERO);
+  d.stage(0, TextureOp::SelectArg1, TextureArg::Texture, TextureOp::SelectArg1, TextureArg::Texture);
+  d.blend(Blend::One, Blend::Zero);
   dev.SetTexture(0, wall);
   d.draw(0.34f, -0.34f, 1.0f, 0.34f);
-  d.blend(D3DBLEND_ZERO, D3DBLEND_ONE);
+  d.blend(Blend::Zero, Blend::One);
   dev.SetTexture(0, nullptr);
   d.draw(0.34f, -0.34f, 1.0f, 0.34f, 0.4f);
   dev.EndScene();
@@ -355,23 +355,23 @@ void drawGlassLights(RenderDevice& dev, const fs::path& folder) {
       {0.0f, -1.0f, false, {}, 0},
   };
   for (const Setting& s : settings) {
-    d.blend(D3DBLEND_ONE, D3DBLEND_ZERO);
-    d.stage(0, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTOP_SELECTARG1, D3DTA_TEXTURE);
-    d.stage(1, D3DTOP_DISABLE, D3DTA_TEXTURE, D3DTOP_DISABLE, D3DTA_TEXTURE);
+    d.blend(Blend::One, Blend::Zero);
+    d.stage(0, TextureOp::SelectArg1, TextureArg::Texture, TextureOp::SelectArg1, TextureArg::Texture);
+    d.stage(1, TextureOp::Disable, TextureArg::Texture, TextureOp::Disable, TextureArg::Texture);
     dev.SetTexture(0, wall);
     d.draw(s.x0, s.y0, s.x0 + 1.0f, s.y0 + 1.0f);
-    dev.SetRenderState(D3DRS_LIGHTING, s.lighting ? TRUE_ : FALSE_);
+    dev.SetRenderState(RenderState::Lighting, s.lighting ? true : false);
     for (uint32_t i = 0; i < 2; ++i) {
       if (static_cast<int>(i) < s.count) dev.SetLight(i, s.lights[i]);
       dev.LightEnable(i, static_cast<int>(i) < s.count);
     }
-    d.blend(D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
-    d.stage(0, D3DTOP_SELECTARG1, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_DIFFUSE);
+    d.blend(Blend::SrcAlpha, Blend::InvSrcAlpha);
+    d.stage(0, TextureOp::SelectArg1, TextureArg::Diffuse, TextureOp::SelectArg1, TextureArg::Diffuse);
     dev.SetTexture(0, nullptr);
     d.draw(s.x0 + 0.1f, s.y0 + 0.1f, s.x0 + 0.9f, s.y0 + 0.9f, 0.4f);
   }
   // Two coloured lights on one pane across the middle.
-  dev.SetRenderState(D3DRS_LIGHTING, TRUE_);
+  dev.SetRenderState(RenderState::Lighting, true);
   dev.SetLight(0, pointLight(Vec3(-0.6f, 0.0f, -0.3f), 1000.0f, 1.0f, 0.0f, {1.0f, 0.2f, 0.2f, 0.0f}));
   dev.SetLight(1, pointLight(Vec3(0.6f, 0.0f, -0.3f), 1000.0f, 1.0f, 0.0f, {0.2f, 0.2f, 1.0f, 0.0f}));
   dev.LightEnable(0, true);

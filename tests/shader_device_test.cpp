@@ -50,21 +50,21 @@ TEST_P(ShaderDialects, ARealContextDrawsAFrame) {
   m.diffuse = ColorValue{1.0f, 0.0f, 0.0f, 1.0f};
   dev.SetMaterial(m);
   Light light;
-  light.type = D3DLIGHT_POINT;
+  light.type = LightType::Point;
   light.diffuse = ColorValue{1.0f, 1.0f, 1.0f, 0.0f};
   light.position = Vec3(0.0f, 0.0f, -10.0f);
   light.range = 1000.0f;
   light.attenuation0 = 1.0f;
   dev.SetLight(0, light);
   dev.LightEnable(0, true);
-  dev.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-  dev.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+  dev.SetTextureStageState(0, TextureStageState::ColorOp, TextureOp::SelectArg1);
+  dev.SetTextureStageState(0, TextureStageState::ColorArg1, TextureArg::Diffuse);
   for (int frame = 0; frame < 2; ++frame) {
-    dev.Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0xFF0000FFu, 1.0f, 0);
+    dev.Clear(ClearFlags::Target | ClearFlags::ZBuffer | ClearFlags::Stencil, 0xFF0000FFu, 1.0f, 0);
     dev.BeginScene();
     dev.SetStreamSource(0, vb.get(), kMeshVertexStride);
     dev.SetVertexShader(kMeshFvf);
-    dev.DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+    dev.DrawPrimitive(PrimitiveType::TriangleStrip, 0, 2);
     dev.EndScene();
     if (frame == 1) {
       const uint32_t centre = context.pixel(32, 32), corner = context.pixel(2, 2);

@@ -188,22 +188,22 @@ std::unique_ptr<Texture> GlDevice::CreateTextureFromFile(const std::string& file
 
 void GlDevice::setDepthAndStencilMasks() {
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-  glDepthMask(appliedRenderState_[D3DRS_ZWRITEENABLE] != 0 ? GL_TRUE : GL_FALSE);
-  glStencilMask(appliedRenderState_[D3DRS_STENCILWRITEMASK]);
+  glDepthMask(appliedRenderState_[raw(RenderState::ZWriteEnable)] != 0 ? GL_TRUE : GL_FALSE);
+  glStencilMask(appliedRenderState_[raw(RenderState::StencilWriteMask)]);
 }
 
-void GlDevice::Clear(uint32_t flags, uint32_t color, float z, uint32_t stencil) {
+void GlDevice::Clear(ClearFlags flags, uint32_t color, float z, uint32_t stencil) {
   GLbitfield bits = 0;
-  if (flags & D3DCLEAR_TARGET) {
+  if (any(flags, ClearFlags::Target)) {
     glClearColor(static_cast<float>((color >> 16) & 0xFF) / 255.0f, static_cast<float>((color >> 8) & 0xFF) / 255.0f,
                  static_cast<float>(color & 0xFF) / 255.0f, static_cast<float>(color >> 24) / 255.0f);
     bits |= GL_COLOR_BUFFER_BIT;
   }
-  if (flags & D3DCLEAR_ZBUFFER) {
+  if (any(flags, ClearFlags::ZBuffer)) {
     glClearDepth(std::clamp(static_cast<double>(z), 0.0, 1.0));
     bits |= GL_DEPTH_BUFFER_BIT;
   }
-  if (flags & D3DCLEAR_STENCIL) {
+  if (any(flags, ClearFlags::Stencil)) {
     glClearStencil(static_cast<GLint>(stencil & 0xFFu));
     bits |= GL_STENCIL_BUFFER_BIT;
   }
@@ -225,7 +225,7 @@ void GlDevice::Clear(uint32_t flags, uint32_t color, float z, uint32_t stencil) 
   glClear(bits);
   if (!whole) glDisable(GL_SCISSOR_TEST);
   scissorOn_ = false;
-  if (flags & D3DCLEAR_STENCIL) stencilBounds_.cleared(stencil, whole);
+  if (any(flags, ClearFlags::Stencil)) stencilBounds_.cleared(stencil, whole);
   setDepthAndStencilMasks();
 }
 
@@ -238,11 +238,13 @@ int32_t GlDevice::Present() {
   return kOk;
 }
 
-void GlDevice::SetRenderState(uint32_t state, uint32_t value) {
+void GlDevice::SetRenderState(RenderState which, uint32_t value) {
+  const uint32_t state = raw(which);
   if (state < kRenderStates) renderState_[state] = value;
 }
 
-void GlDevice::SetTextureStageState(uint32_t stage, uint32_t type, uint32_t value) {
+void GlDevice::SetTextureStageState(uint32_t stage, TextureStageState which, uint32_t value) {
+  const uint32_t type = raw(which);
   if (stage >= kStages || type >= kStageStates) return;
   if (stageState_[stage][type] != value) {
     stageState_[stage][type] = value;
@@ -261,24 +263,24 @@ void GlDevice::SetTexture(uint32_t stage, const Texture* texture) {
   }
 }
 
-void GlDevice::SetTransform(uint32_t kind, const Matrix4& m) {
-  if (kind == D3DTS_WORLD) {
+void GlDevice::SetTransform(TransformKind kind, const Matrix4& m) {
+  if (kind == TransformKind::World) {
     world_ = m;
     modelViewDirty_ = true;
-  } else if (kind == D3DTS_VIEW) {
+  } else if (kind == TransformKind::View) {
     view_ = m;
     modelViewDirty_ = true;
     lightPositionsDirty_ = true;  // lights live in world space
-  } else if (kind == D3DTS_PROJECTION) {
+  } else if (kind == TransformKind::Projection) {
     projection_ = m;
     projectionDirty_ = true;
   }
 }
 
-Matrix4 GlDevice::GetTransform(uint32_t kind) const {
-  if (kind == D3DTS_WORLD) return world_;
-  if (kind == D3DTS_VIEW) return view_;
-  if (kind == D3DTS_PROJECTION) return projection_;
+Matrix4 GlDevice::GetTransform(TransformKind kind) const {
+  if (kind == TransformKind::World) return world_;
+  if (kind == TransformKind::View) return view_;
+  if (kind == TransformKind::Projection) return projection_;
   return Matrix4::identity();
 }
 

@@ -43,14 +43,14 @@ void GlDevice::applyViewport() {
 bool GlDevice::applyStencilScissor() {
   const uint32_t* rs = renderState_;
   StencilStates states;
-  states.enabled = rs[D3DRS_STENCILENABLE] != 0;
-  states.func = rs[D3DRS_STENCILFUNC];
-  states.ref = rs[D3DRS_STENCILREF];
-  states.mask = rs[D3DRS_STENCILMASK];
-  states.writeMask = rs[D3DRS_STENCILWRITEMASK];
-  states.failOp = rs[D3DRS_STENCILFAIL];
-  states.zFailOp = rs[D3DRS_STENCILZFAIL];
-  states.passOp = rs[D3DRS_STENCILPASS];
+  states.enabled = rs[raw(RenderState::StencilEnable)] != 0;
+  states.func = rs[raw(RenderState::StencilFunc)];
+  states.ref = rs[raw(RenderState::StencilRef)];
+  states.mask = rs[raw(RenderState::StencilMask)];
+  states.writeMask = rs[raw(RenderState::StencilWriteMask)];
+  states.failOp = rs[raw(RenderState::StencilFail)];
+  states.zFailOp = rs[raw(RenderState::StencilZFail)];
+  states.passOp = rs[raw(RenderState::StencilPass)];
   const StencilBounds::Decision d = stencilBounds_.beforeDraw(states, [this] {
     return screenRect(streamBounds_, matrixMultiply(matrixMultiply(world_, view_), projection_), viewport_,
                       backBufferHeight_);
@@ -75,34 +75,34 @@ void GlDevice::applyRenderStates() {
   uint32_t* done = appliedRenderState_;
   const auto changed = [&](uint32_t s) { return rs[s] != done[s]; };
 
-  if (changed(D3DRS_ZENABLE)) setEnabled(GL_DEPTH_TEST, rs[D3DRS_ZENABLE] != 0);
-  if (changed(D3DRS_ZWRITEENABLE)) glDepthMask(rs[D3DRS_ZWRITEENABLE] != 0 ? GL_TRUE : GL_FALSE);
-  if (changed(D3DRS_ZFUNC)) glDepthFunc(glCompareFuncOf(rs[D3DRS_ZFUNC]));
-  if (changed(D3DRS_ALPHABLENDENABLE)) setEnabled(GL_BLEND, rs[D3DRS_ALPHABLENDENABLE] != 0);
-  if (changed(D3DRS_SRCBLEND) || changed(D3DRS_DESTBLEND))
-    glBlendFunc(glBlendFactorOf(rs[D3DRS_SRCBLEND]), glBlendFactorOf(rs[D3DRS_DESTBLEND]));
-  if (changed(D3DRS_CULLMODE)) {
+  if (changed(raw(RenderState::ZEnable))) setEnabled(GL_DEPTH_TEST, rs[raw(RenderState::ZEnable)] != 0);
+  if (changed(raw(RenderState::ZWriteEnable))) glDepthMask(rs[raw(RenderState::ZWriteEnable)] != 0 ? GL_TRUE : GL_FALSE);
+  if (changed(raw(RenderState::ZFunc))) glDepthFunc(glCompareFuncOf(rs[raw(RenderState::ZFunc)]));
+  if (changed(raw(RenderState::AlphaBlendEnable))) setEnabled(GL_BLEND, rs[raw(RenderState::AlphaBlendEnable)] != 0);
+  if (changed(raw(RenderState::SrcBlend)) || changed(raw(RenderState::DestBlend)))
+    glBlendFunc(glBlendFactorOf(rs[raw(RenderState::SrcBlend)]), glBlendFactorOf(rs[raw(RenderState::DestBlend)]));
+  if (changed(raw(RenderState::CullMode))) {
     // Direct3D culls by the winding seen on screen: CCW culls
     // counter-clockwise triangles, so clockwise ones are GL's front faces.
-    const uint32_t cull = rs[D3DRS_CULLMODE];
-    setEnabled(GL_CULL_FACE, cull == D3DCULL_CW || cull == D3DCULL_CCW);
-    if (cull == D3DCULL_CCW) glFrontFace(GL_CW);
-    if (cull == D3DCULL_CW) glFrontFace(GL_CCW);
+    const uint32_t cull = rs[raw(RenderState::CullMode)];
+    setEnabled(GL_CULL_FACE, cull == raw(Cull::Clockwise) || cull == raw(Cull::CounterClockwise));
+    if (cull == raw(Cull::CounterClockwise)) glFrontFace(GL_CW);
+    if (cull == raw(Cull::Clockwise)) glFrontFace(GL_CCW);
   }
-  if (changed(D3DRS_STENCILENABLE)) setEnabled(GL_STENCIL_TEST, rs[D3DRS_STENCILENABLE] != 0);
-  if (changed(D3DRS_STENCILFUNC) || changed(D3DRS_STENCILREF) || changed(D3DRS_STENCILMASK))
-    glStencilFunc(glCompareFuncOf(rs[D3DRS_STENCILFUNC]), static_cast<GLint>(rs[D3DRS_STENCILREF] & 0xFFu),
-                  rs[D3DRS_STENCILMASK]);
-  if (changed(D3DRS_STENCILFAIL) || changed(D3DRS_STENCILZFAIL) || changed(D3DRS_STENCILPASS))
-    glStencilOp(glStencilOpOf(rs[D3DRS_STENCILFAIL]), glStencilOpOf(rs[D3DRS_STENCILZFAIL]),
-                glStencilOpOf(rs[D3DRS_STENCILPASS]));
-  if (changed(D3DRS_STENCILWRITEMASK)) glStencilMask(rs[D3DRS_STENCILWRITEMASK]);
-  if (changed(D3DRS_AMBIENT)) {
+  if (changed(raw(RenderState::StencilEnable))) setEnabled(GL_STENCIL_TEST, rs[raw(RenderState::StencilEnable)] != 0);
+  if (changed(raw(RenderState::StencilFunc)) || changed(raw(RenderState::StencilRef)) || changed(raw(RenderState::StencilMask)))
+    glStencilFunc(glCompareFuncOf(rs[raw(RenderState::StencilFunc)]), static_cast<GLint>(rs[raw(RenderState::StencilRef)] & 0xFFu),
+                  rs[raw(RenderState::StencilMask)]);
+  if (changed(raw(RenderState::StencilFail)) || changed(raw(RenderState::StencilZFail)) || changed(raw(RenderState::StencilPass)))
+    glStencilOp(glStencilOpOf(rs[raw(RenderState::StencilFail)]), glStencilOpOf(rs[raw(RenderState::StencilZFail)]),
+                glStencilOpOf(rs[raw(RenderState::StencilPass)]));
+  if (changed(raw(RenderState::StencilWriteMask))) glStencilMask(rs[raw(RenderState::StencilWriteMask)]);
+  if (changed(raw(RenderState::Ambient))) {
     GLfloat ambient[4];
-    colorFromArgb(rs[D3DRS_AMBIENT], ambient);
+    colorFromArgb(rs[raw(RenderState::Ambient)], ambient);
     glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
   }
-  if (changed(D3DRS_MULTISAMPLEANTIALIAS)) setEnabled(GL_MULTISAMPLE, rs[D3DRS_MULTISAMPLEANTIALIAS] != 0);
+  if (changed(raw(RenderState::MultisampleAntialias))) setEnabled(GL_MULTISAMPLE, rs[raw(RenderState::MultisampleAntialias)] != 0);
   std::memcpy(done, rs, sizeof renderState_);
 }
 
@@ -112,7 +112,7 @@ void GlDevice::applyStages() {
   bool active = true;
   for (uint32_t s = 0; s < kStages; ++s) {
     const uint32_t* ts = stageState_[s];
-    active = active && ts[D3DTSS_COLOROP] != D3DTOP_DISABLE;
+    active = active && ts[raw(TextureStageState::ColorOp)] != raw(TextureOp::Disable);
     if (!active) {
       if (appliedUnitEnabled_[s] != 0) {
         glActiveTexture(GL_TEXTURE0 + s);
@@ -132,8 +132,8 @@ void GlDevice::applyStages() {
       appliedStageTexture_[s].texture = texture;
     }
     if (!appliedCombineValid_[s] || std::memcmp(ts, appliedStageState_[s], sizeof stageState_[s]) != 0) {
-      setCombine(s, false, ts[D3DTSS_COLOROP], ts[D3DTSS_COLORARG1], ts[D3DTSS_COLORARG2]);
-      setCombine(s, true, ts[D3DTSS_ALPHAOP], ts[D3DTSS_ALPHAARG1], ts[kAlphaArg2]);
+      setCombine(s, false, ts[raw(TextureStageState::ColorOp)], ts[raw(TextureStageState::ColorArg1)], ts[raw(TextureStageState::ColorArg2)]);
+      setCombine(s, true, ts[raw(TextureStageState::AlphaOp)], ts[raw(TextureStageState::AlphaArg1)], ts[raw(TextureStageState::AlphaArg2)]);
       std::memcpy(appliedStageState_[s], ts, sizeof stageState_[s]);
       appliedCombineValid_[s] = true;
     }
@@ -145,7 +145,7 @@ void GlDevice::applyStages() {
 void GlDevice::applyLights() {
   // Lighting only makes the diffuse colour: when no stage reads it (every
   // textured room and prop), GL need not light the vertices at all.
-  const bool lit = renderState_[D3DRS_LIGHTING] != 0 && stagesReadDiffuse(stageState_);
+  const bool lit = renderState_[raw(RenderState::Lighting)] != 0 && stagesReadDiffuse(stageState_);
   if (appliedLighting_ != (lit ? 1 : 0)) {
     setEnabled(GL_LIGHTING, lit);
     appliedLighting_ = lit ? 1 : 0;
@@ -177,11 +177,11 @@ void GlDevice::applyLights() {
       glLightfv(id, GL_SPECULAR, c);
       colorOf(l.ambient, c);
       glLightfv(id, GL_AMBIENT, c);
-      const bool directional = l.type == kLightDirectional;
+      const bool directional = l.type == LightType::Directional;
       glLightf(id, GL_CONSTANT_ATTENUATION, directional ? 1.0f : l.attenuation0);
       glLightf(id, GL_LINEAR_ATTENUATION, directional ? 0.0f : l.attenuation1);
       glLightf(id, GL_QUADRATIC_ATTENUATION, directional ? 0.0f : l.attenuation2);
-      if (l.type == kLightSpot) {
+      if (l.type == LightType::Spot) {
         glLightf(id, GL_SPOT_CUTOFF, std::clamp(l.phi * 0.5f * kRadToDeg, 0.0f, 90.0f));
         glLightf(id, GL_SPOT_EXPONENT, std::clamp(l.falloff, 0.0f, 128.0f));
       } else {
@@ -200,13 +200,13 @@ void GlDevice::applyLights() {
       if (!slot.enabled) continue;
       const Light& l = slot.light;
       const GLenum id = GL_LIGHT0 + static_cast<GLenum>(i);
-      if (l.type == kLightDirectional) {
+      if (l.type == LightType::Directional) {
         const GLfloat towards[4] = {-l.direction.x, -l.direction.y, -l.direction.z, 0.0f};
         glLightfv(id, GL_POSITION, towards);
       } else {
         const GLfloat at[4] = {l.position.x, l.position.y, l.position.z, 1.0f};
         glLightfv(id, GL_POSITION, at);
-        if (l.type == kLightSpot) {
+        if (l.type == LightType::Spot) {
           const GLfloat dir[3] = {l.direction.x, l.direction.y, l.direction.z};
           glLightfv(id, GL_SPOT_DIRECTION, dir);
         }
@@ -221,7 +221,7 @@ void GlDevice::applyLights() {
   for (size_t i = 0; i < lights_.size(); ++i) {
     const LightSlot& slot = lights_[i];
     bool on = slot.enabled;
-    if (on && slot.light.type != kLightDirectional && streamBounds_.valid)
+    if (on && slot.light.type != LightType::Directional && streamBounds_.valid)
       on = lightRangeReachesBox(streamBounds_, world_, slot.light.position, slot.light.range);
     const int8_t want = on ? 1 : 0;
     if (appliedLightOn_[i] != want) {
@@ -262,9 +262,9 @@ void GlDevice::applyStream() {
   streamDirty_ = false;
 }
 
-void GlDevice::DrawPrimitive(uint32_t type, uint32_t startVertex, uint32_t primitiveCount) {
+void GlDevice::DrawPrimitive(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount) {
   const uint64_t vertices = vertexCountOf(type, primitiveCount);
-  const GLenum mode = type == D3DPT_TRIANGLESTRIP ? GL_TRIANGLE_STRIP : GL_TRIANGLES;
+  const GLenum mode = type == PrimitiveType::TriangleStrip ? GL_TRIANGLE_STRIP : GL_TRIANGLES;
   // Nothing to draw, no usable stream, or a range past the buffer's end:
   // skip the draw rather than read what is not there.
   const bool layoutKnown = vertexFormat_ == kMeshFvf && streamStride_ >= kMeshVertexStride;

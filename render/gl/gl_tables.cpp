@@ -7,15 +7,15 @@ namespace cog {
 
 GLenum glBlendFactorOf(uint32_t d3d) {
   switch (d3d) {
-    case D3DBLEND_ZERO: return GL_ZERO;
-    case D3DBLEND_ONE: return GL_ONE;
-    case D3DBLEND_SRCCOLOR: return GL_SRC_COLOR;
-    case D3DBLEND_INVSRCCOLOR: return GL_ONE_MINUS_SRC_COLOR;
-    case D3DBLEND_SRCALPHA: return GL_SRC_ALPHA;
-    case D3DBLEND_INVSRCALPHA: return GL_ONE_MINUS_SRC_ALPHA;
+    case raw(Blend::Zero): return GL_ZERO;
+    case raw(Blend::One): return GL_ONE;
+    case raw(Blend::SrcColor): return GL_SRC_COLOR;
+    case raw(Blend::InvSrcColor): return GL_ONE_MINUS_SRC_COLOR;
+    case raw(Blend::SrcAlpha): return GL_SRC_ALPHA;
+    case raw(Blend::InvSrcAlpha): return GL_ONE_MINUS_SRC_ALPHA;
     case 7: return GL_DST_ALPHA;            // D3DBLEND_DESTALPHA
     case 8: return GL_ONE_MINUS_DST_ALPHA;  // D3DBLEND_INVDESTALPHA
-    case D3DBLEND_DESTCOLOR: return GL_DST_COLOR;
+    case raw(Blend::DestColor): return GL_DST_COLOR;
     case 10: return GL_ONE_MINUS_DST_COLOR;  // D3DBLEND_INVDESTCOLOR
     case 11: return GL_SRC_ALPHA_SATURATE;   // D3DBLEND_SRCALPHASAT
     default: return GL_ONE;
@@ -23,16 +23,16 @@ GLenum glBlendFactorOf(uint32_t d3d) {
 }
 
 GLenum glCompareFuncOf(uint32_t d3d) {
-  // D3DCMP_NEVER (1) .. D3DCMP_ALWAYS (8) are in the same order as GL's.
+  // D3DCMP_NEVER (1) .. raw(Compare::Always) (8) are in the same order as GL's.
   if (d3d >= 1 && d3d <= 8) return GL_NEVER + (d3d - 1);
   return GL_ALWAYS;
 }
 
 GLenum glStencilOpOf(uint32_t d3d) {
   switch (d3d) {
-    case D3DSTENCILOP_KEEP: return GL_KEEP;
+    case raw(StencilOp::Keep): return GL_KEEP;
     case 2: return GL_ZERO;
-    case D3DSTENCILOP_REPLACE: return GL_REPLACE;
+    case raw(StencilOp::Replace): return GL_REPLACE;
     case 4: return GL_INCR;       // D3DSTENCILOP_INCRSAT
     case 5: return GL_DECR;       // D3DSTENCILOP_DECRSAT
     case 6: return GL_INVERT;
@@ -46,9 +46,9 @@ namespace {
 
 GLenum combineSource(uint32_t stage, uint32_t arg) {
   switch (arg & 0x0Fu) {  // the modifier bits (complement, alpha replicate) are not used
-    case D3DTA_TEXTURE: return GL_TEXTURE;
-    case D3DTA_DIFFUSE: return GL_PRIMARY_COLOR;
-    case D3DTA_CURRENT: return stage == 0 ? GL_PRIMARY_COLOR : GL_PREVIOUS;  // stage 0: the diffuse
+    case raw(TextureArg::Texture): return GL_TEXTURE;
+    case raw(TextureArg::Diffuse): return GL_PRIMARY_COLOR;
+    case raw(TextureArg::Current): return stage == 0 ? GL_PRIMARY_COLOR : GL_PREVIOUS;  // stage 0: the diffuse
     default: return GL_PREVIOUS;
   }
 }
@@ -64,12 +64,12 @@ void setCombine(uint32_t stage, bool alpha, uint32_t op, uint32_t arg1, uint32_t
   const GLint operand = alpha ? GL_SRC_ALPHA : GL_SRC_COLOR;
   glTexEnvi(GL_TEXTURE_ENV, operand0, operand);
   glTexEnvi(GL_TEXTURE_ENV, operand1, operand);
-  if (op == D3DTOP_SELECTARG1) {
+  if (op == raw(TextureOp::SelectArg1)) {
     glTexEnvi(GL_TEXTURE_ENV, combine, GL_REPLACE);
     glTexEnvi(GL_TEXTURE_ENV, src0, static_cast<GLint>(combineSource(stage, arg1)));
-  } else if (op == D3DTOP_DISABLE) {
+  } else if (op == raw(TextureOp::Disable)) {
     glTexEnvi(GL_TEXTURE_ENV, combine, GL_REPLACE);
-    glTexEnvi(GL_TEXTURE_ENV, src0, static_cast<GLint>(combineSource(stage, D3DTA_CURRENT)));
+    glTexEnvi(GL_TEXTURE_ENV, src0, static_cast<GLint>(combineSource(stage, raw(TextureArg::Current))));
   } else {
     // MODULATE, and what the game never sets.
     glTexEnvi(GL_TEXTURE_ENV, combine, GL_MODULATE);

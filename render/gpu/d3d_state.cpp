@@ -4,38 +4,38 @@
 namespace cog {
 
 void setDefaultRenderStates(uint32_t rs[kRenderStates]) {
-  rs[D3DRS_ZENABLE] = D3DZB_TRUE;  // the game asks for a depth buffer
-  rs[D3DRS_ZWRITEENABLE] = TRUE_;
-  rs[D3DRS_ZFUNC] = D3DCMP_LESSEQUAL;
-  rs[D3DRS_SRCBLEND] = D3DBLEND_ONE;
-  rs[D3DRS_DESTBLEND] = D3DBLEND_ZERO;
-  rs[D3DRS_CULLMODE] = D3DCULL_CCW;
-  rs[D3DRS_ALPHABLENDENABLE] = FALSE_;
-  rs[D3DRS_STENCILENABLE] = FALSE_;
-  rs[D3DRS_STENCILFAIL] = D3DSTENCILOP_KEEP;
-  rs[D3DRS_STENCILZFAIL] = D3DSTENCILOP_KEEP;
-  rs[D3DRS_STENCILPASS] = D3DSTENCILOP_KEEP;
-  rs[D3DRS_STENCILFUNC] = D3DCMP_ALWAYS;
-  rs[D3DRS_STENCILREF] = 0;
-  rs[D3DRS_STENCILMASK] = 0xFFFFFFFFu;
-  rs[D3DRS_STENCILWRITEMASK] = 0xFFFFFFFFu;
-  rs[D3DRS_LIGHTING] = TRUE_;
-  rs[D3DRS_AMBIENT] = 0;
-  rs[D3DRS_MULTISAMPLEANTIALIAS] = TRUE_;
+  rs[raw(RenderState::ZEnable)] = true;  // the game asks for a depth buffer
+  rs[raw(RenderState::ZWriteEnable)] = true;
+  rs[raw(RenderState::ZFunc)] = raw(Compare::LessEqual);
+  rs[raw(RenderState::SrcBlend)] = raw(Blend::One);
+  rs[raw(RenderState::DestBlend)] = raw(Blend::Zero);
+  rs[raw(RenderState::CullMode)] = raw(Cull::CounterClockwise);
+  rs[raw(RenderState::AlphaBlendEnable)] = false;
+  rs[raw(RenderState::StencilEnable)] = false;
+  rs[raw(RenderState::StencilFail)] = raw(StencilOp::Keep);
+  rs[raw(RenderState::StencilZFail)] = raw(StencilOp::Keep);
+  rs[raw(RenderState::StencilPass)] = raw(StencilOp::Keep);
+  rs[raw(RenderState::StencilFunc)] = raw(Compare::Always);
+  rs[raw(RenderState::StencilRef)] = 0;
+  rs[raw(RenderState::StencilMask)] = 0xFFFFFFFFu;
+  rs[raw(RenderState::StencilWriteMask)] = 0xFFFFFFFFu;
+  rs[raw(RenderState::Lighting)] = true;
+  rs[raw(RenderState::Ambient)] = 0;
+  rs[raw(RenderState::MultisampleAntialias)] = true;
 }
 
 void setDefaultStageStates(uint32_t stage, uint32_t ts[kStageStates]) {
-  ts[D3DTSS_COLOROP] = stage == 0 ? D3DTOP_MODULATE : D3DTOP_DISABLE;
-  ts[D3DTSS_COLORARG1] = D3DTA_TEXTURE;
-  ts[D3DTSS_COLORARG2] = D3DTA_CURRENT;
-  ts[D3DTSS_ALPHAOP] = stage == 0 ? D3DTOP_SELECTARG1 : D3DTOP_DISABLE;
-  ts[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
-  ts[kAlphaArg2] = D3DTA_CURRENT;
+  ts[raw(TextureStageState::ColorOp)] = stage == 0 ? raw(TextureOp::Modulate) : raw(TextureOp::Disable);
+  ts[raw(TextureStageState::ColorArg1)] = raw(TextureArg::Texture);
+  ts[raw(TextureStageState::ColorArg2)] = raw(TextureArg::Current);
+  ts[raw(TextureStageState::AlphaOp)] = stage == 0 ? raw(TextureOp::SelectArg1) : raw(TextureOp::Disable);
+  ts[raw(TextureStageState::AlphaArg1)] = raw(TextureArg::Texture);
+  ts[raw(TextureStageState::AlphaArg2)] = raw(TextureArg::Current);
 }
 
 Light defaultLight() {
   Light l;
-  l.type = kLightDirectional;
+  l.type = LightType::Directional;
   l.diffuse = ColorValue{1.0f, 1.0f, 1.0f, 0.0f};
   l.direction = Vec3(0.0f, 0.0f, 1.0f);
   return l;
@@ -46,18 +46,18 @@ bool stagesReadDiffuse(const uint32_t stageState[kStages][kStageStates]) {
   // diffuse itself, a disabled later stage ends the chain.
   const auto reads = [](uint32_t stage, uint32_t arg) {
     const uint32_t a = arg & 0x0Fu;
-    return a == D3DTA_DIFFUSE || (stage == 0 && a == D3DTA_CURRENT);
+    return a == raw(TextureArg::Diffuse) || (stage == 0 && a == raw(TextureArg::Current));
   };
   const auto halfReads = [&](uint32_t stage, uint32_t op, uint32_t arg1, uint32_t arg2) {
-    if (op == D3DTOP_DISABLE) return stage == 0;  // passes "current" on
-    if (op == D3DTOP_SELECTARG1) return reads(stage, arg1);
+    if (op == raw(TextureOp::Disable)) return stage == 0;  // passes "current" on
+    if (op == raw(TextureOp::SelectArg1)) return reads(stage, arg1);
     return reads(stage, arg1) || reads(stage, arg2);
   };
   for (uint32_t s = 0; s < kStages; ++s) {
     const uint32_t* ts = stageState[s];
-    if (ts[D3DTSS_COLOROP] == D3DTOP_DISABLE) return s == 0;
-    if (halfReads(s, ts[D3DTSS_COLOROP], ts[D3DTSS_COLORARG1], ts[D3DTSS_COLORARG2]) ||
-        halfReads(s, ts[D3DTSS_ALPHAOP], ts[D3DTSS_ALPHAARG1], ts[kAlphaArg2]))
+    if (ts[raw(TextureStageState::ColorOp)] == raw(TextureOp::Disable)) return s == 0;
+    if (halfReads(s, ts[raw(TextureStageState::ColorOp)], ts[raw(TextureStageState::ColorArg1)], ts[raw(TextureStageState::ColorArg2)]) ||
+        halfReads(s, ts[raw(TextureStageState::AlphaOp)], ts[raw(TextureStageState::AlphaArg1)], ts[raw(TextureStageState::AlphaArg2)]))
       return true;
   }
   return false;

@@ -13,12 +13,6 @@ constexpr uint32_t kStages = 2;
 constexpr uint32_t kRenderStates = 256;  // every Direct3D 8 state number is below this
 constexpr uint32_t kStageStates = 32;
 
-// Direct3D 8 numbers the game does not name itself but whose defaults the
-// devices keep.
-constexpr uint32_t kAlphaArg2 = 6;  // D3DTSS_ALPHAARG2
-constexpr uint32_t kLightSpot = 2;
-constexpr uint32_t kLightDirectional = 3;
-
 // Vertex layout of kMeshFvf.
 constexpr uint32_t kNormalOffset = 12;
 constexpr uint32_t kTex0Offset = 24;

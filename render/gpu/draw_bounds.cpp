@@ -77,10 +77,10 @@ PixelRect screenRect(const BoxBounds& box, const Matrix4& worldViewProjection, c
   return r;
 }
 
-uint64_t vertexCountOf(uint32_t type, uint32_t primitiveCount) {
+uint64_t vertexCountOf(PrimitiveType type, uint32_t primitiveCount) {
   if (primitiveCount == 0) return 0;
-  if (type == D3DPT_TRIANGLELIST) return uint64_t{primitiveCount} * 3;
-  if (type == D3DPT_TRIANGLESTRIP) return uint64_t{primitiveCount} + 2;
+  if (type == PrimitiveType::TriangleList) return uint64_t{primitiveCount} * 3;
+  if (type == PrimitiveType::TriangleStrip) return uint64_t{primitiveCount} + 2;
   return 0;
 }
 

@@ -34,7 +34,7 @@ PixelRect screenRect(const BoxBounds& box, const Matrix4& worldViewProjection, c
 
 // How many vertices `primitiveCount` primitives of `type` take; 0 for a
 // type the game does not draw.
-uint64_t vertexCountOf(uint32_t type, uint32_t primitiveCount);
+uint64_t vertexCountOf(PrimitiveType type, uint32_t primitiveCount);
 
 // Whether vertices [startVertex, startVertex + vertices) at `stride` bytes
 // apart, each `vertexSize` bytes long, lie inside a buffer of `length`

@@ -173,24 +173,24 @@ std::unique_ptr<Texture> ShaderDevice::CreateTextureFromFile(const std::string& 
 
 void ShaderDevice::setWriteMasks() {
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-  glDepthMask(appliedRenderState_[D3DRS_ZWRITEENABLE] != 0 ? GL_TRUE : GL_FALSE);
-  glStencilMask(appliedRenderState_[D3DRS_STENCILWRITEMASK]);
+  glDepthMask(appliedRenderState_[raw(RenderState::ZWriteEnable)] != 0 ? GL_TRUE : GL_FALSE);
+  glStencilMask(appliedRenderState_[raw(RenderState::StencilWriteMask)]);
 }
 
-void ShaderDevice::Clear(uint32_t flags, uint32_t color, float z, uint32_t stencil) {
+void ShaderDevice::Clear(ClearFlags flags, uint32_t color, float z, uint32_t stencil) {
   if (!usable()) return;
   GLbitfield bits = 0;
-  if (flags & D3DCLEAR_TARGET) {
+  if (any(flags, ClearFlags::Target)) {
     float c[4];
     colorFromArgb(color, c);
     glClearColor(c[0], c[1], c[2], c[3]);
     bits |= GL_COLOR_BUFFER_BIT;
   }
-  if (flags & D3DCLEAR_ZBUFFER) {
+  if (any(flags, ClearFlags::ZBuffer)) {
     setClearDepth(dialect_, std::clamp(z, 0.0f, 1.0f));
     bits |= GL_DEPTH_BUFFER_BIT;
   }
-  if (flags & D3DCLEAR_STENCIL) {
+  if (any(flags, ClearFlags::Stencil)) {
     glClearStencil(static_cast<GLint>(stencil & 0xFFu));
     bits |= GL_STENCIL_BUFFER_BIT;
   }
@@ -212,7 +212,7 @@ void ShaderDevice::Clear(uint32_t flags, uint32_t color, float z, uint32_t stenc
   glClear(bits);
   if (!whole) glDisable(GL_SCISSOR_TEST);
   scissorOn_ = false;
-  if (flags & D3DCLEAR_STENCIL) stencilBounds_.cleared(stencil, whole);
+  if (any(flags, ClearFlags::Stencil)) stencilBounds_.cleared(stencil, whole);
   setWriteMasks();
 }
 
@@ -227,13 +227,15 @@ int32_t ShaderDevice::Present() {
   return kOk;
 }
 
-void ShaderDevice::SetRenderState(uint32_t state, uint32_t value) {
+void ShaderDevice::SetRenderState(RenderState which, uint32_t value) {
+  const uint32_t state = raw(which);
   if (state >= kRenderStates || renderState_[state] == value) return;
   renderState_[state] = value;
-  if (state == D3DRS_AMBIENT) ++materialVersion_;
+  if (which == RenderState::Ambient) ++materialVersion_;
 }
 
-void ShaderDevice::SetTextureStageState(uint32_t stage, uint32_t type, uint32_t value) {
+void ShaderDevice::SetTextureStageState(uint32_t stage, TextureStageState which, uint32_t value) {
+  const uint32_t type = raw(which);
   if (stage < kStages && type < kStageStates) stageState_[stage][type] = value;
 }
 
@@ -243,13 +245,13 @@ void ShaderDevice::SetTexture(uint32_t stage, const Texture* texture) {
   stageTexture_[stage] = own != nullptr && own->madeBy(registry_.get()) ? own->name() : 0;
 }
 
-void ShaderDevice::SetTransform(uint32_t kind, const Matrix4& m) {
-  if (kind == D3DTS_WORLD) {
+void ShaderDevice::SetTransform(TransformKind kind, const Matrix4& m) {
+  if (kind == TransformKind::World) {
     world_ = m;
-  } else if (kind == D3DTS_VIEW) {
+  } else if (kind == TransformKind::View) {
     view_ = m;
     ++lightVersion_;  // lights live in world space, the shader in view space
-  } else if (kind == D3DTS_PROJECTION) {
+  } else if (kind == TransformKind::Projection) {
     projection_ = m;
   } else {
     return;
@@ -257,10 +259,10 @@ void ShaderDevice::SetTransform(uint32_t kind, const Matrix4& m) {
   ++transformVersion_;
 }
 
-Matrix4 ShaderDevice::GetTransform(uint32_t kind) const {
-  if (kind == D3DTS_WORLD) return world_;
-  if (kind == D3DTS_VIEW) return view_;
-  if (kind == D3DTS_PROJECTION) return projection_;
+Matrix4 ShaderDevice::GetTransform(TransformKind kind) const {
+  if (kind == TransformKind::World) return world_;
+  if (kind == TransformKind::View) return view_;
+  if (kind == TransformKind::Projection) return projection_;
   return Matrix4::identity();
 }
 

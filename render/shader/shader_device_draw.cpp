@@ -14,15 +14,15 @@ namespace {
 
 GLenum blendFactor(uint32_t d3d) {
   switch (d3d) {
-    case D3DBLEND_ZERO: return GL_ZERO;
-    case D3DBLEND_ONE: return GL_ONE;
-    case D3DBLEND_SRCCOLOR: return GL_SRC_COLOR;
-    case D3DBLEND_INVSRCCOLOR: return GL_ONE_MINUS_SRC_COLOR;
-    case D3DBLEND_SRCALPHA: return GL_SRC_ALPHA;
-    case D3DBLEND_INVSRCALPHA: return GL_ONE_MINUS_SRC_ALPHA;
+    case raw(Blend::Zero): return GL_ZERO;
+    case raw(Blend::One): return GL_ONE;
+    case raw(Blend::SrcColor): return GL_SRC_COLOR;
+    case raw(Blend::InvSrcColor): return GL_ONE_MINUS_SRC_COLOR;
+    case raw(Blend::SrcAlpha): return GL_SRC_ALPHA;
+    case raw(Blend::InvSrcAlpha): return GL_ONE_MINUS_SRC_ALPHA;
     case 7: return GL_DST_ALPHA;
     case 8: return GL_ONE_MINUS_DST_ALPHA;
-    case D3DBLEND_DESTCOLOR: return GL_DST_COLOR;
+    case raw(Blend::DestColor): return GL_DST_COLOR;
     case 10: return GL_ONE_MINUS_DST_COLOR;
     case 11: return GL_SRC_ALPHA_SATURATE;
     default: return GL_ONE;
@@ -57,31 +57,31 @@ void ShaderDevice::applyRenderStates() {
   const uint32_t* rs = renderState_;
   const uint32_t* done = appliedRenderState_;
   const auto changed = [&](uint32_t s) { return rs[s] != done[s]; };
-  if (changed(D3DRS_ZENABLE)) setEnabled(GL_DEPTH_TEST, rs[D3DRS_ZENABLE] != 0);
-  if (changed(D3DRS_ZWRITEENABLE)) glDepthMask(rs[D3DRS_ZWRITEENABLE] != 0 ? GL_TRUE : GL_FALSE);
-  if (changed(D3DRS_ZFUNC)) glDepthFunc(compareFunc(rs[D3DRS_ZFUNC]));
-  if (changed(D3DRS_ALPHABLENDENABLE)) setEnabled(GL_BLEND, rs[D3DRS_ALPHABLENDENABLE] != 0);
-  if (changed(D3DRS_SRCBLEND) || changed(D3DRS_DESTBLEND))
-    glBlendFunc(blendFactor(rs[D3DRS_SRCBLEND]), blendFactor(rs[D3DRS_DESTBLEND]));
-  if (changed(D3DRS_CULLMODE)) {
+  if (changed(raw(RenderState::ZEnable))) setEnabled(GL_DEPTH_TEST, rs[raw(RenderState::ZEnable)] != 0);
+  if (changed(raw(RenderState::ZWriteEnable))) glDepthMask(rs[raw(RenderState::ZWriteEnable)] != 0 ? GL_TRUE : GL_FALSE);
+  if (changed(raw(RenderState::ZFunc))) glDepthFunc(compareFunc(rs[raw(RenderState::ZFunc)]));
+  if (changed(raw(RenderState::AlphaBlendEnable))) setEnabled(GL_BLEND, rs[raw(RenderState::AlphaBlendEnable)] != 0);
+  if (changed(raw(RenderState::SrcBlend)) || changed(raw(RenderState::DestBlend)))
+    glBlendFunc(blendFactor(rs[raw(RenderState::SrcBlend)]), blendFactor(rs[raw(RenderState::DestBlend)]));
+  if (changed(raw(RenderState::CullMode))) {
     // Direct3D culls by the winding seen on screen.
-    const uint32_t cull = rs[D3DRS_CULLMODE];
-    setEnabled(GL_CULL_FACE, cull == D3DCULL_CW || cull == D3DCULL_CCW);
-    if (cull == D3DCULL_CCW) glFrontFace(GL_CW);
-    if (cull == D3DCULL_CW) glFrontFace(GL_CCW);
+    const uint32_t cull = rs[raw(RenderState::CullMode)];
+    setEnabled(GL_CULL_FACE, cull == raw(Cull::Clockwise) || cull == raw(Cull::CounterClockwise));
+    if (cull == raw(Cull::CounterClockwise)) glFrontFace(GL_CW);
+    if (cull == raw(Cull::Clockwise)) glFrontFace(GL_CCW);
   }
-  if (changed(D3DRS_STENCILENABLE)) setEnabled(GL_STENCIL_TEST, rs[D3DRS_STENCILENABLE] != 0);
-  if (changed(D3DRS_STENCILFUNC) || changed(D3DRS_STENCILREF) || changed(D3DRS_STENCILMASK))
-    glStencilFunc(compareFunc(rs[D3DRS_STENCILFUNC]), static_cast<GLint>(rs[D3DRS_STENCILREF] & 0xFFu),
-                  rs[D3DRS_STENCILMASK]);
-  if (changed(D3DRS_STENCILFAIL) || changed(D3DRS_STENCILZFAIL) || changed(D3DRS_STENCILPASS))
-    glStencilOp(stencilOp(rs[D3DRS_STENCILFAIL]), stencilOp(rs[D3DRS_STENCILZFAIL]), stencilOp(rs[D3DRS_STENCILPASS]));
-  if (changed(D3DRS_STENCILWRITEMASK)) glStencilMask(rs[D3DRS_STENCILWRITEMASK]);
+  if (changed(raw(RenderState::StencilEnable))) setEnabled(GL_STENCIL_TEST, rs[raw(RenderState::StencilEnable)] != 0);
+  if (changed(raw(RenderState::StencilFunc)) || changed(raw(RenderState::StencilRef)) || changed(raw(RenderState::StencilMask)))
+    glStencilFunc(compareFunc(rs[raw(RenderState::StencilFunc)]), static_cast<GLint>(rs[raw(RenderState::StencilRef)] & 0xFFu),
+                  rs[raw(RenderState::StencilMask)]);
+  if (changed(raw(RenderState::StencilFail)) || changed(raw(RenderState::StencilZFail)) || changed(raw(RenderState::StencilPass)))
+    glStencilOp(stencilOp(rs[raw(RenderState::StencilFail)]), stencilOp(rs[raw(RenderState::StencilZFail)]), stencilOp(rs[raw(RenderState::StencilPass)]));
+  if (changed(raw(RenderState::StencilWriteMask))) glStencilMask(rs[raw(RenderState::StencilWriteMask)]);
 #if !defined(COG_GL_NO_LOADER)
   // OpenGL ES multisamples whenever the surface does; only desktop GL
   // switches it.
-  if (dialect_ == GlDialect::Gl33Core && changed(D3DRS_MULTISAMPLEANTIALIAS))
-    setEnabled(GL_MULTISAMPLE, rs[D3DRS_MULTISAMPLEANTIALIAS] != 0);
+  if (dialect_ == GlDialect::Gl33Core && changed(raw(RenderState::MultisampleAntialias)))
+    setEnabled(GL_MULTISAMPLE, rs[raw(RenderState::MultisampleAntialias)] != 0);
 #endif
   std::memcpy(appliedRenderState_, rs, sizeof renderState_);
 }
@@ -98,14 +98,14 @@ void ShaderDevice::applyViewport() {
 bool ShaderDevice::applyStencilScissor() {
   const uint32_t* rs = renderState_;
   StencilStates states;
-  states.enabled = rs[D3DRS_STENCILENABLE] != 0;
-  states.func = rs[D3DRS_STENCILFUNC];
-  states.ref = rs[D3DRS_STENCILREF];
-  states.mask = rs[D3DRS_STENCILMASK];
-  states.writeMask = rs[D3DRS_STENCILWRITEMASK];
-  states.failOp = rs[D3DRS_STENCILFAIL];
-  states.zFailOp = rs[D3DRS_STENCILZFAIL];
-  states.passOp = rs[D3DRS_STENCILPASS];
+  states.enabled = rs[raw(RenderState::StencilEnable)] != 0;
+  states.func = rs[raw(RenderState::StencilFunc)];
+  states.ref = rs[raw(RenderState::StencilRef)];
+  states.mask = rs[raw(RenderState::StencilMask)];
+  states.writeMask = rs[raw(RenderState::StencilWriteMask)];
+  states.failOp = rs[raw(RenderState::StencilFail)];
+  states.zFailOp = rs[raw(RenderState::StencilZFail)];
+  states.passOp = rs[raw(RenderState::StencilPass)];
   const StencilBounds::Decision d = stencilBounds_.beforeDraw(states, [this] {
     return screenRect(streamBounds_, matrixMultiply(matrixMultiply(world_, view_), projection_), viewport_,
                       backBufferHeight_);
@@ -127,7 +127,7 @@ bool ShaderDevice::applyStencilScissor() {
 
 bool ShaderDevice::applyProgram() {
   // Lighting only makes the diffuse: unread, it needs no lit variant.
-  const bool lit = renderState_[D3DRS_LIGHTING] != 0 && stagesReadDiffuse(stageState_);
+  const bool lit = renderState_[raw(RenderState::Lighting)] != 0 && stagesReadDiffuse(stageState_);
   const uint64_t before = programs_->compiled();
   ShaderProgram* p = programs_->get(programKeyOf(lit, stageState_), programError_);
   if (p == nullptr) return false;
@@ -155,7 +155,7 @@ void ShaderDevice::uploadUniforms(ShaderProgram& p) {
     glUniform3f(p.matAmbient, m.ambient.r, m.ambient.g, m.ambient.b);
     glUniform3f(p.matEmissive, m.emissive.r, m.emissive.g, m.emissive.b);
     float ambient[4];
-    colorFromArgb(renderState_[D3DRS_AMBIENT], ambient);
+    colorFromArgb(renderState_[raw(RenderState::Ambient)], ambient);
     glUniform3f(p.globalAmbient, ambient[0], ambient[1], ambient[2]);
     p.uploaded[kMaterialGroup] = materialVersion_;
   }
@@ -166,14 +166,14 @@ void ShaderDevice::uploadUniforms(ShaderProgram& p) {
     for (const LightSlot& slot : lights_) {
       if (!slot.enabled || n == kShaderLights) continue;
       const Light& l = slot.light;
-      if (l.type == kLightDirectional) {
+      if (l.type == LightType::Directional) {
         viewSpace(view_, Vec3(-l.direction.x, -l.direction.y, -l.direction.z), 0.0f, pos[n]);
         const float len = std::sqrt(pos[n][0] * pos[n][0] + pos[n][1] * pos[n][1] + pos[n][2] * pos[n][2]);
         for (int i = 0; i < 3 && len > 0.0f; ++i) pos[n][i] /= len;
         pos[n][3] = 0.0f;
       } else {
         viewSpace(view_, l.position, 1.0f, pos[n]);
-        pos[n][3] = l.type == kLightSpot ? 2.0f : 1.0f;
+        pos[n][3] = l.type == LightType::Spot ? 2.0f : 1.0f;
         viewSpace(view_, l.direction, 0.0f, dir[n]);
       }
       diffuse[n][0] = l.diffuse.r, diffuse[n][1] = l.diffuse.g, diffuse[n][2] = l.diffuse.b;
@@ -217,7 +217,7 @@ void ShaderDevice::applyStream() {
   streamDirty_ = false;
 }
 
-void ShaderDevice::DrawPrimitive(uint32_t type, uint32_t startVertex, uint32_t primitiveCount) {
+void ShaderDevice::DrawPrimitive(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount) {
   const uint64_t vertices = vertexCountOf(type, primitiveCount);
   const bool layoutKnown = vertexFormat_ == kMeshFvf && streamStride_ >= kMeshVertexStride;
   if (!usable() || vertices == 0 || streamBuffer_ == 0 || !layoutKnown ||
@@ -237,7 +237,7 @@ void ShaderDevice::DrawPrimitive(uint32_t type, uint32_t startVertex, uint32_t p
   }
   applyTextures();
   applyStream();
-  glDrawArrays(type == D3DPT_TRIANGLESTRIP ? GL_TRIANGLE_STRIP : GL_TRIANGLES, static_cast<GLint>(startVertex),
+  glDrawArrays(type == PrimitiveType::TriangleStrip ? GL_TRIANGLE_STRIP : GL_TRIANGLES, static_cast<GLint>(startVertex),
                static_cast<GLsizei>(vertices));
 }
 

@@ -12,28 +12,28 @@ constexpr uint32_t kOpOff = 0, kOpSelect = 1, kOpModulate = 2;  // colour; alpha
 constexpr uint32_t kArgDiffuse = 0, kArgCurrent = 1, kArgTexture = 2;
 
 uint32_t opCode(uint32_t d3dOp) {
-  if (d3dOp == D3DTOP_DISABLE) return kOpOff;
-  if (d3dOp == D3DTOP_SELECTARG1) return kOpSelect;
+  if (d3dOp == raw(TextureOp::Disable)) return kOpOff;
+  if (d3dOp == raw(TextureOp::SelectArg1)) return kOpSelect;
   return kOpModulate;  // MODULATE, and what the game never sets
 }
 
 uint32_t argCode(uint32_t d3dArg) {
   switch (d3dArg & 0x0Fu) {  // the modifier bits are not used
-    case D3DTA_DIFFUSE: return kArgDiffuse;
-    case D3DTA_TEXTURE: return kArgTexture;
+    case raw(TextureArg::Diffuse): return kArgDiffuse;
+    case raw(TextureArg::Texture): return kArgTexture;
     default: return kArgCurrent;
   }
 }
 
 // Per stage: colour op, arg1, arg2, alpha op, arg1, arg2; two bits each.
 uint32_t stageBits(const uint32_t* ts) {
-  const uint32_t colorOp = opCode(ts[D3DTSS_COLOROP]);
+  const uint32_t colorOp = opCode(ts[raw(TextureStageState::ColorOp)]);
   if (colorOp == kOpOff) return 0;
-  const uint32_t alphaOp = opCode(ts[D3DTSS_ALPHAOP]);
-  const uint32_t c1 = argCode(ts[D3DTSS_COLORARG1]);
-  const uint32_t c2 = colorOp == kOpModulate ? argCode(ts[D3DTSS_COLORARG2]) : 0;
-  const uint32_t a1 = alphaOp != kOpOff ? argCode(ts[D3DTSS_ALPHAARG1]) : 0;
-  const uint32_t a2 = alphaOp == kOpModulate ? argCode(ts[kAlphaArg2]) : 0;
+  const uint32_t alphaOp = opCode(ts[raw(TextureStageState::AlphaOp)]);
+  const uint32_t c1 = argCode(ts[raw(TextureStageState::ColorArg1)]);
+  const uint32_t c2 = colorOp == kOpModulate ? argCode(ts[raw(TextureStageState::ColorArg2)]) : 0;
+  const uint32_t a1 = alphaOp != kOpOff ? argCode(ts[raw(TextureStageState::AlphaArg1)]) : 0;
+  const uint32_t a2 = alphaOp == kOpModulate ? argCode(ts[raw(TextureStageState::AlphaArg2)]) : 0;
   return colorOp | c1 << 2 | c2 << 4 | alphaOp << 6 | a1 << 8 | a2 << 10;
 }
 
