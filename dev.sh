@@ -10,7 +10,7 @@ TEST_PACKAGES=(xvfb xdotool desktop-file-utils appstream groff-base)
 BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config
   libsdl2-dev libpng-dev libjpeg-dev libsndfile1-dev
   libopenal-dev libfluidsynth-dev timgm6mb-soundfont libgl-dev libegl-dev libgl1-mesa-dri
-  libcli11-dev nlohmann-json3-dev libtomlplusplus-dev libgtest-dev libbenchmark-dev librsvg2-bin)
+  python3-glad libcli11-dev nlohmann-json3-dev libtomlplusplus-dev libgtest-dev libbenchmark-dev librsvg2-bin)
 
 install_missing() {
   local missing=()

@@ -1,10 +1,10 @@
-// The matrix builders, as the Direct3D 8 extension library defines them. All
-// arithmetic is 32-bit float, one rounding per operation, in the library's
-// order of operations.
+// The matrix builders as the Direct3D 8 extension library defines them, float32 with one rounding per operation.
 
 #include "base/matrix.h"
 
 #include <cmath>
+
+#include "base/vec.h"
 
 namespace cog {
 
@@ -14,21 +14,6 @@ float cosine32(float radians) { return static_cast<float>(std::cos(static_cast<d
 namespace {
 
 float tangent(float radians) { return static_cast<float>(std::tan(static_cast<double>(radians))); }
-
-Vec3 sub(const Vec3& a, const Vec3& b) { return Vec3(a.x - b.x, a.y - b.y, a.z - b.z); }
-
-float dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-
-Vec3 cross(const Vec3& a, const Vec3& b) {
-  return Vec3(a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x);
-}
-
-// A zero vector stays zero, as in the library.
-Vec3 normalize(const Vec3& v) {
-  const float length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
-  if (length == 0.0f) return Vec3();
-  return Vec3(v.x / length, v.y / length, v.z / length);
-}
 
 }  // namespace
 
@@ -79,9 +64,9 @@ Matrix4 matrixRotationZ(float radians) {
 }
 
 Matrix4 matrixLookAtLH(const Vec3& eye, const Vec3& target, const Vec3& up) {
-  const Vec3 zaxis = normalize(sub(target, eye));
-  const Vec3 xaxis = normalize(cross(up, zaxis));
-  const Vec3 yaxis = cross(zaxis, xaxis);
+  const Vec3 zaxis = vec3NormalizedOrZeroF(vec3SubtractF(target, eye));
+  const Vec3 xaxis = vec3NormalizedOrZeroF(vec3CrossF(up, zaxis));
+  const Vec3 yaxis = vec3CrossF(zaxis, xaxis);
   Matrix4 r;
   r.m[0][0] = xaxis.x;
   r.m[0][1] = yaxis.x;
@@ -92,9 +77,9 @@ Matrix4 matrixLookAtLH(const Vec3& eye, const Vec3& target, const Vec3& up) {
   r.m[2][0] = xaxis.z;
   r.m[2][1] = yaxis.z;
   r.m[2][2] = zaxis.z;
-  r.m[3][0] = -dot(xaxis, eye);
-  r.m[3][1] = -dot(yaxis, eye);
-  r.m[3][2] = -dot(zaxis, eye);
+  r.m[3][0] = -vec3DotF(xaxis, eye);
+  r.m[3][1] = -vec3DotF(yaxis, eye);
+  r.m[3][2] = -vec3DotF(zaxis, eye);
   r.m[3][3] = 1.0f;
   return r;
 }
@@ -115,7 +100,7 @@ Matrix4 matrixReflect(const Vec3& point, const Vec3& normal) {
   // The plane (a, b, c, d) through the point, then normalised by the length
   // of its normal.
   float a = normal.x, b = normal.y, c = normal.z;
-  float d = -dot(point, normal);
+  float d = -vec3DotF(point, normal);
   const float length = std::sqrt(a * a + b * b + c * c);
   if (length != 0.0f) {
     a = a / length;

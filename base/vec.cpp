@@ -1,3 +1,4 @@
+// Vector and angle helpers: dot, cross, normalise (both roundings), ground angle and heading.
 #include "base/vec.h"
 
 #include <cmath>
@@ -28,6 +29,20 @@ void normalizeComponents(float& x, float& y, float& z) {
 }
 
 void vec3Normalize(Vec3& v) { normalizeComponents(v.x, v.y, v.z); }
+
+Vec3 vec3SubtractF(const Vec3& a, const Vec3& b) { return Vec3(a.x - b.x, a.y - b.y, a.z - b.z); }
+
+float vec3DotF(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+Vec3 vec3CrossF(const Vec3& a, const Vec3& b) {
+  return Vec3(a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x);
+}
+
+Vec3 vec3NormalizedOrZeroF(const Vec3& v) {
+  const float length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+  if (length == 0.0f) return Vec3();
+  return Vec3(v.x / length, v.y / length, v.z / length);
+}
 
 float groundAngle(Vec3 a, Vec3 b) {
   const double dx = static_cast<double>(a.x) - b.x;

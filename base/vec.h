@@ -18,6 +18,14 @@ void vec3Cross(const Vec3& a, const Vec3& b, float& outX, float& outY, float& ou
 // Scales the triple to unit length; a zero triple becomes three NaNs.
 void normalizeComponents(float& x, float& y, float& z);
 void vec3Normalize(Vec3& v);
+// The same products as the extension library's matrix builders compute
+// them: every operation rounded to float in turn (no double intermediate),
+// and a zero vector normalises to zero rather than NaN.
+Vec3 vec3SubtractF(const Vec3& a, const Vec3& b);
+float vec3DotF(const Vec3& a, const Vec3& b);
+Vec3 vec3CrossF(const Vec3& a, const Vec3& b);
+Vec3 vec3NormalizedOrZeroF(const Vec3& v);
+
 // Direction in radians of the ground-plane vector from b to a; -kTwoPi when
 // they share x and z.
 float groundAngle(Vec3 a, Vec3 b);

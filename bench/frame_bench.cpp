@@ -81,7 +81,7 @@ void BM_ClearAndPresent(benchmark::State& state) {
   }
   GlDevice renderDevice([&] { surface->swap(); });
   for (auto _ : state) {
-    renderDevice.Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, kClearColour, 1.0f, 0);
+    renderDevice.Clear(ClearFlags::Target | ClearFlags::ZBuffer | ClearFlags::Stencil, kClearColour, 1.0f, 0);
     renderDevice.BeginScene();
     renderDevice.EndScene();
     renderDevice.Present();

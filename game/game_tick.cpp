@@ -32,7 +32,7 @@ int32_t GameTick(Game& game) {
   DrawFlags& drawFlags = game.drawFlags;
   SimState& sim = game.sim;
   // The stencil is cleared with the frame and used only for the mirror.
-  device.Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, kClearColour, 1.0f, 0);
+  device.Clear(ClearFlags::Target | ClearFlags::ZBuffer | ClearFlags::Stencil, kClearColour, 1.0f, 0);
   device.BeginScene();
 
   SetupLights(device, sim.player.position);
@@ -46,12 +46,12 @@ int32_t GameTick(Game& game) {
   for (int32_t i = 0; i < roomCount; ++i) {
     const MeshRecord& room = level.rooms[i];
     drawFlags.outOfSight = roomInSight(game, room.roomNumber) ? 0 : 1;
-    if (!room.isMarker && (!drawFlags.outOfSight || drawFlags.xrayMode)) draw(scene, room, i, 0, 0);
+    if (!room.isMarker && (!drawFlags.outOfSight || drawFlags.xrayMode)) draw(scene, room, i, DrawMode::Normal);
   }
 
   drawFlags.drawingObjects = 1;
   for (int32_t i = 0; i < level.propCount(); ++i)
-    if (roomInSight(game, level.props[i].roomNumber)) draw(scene, level.props[i], i, 0, 0);
+    if (roomInSight(game, level.props[i].roomNumber)) draw(scene, level.props[i], i, DrawMode::Normal);
   drawFlags.drawingObjects = 0;
 
   RunActorPass(game);
@@ -62,7 +62,7 @@ int32_t GameTick(Game& game) {
 
   RunReflectedActorPass(game);
   for (int32_t i = 0; i < level.propCount(); ++i)
-    if (roomInSight(game, level.props[i].roomNumber)) draw(scene, level.props[i], i, 0, 0);
+    if (roomInSight(game, level.props[i].roomNumber)) draw(scene, level.props[i], i, DrawMode::Normal);
   drawFlags.drawingObjects = 0;
 
   // Reflected rooms, each followed by its light-map overlay (not the pane).
@@ -70,8 +70,8 @@ int32_t GameTick(Game& game) {
     const MeshRecord& room = level.rooms[i];
     drawFlags.outOfSight = roomInSight(game, room.roomNumber) ? 0 : 1;
     if (!room.isMarker && (!drawFlags.outOfSight || drawFlags.xrayMode)) {
-      draw(scene, room, i, 0, 0);
-      if (i != 0) draw(scene, room, i, 1, 0);
+      draw(scene, room, i, DrawMode::Normal);
+      if (i != 0) draw(scene, room, i, DrawMode::Overlay);
     }
   }
 

@@ -62,8 +62,8 @@ void HandleKeyDown(Game& game, uint32_t code) {
       } else {
         game.drawFlags.xrayMode = 0;
         if (game.device != nullptr) {
-          game.device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE_);
-          game.device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+          game.device->SetRenderState(RenderState::AlphaBlendEnable, false);
+          game.device->SetRenderState(RenderState::ZEnable, true);
         }
       }
       break;

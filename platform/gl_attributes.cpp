@@ -1,3 +1,4 @@
+// SDL GL attributes and windows for the game's contexts, GL function lookup and context facts.
 #include "platform/gl_attributes.h"
 
 #include <GL/gl.h>
@@ -23,9 +24,27 @@ int pinLibrary(dl_phdr_info* info, size_t, void*) {
 
 void pinLoadedLibraries() { dl_iterate_phdr(pinLibrary, nullptr); }
 
-void requestGameGlAttributes(int samples) {
+const char* glProfileName(GlProfile profile) {
+  switch (profile) {
+    case GlProfile::Core33: return "OpenGL 3.3 core";
+    case GlProfile::Es30: return "OpenGL ES 3.0";
+    default: return "OpenGL compatibility";
+  }
+}
+
+void requestGameGlAttributes(int samples, GlProfile profile) {
   SDL_GL_ResetAttributes();
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+  if (profile == GlProfile::Core33) {
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+  } else if (profile == GlProfile::Es30) {
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
+  } else {
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+  }
   SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
   SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
   SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
@@ -45,8 +64,9 @@ void close(GlWindow& w) {
   w = GlWindow{};
 }
 
-bool open(const char* title, int x, int y, int width, int height, uint32_t flags, int samples, GlWindow& w) {
-  requestGameGlAttributes(samples);
+bool open(const char* title, int x, int y, int width, int height, uint32_t flags, int samples, GlProfile profile,
+          GlWindow& w) {
+  requestGameGlAttributes(samples, profile);
   w.window = SDL_CreateWindow(title, x, y, width, height, flags | SDL_WINDOW_OPENGL);
   if (w.window == nullptr) return false;
   w.context = SDL_GL_CreateContext(w.window);
@@ -62,16 +82,34 @@ bool open(const char* title, int x, int y, int width, int height, uint32_t flags
 }  // namespace
 
 bool openGameGlWindow(const char* title, int x, int y, int width, int height, uint32_t sdlFlags, int samples,
-                      GlWindow& out, std::string& error) {
-  if (samples > 0 && open(title, x, y, width, height, sdlFlags, samples, out)) {
-    GLint granted = 0;
-    glGetIntegerv(GL_SAMPLES, &granted);
+                      GlWindow& out, std::string& error, GlProfile profile) {
+  if (samples > 0 && open(title, x, y, width, height, sdlFlags, samples, profile, out)) {
+    int granted = 0;
+    SDL_GL_GetAttribute(SDL_GL_MULTISAMPLESAMPLES, &granted);
     if (granted == samples) return true;
     close(out);
   }
-  if (open(title, x, y, width, height, sdlFlags, 0, out)) return true;
+  if (open(title, x, y, width, height, sdlFlags, 0, profile, out)) return true;
   error = SDL_GetError();
   return false;
+}
+
+void* glProcAddress(const char* name) { return SDL_GL_GetProcAddress(name); }
+
+GlContextInfo currentGlContextInfo() {
+  const auto text = [](GLenum what) {
+    const auto* s = reinterpret_cast<const char*>(glGetString(what));
+    return std::string(s != nullptr ? s : "?");
+  };
+  GlContextInfo info;
+  info.vendor = text(GL_VENDOR);
+  info.renderer = text(GL_RENDERER);
+  info.version = text(GL_VERSION);
+  info.shadingLanguage = text(0x8B8C);  // GL_SHADING_LANGUAGE_VERSION
+  SDL_GL_GetAttribute(SDL_GL_DEPTH_SIZE, &info.depthBits);
+  SDL_GL_GetAttribute(SDL_GL_STENCIL_SIZE, &info.stencilBits);
+  SDL_GL_GetAttribute(SDL_GL_MULTISAMPLESAMPLES, &info.samples);
+  return info;
 }
 
 }  // namespace cog

@@ -15,9 +15,15 @@ namespace cog {
 // The samples per pixel the game asks for.
 constexpr int kGameGlSamples = 2;
 
+// The kind of context: a compatibility profile (the fixed-function GL
+// device), a GL 3.3 core profile or an OpenGL ES 3.0 context (the shader
+// device).
+enum class GlProfile { Compatibility, Core33, Es30 };
+const char* glProfileName(GlProfile profile);
+
 // Sets SDL's GL attributes before a GL window is made; `samples` 0 asks for
 // no multisampling.
-void requestGameGlAttributes(int samples);
+void requestGameGlAttributes(int samples, GlProfile profile = GlProfile::Compatibility);
 
 struct GlWindow {
   SDL_Window* window = nullptr;
@@ -30,7 +36,17 @@ struct GlWindow {
 // processor time) or none at that count gets a surface without it. False
 // with `error` (SDL's reason) when no window or context could be made.
 bool openGameGlWindow(const char* title, int x, int y, int width, int height, uint32_t sdlFlags, int samples,
-                      GlWindow& out, std::string& error);
+                      GlWindow& out, std::string& error, GlProfile profile = GlProfile::Compatibility);
+
+// The current context's GL function `name` (SDL_GL_GetProcAddress).
+void* glProcAddress(const char* name);
+
+// What the current context is, for --gl-info and messages.
+struct GlContextInfo {
+  std::string vendor, renderer, version, shadingLanguage;
+  int depthBits = 0, stencilBits = 0, samples = 0;
+};
+GlContextInfo currentGlContextInfo();
 
 // Keeps every library loaded so far in memory until the process ends, so
 // that what a graphics driver's globals still hold at exit does not look

@@ -1,3 +1,4 @@
+// The offscreen GL surface: SDL's offscreen driver with a context of the asked profile.
 #include "platform/offscreen_gl.h"
 
 #include <GL/gl.h>
@@ -16,7 +17,8 @@ struct OffscreenParts {
 };
 
 
-std::unique_ptr<OffscreenGl> OffscreenGl::create(int width, int height, int samples, std::string& error) {
+std::unique_ptr<OffscreenGl> OffscreenGl::create(int width, int height, int samples, std::string& error,
+                                                 GlProfile profile) {
   setenv("SDL_VIDEODRIVER", "offscreen", 1);
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     error = std::string("SDL's offscreen video driver did not start: ") + SDL_GetError();
@@ -24,8 +26,8 @@ std::unique_ptr<OffscreenGl> OffscreenGl::create(int width, int height, int samp
   }
   auto parts = std::make_unique<OffscreenParts>();
   GlWindow gl;
-  if (!openGameGlWindow("Cogstorm!", 0, 0, width, height, SDL_WINDOW_HIDDEN, samples, gl, error)) {
-    error = "no offscreen OpenGL surface with a compatibility context: " + error;
+  if (!openGameGlWindow("Cogstorm!", 0, 0, width, height, SDL_WINDOW_HIDDEN, samples, gl, error, profile)) {
+    error = std::string("no offscreen surface with an ") + glProfileName(profile) + " context: " + error;
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return nullptr;
   }

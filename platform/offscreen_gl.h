@@ -20,7 +20,8 @@ class OffscreenGl {
  public:
   // A width x height surface whose context is current on return. Null with
   // `error` saying which step failed and why. `samples` as the window asks.
-  static std::unique_ptr<OffscreenGl> create(int width, int height, int samples, std::string& error);
+  static std::unique_ptr<OffscreenGl> create(int width, int height, int samples, std::string& error,
+                                             GlProfile profile = GlProfile::Compatibility);
   ~OffscreenGl();
   OffscreenGl(const OffscreenGl&) = delete;
   OffscreenGl& operator=(const OffscreenGl&) = delete;

@@ -16,9 +16,9 @@ Matrix4 playerViewMatrix(const Vec3& position, float heading) {
 Matrix4 projectionMatrix() { return matrixPerspectiveFovLH(kFieldOfViewY, kAspect, kNearPlane, kFarPlane); }
 
 void SetupCamera(RenderDevice& device, const Vec3& position, float heading) {
-  device.SetTransform(D3DTS_WORLD, Matrix4::identity());
-  device.SetTransform(D3DTS_VIEW, playerViewMatrix(position, heading));
-  device.SetTransform(D3DTS_PROJECTION, projectionMatrix());
+  device.SetTransform(TransformKind::World, Matrix4::identity());
+  device.SetTransform(TransformKind::View, playerViewMatrix(position, heading));
+  device.SetTransform(TransformKind::Projection, projectionMatrix());
 }
 
 }  // namespace cog

@@ -6,9 +6,9 @@
 namespace cog {
 
 Result<BaseTextures> initDevice(RenderDevice& device, const Vec3& playerPosition) {
-  device.SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
-  device.SetRenderState(D3DRS_MULTISAMPLEANTIALIAS, TRUE_);
-  device.SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+  device.SetRenderState(RenderState::CullMode, Cull::CounterClockwise);
+  device.SetRenderState(RenderState::MultisampleAntialias, true);
+  device.SetRenderState(RenderState::ZEnable, true);
   SetupLights(device, playerPosition);
   BaseTextures textures;
   std::string error;

@@ -4,7 +4,7 @@ namespace cog {
 
 Light pointLightAt(const Vec3& position) {
   Light light;
-  light.type = D3DLIGHT_POINT;
+  light.type = LightType::Point;
   light.diffuse = ColorValue{1.0f, 1.0f, 1.0f, 0.0f};
   light.position = position;
   light.range = kLightRange;
@@ -15,8 +15,8 @@ Light pointLightAt(const Vec3& position) {
 void SetupLights(RenderDevice& device, const Vec3& playerPosition) {
   device.SetLight(0, pointLightAt(kFixedLightPosition));
   device.LightEnable(0, true);
-  device.SetRenderState(D3DRS_LIGHTING, TRUE_);
-  device.SetRenderState(D3DRS_AMBIENT, kAmbientLight);
+  device.SetRenderState(RenderState::Lighting, true);
+  device.SetRenderState(RenderState::Ambient, kAmbientLight);
   device.SetLight(1, pointLightAt(playerPosition));
   device.LightEnable(1, true);
 }

@@ -9,19 +9,19 @@ void pushMirrorDepthToFar(Scene& scene) {
   RenderDevice& device = scene.device;
   const LevelData& level = scene.level;
   if (level.rooms.empty()) return;  // no pane, nothing was marked
-  device.SetRenderState(D3DRS_STENCILFUNC, D3DCMP_EQUAL);
-  device.SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_KEEP);
-  device.SetRenderState(D3DRS_ZFUNC, D3DCMP_ALWAYS);
-  device.SetRenderState(D3DRS_ZWRITEENABLE, TRUE_);
+  device.SetRenderState(RenderState::StencilFunc, Compare::Equal);
+  device.SetRenderState(RenderState::StencilPass, StencilOp::Keep);
+  device.SetRenderState(RenderState::ZFunc, Compare::Always);
+  device.SetRenderState(RenderState::ZWriteEnable, true);
   const Viewport whole = device.GetViewport();
   Viewport farPlane = whole;
   farPlane.minZ = 1.0f;
   farPlane.maxZ = 1.0f;
   device.SetViewport(farPlane);
   device.SetStreamSource(0, level.rooms[0].vertexBuffer.get(), kMeshVertexStride);
-  device.DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+  device.DrawPrimitive(PrimitiveType::TriangleStrip, 0, 2);
   device.SetViewport(whole);
-  device.SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
+  device.SetRenderState(RenderState::ZFunc, Compare::LessEqual);
 }
 
 }  // namespace cog

@@ -82,10 +82,10 @@ void DrawPart(Scene& scene, const Actor& owner, ModelPart& root, bool isChild) {
   ModelPart* part = &root;
   for (;;) {
     // Enter `part`.
-    Matrix4 saved = device.GetTransform(D3DTS_WORLD);
+    Matrix4 saved = device.GetTransform(TransformKind::World);
     const Matrix4 m = matrixMultiply(partMatrix(owner, *part, isChild), saved);
-    device.SetTransform(D3DTS_WORLD, m);
-    draw(scene, part->mesh, 0, 0, 0);
+    device.SetTransform(TransformKind::World, m);
+    draw(scene, part->mesh, 0, DrawMode::Normal);
     if (part->child) {
       stack.push_back(PendingPart{part, saved, isChild});
       part = part->child.get();
@@ -95,7 +95,7 @@ void DrawPart(Scene& scene, const Actor& owner, ModelPart& root, bool isChild) {
     // Leave `part`, and every ancestor whose subtree is now done, until one
     // has a sibling to enter.
     for (;;) {
-      device.SetTransform(D3DTS_WORLD, saved);
+      device.SetTransform(TransformKind::World, saved);
       if (part->sibling) {
         part = part->sibling.get();
         break;

@@ -33,72 +33,72 @@ const Material& materialFor(const LevelData& level, int32_t i) {
 }
 
 void setStage0Unlit(RenderDevice& device) {
-  device.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  device.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-  device.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-  device.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+  device.SetTextureStageState(0, TextureStageState::ColorArg1, TextureArg::Texture);
+  device.SetTextureStageState(0, TextureStageState::ColorOp, TextureOp::SelectArg1);
+  device.SetTextureStageState(0, TextureStageState::AlphaArg1, TextureArg::Texture);
+  device.SetTextureStageState(0, TextureStageState::AlphaOp, TextureOp::SelectArg1);
 }
 
 }  // namespace
 
-void draw(Scene& scene, const MeshRecord& record, int index, int overlay, int glass) {
+void draw(Scene& scene, const MeshRecord& record, int index, DrawMode mode) {
   RenderDevice& device = scene.device;
   const LevelData& level = scene.level;
   const DrawFlags& drawFlags = scene.flags;
   device.SetMaterial(materialFor(level, record.materialIndex));
-  if (overlay == 0) {
-    device.SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE_);
-    device.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
-    device.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ZERO);
+  if (mode != DrawMode::Overlay) {
+    device.SetRenderState(RenderState::AlphaBlendEnable, true);
+    device.SetRenderState(RenderState::SrcBlend, Blend::One);
+    device.SetRenderState(RenderState::DestBlend, Blend::Zero);
     device.SetTexture(0, levelTexture(level, record.textureIndex));
-    device.SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    device.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    device.SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_CURRENT);
-    device.SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+    device.SetTextureStageState(1, TextureStageState::ColorArg1, TextureArg::Texture);
+    device.SetTextureStageState(1, TextureStageState::ColorOp, TextureOp::Modulate);
+    device.SetTextureStageState(1, TextureStageState::ColorArg2, TextureArg::Current);
+    device.SetTextureStageState(1, TextureStageState::AlphaOp, TextureOp::Disable);
     device.SetTexture(1, lightMapFor(level, index));
-    if (glass == 1) {
+    if (mode == DrawMode::Glass) {
       // The pane takes colour and transparency from its lit material.
       device.SetTexture(0, nullptr);
-      device.SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE_);
-      device.SetRenderState(D3DRS_ZWRITEENABLE, FALSE_);
-      device.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
-      device.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-      device.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
-      device.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
-      device.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+      device.SetRenderState(RenderState::AlphaBlendEnable, true);
+      device.SetRenderState(RenderState::ZWriteEnable, false);
+      device.SetTextureStageState(0, TextureStageState::ColorArg1, TextureArg::Diffuse);
+      device.SetTextureStageState(0, TextureStageState::ColorOp, TextureOp::SelectArg1);
+      device.SetTextureStageState(0, TextureStageState::AlphaArg1, TextureArg::Diffuse);
+      device.SetTextureStageState(0, TextureStageState::AlphaOp, TextureOp::SelectArg1);
+      device.SetRenderState(RenderState::DestBlend, Blend::InvSrcAlpha);
     }
   }
-  if (overlay == 1) {
+  if (mode == DrawMode::Overlay) {
     // The light map alone, multiplied over the reflected room.
-    device.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_INVSRCCOLOR);
-    device.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_SRCCOLOR);
+    device.SetRenderState(RenderState::SrcBlend, Blend::InvSrcColor);
+    device.SetRenderState(RenderState::DestBlend, Blend::SrcColor);
     device.SetTexture(0, lightMapFor(level, index));
   }
   if (drawFlags.xrayMode && drawFlags.outOfSight) device.SetTexture(0, levelTexture(level, kXrayTextureIndex));
-  if (glass == 1) {
-    device.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    device.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  if (mode == DrawMode::Glass) {
+    device.SetRenderState(RenderState::SrcBlend, Blend::SrcAlpha);
+    device.SetRenderState(RenderState::DestBlend, Blend::InvSrcAlpha);
   }
   device.SetStreamSource(0, record.vertexBuffer.get(), kMeshVertexStride);
   device.SetVertexShader(kMeshFvf);
   if (drawFlags.drawingObjects == 1) {
-    device.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-    device.SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+    device.SetTextureStageState(1, TextureStageState::ColorOp, TextureOp::Disable);
+    device.SetTextureStageState(1, TextureStageState::AlphaOp, TextureOp::Disable);
   }
   // Even a record of no primitives makes its call; the backend skips it.
-  device.DrawPrimitive(record.primitiveType != 0 ? D3DPT_TRIANGLELIST : D3DPT_TRIANGLESTRIP, 0,
+  device.DrawPrimitive(record.primitiveType != 0 ? PrimitiveType::TriangleList : PrimitiveType::TriangleStrip, 0,
                         static_cast<uint32_t>(std::max(record.primitiveCount, 0)));
-  if (glass == 1) {
+  if (mode == DrawMode::Glass) {
     setStage0Unlit(device);
-    device.SetRenderState(D3DRS_ZWRITEENABLE, TRUE_);
+    device.SetRenderState(RenderState::ZWriteEnable, true);
   }
 }
 
 void applyXrayStates(RenderDevice& device) {
-  device.SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE_);
-  device.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-  device.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
-  device.SetRenderState(D3DRS_ZENABLE, FALSE_);
+  device.SetRenderState(RenderState::AlphaBlendEnable, true);
+  device.SetRenderState(RenderState::SrcBlend, Blend::SrcAlpha);
+  device.SetRenderState(RenderState::DestBlend, Blend::One);
+  device.SetRenderState(RenderState::ZEnable, false);
 }
 
 void applyScenePassStages(RenderDevice& device) { setStage0Unlit(device); }
@@ -106,18 +106,18 @@ void applyScenePassStages(RenderDevice& device) { setStage0Unlit(device); }
 void markMirrorStencil(Scene& scene) {
   RenderDevice& device = scene.device;
   const LevelData& level = scene.level;
-  device.SetRenderState(D3DRS_STENCILENABLE, TRUE_);
-  device.SetRenderState(D3DRS_STENCILFUNC, D3DCMP_ALWAYS);
-  device.SetRenderState(D3DRS_STENCILREF, 1);
-  device.SetRenderState(D3DRS_STENCILMASK, 0xFFFFFFFFu);
-  device.SetRenderState(D3DRS_STENCILWRITEMASK, 0xFFFFFFFFu);
-  device.SetRenderState(D3DRS_STENCILZFAIL, D3DSTENCILOP_KEEP);
-  device.SetRenderState(D3DRS_STENCILFAIL, D3DSTENCILOP_KEEP);
-  device.SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_REPLACE);
-  device.SetRenderState(D3DRS_ZWRITEENABLE, FALSE_);
-  device.SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE_);
-  device.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ZERO);
-  device.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+  device.SetRenderState(RenderState::StencilEnable, true);
+  device.SetRenderState(RenderState::StencilFunc, Compare::Always);
+  device.SetRenderState(RenderState::StencilRef, 1);
+  device.SetRenderState(RenderState::StencilMask, 0xFFFFFFFFu);
+  device.SetRenderState(RenderState::StencilWriteMask, 0xFFFFFFFFu);
+  device.SetRenderState(RenderState::StencilZFail, StencilOp::Keep);
+  device.SetRenderState(RenderState::StencilFail, StencilOp::Keep);
+  device.SetRenderState(RenderState::StencilPass, StencilOp::Replace);
+  device.SetRenderState(RenderState::ZWriteEnable, false);
+  device.SetRenderState(RenderState::AlphaBlendEnable, true);
+  device.SetRenderState(RenderState::SrcBlend, Blend::Zero);
+  device.SetRenderState(RenderState::DestBlend, Blend::One);
   device.SetTexture(0, nullptr);
   device.SetVertexShader(kMeshFvf);
   // The pane is the first four vertices of room record 0, whatever that
@@ -125,35 +125,35 @@ void markMirrorStencil(Scene& scene) {
   // pane to mark.
   if (level.rooms.empty()) return;
   device.SetStreamSource(0, level.rooms[0].vertexBuffer.get(), kMeshVertexStride);
-  device.DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+  device.DrawPrimitive(PrimitiveType::TriangleStrip, 0, 2);
 }
 
 Matrix4 beginReflectedView(RenderDevice& device) {
-  const Matrix4 view = device.GetTransform(D3DTS_VIEW);
+  const Matrix4 view = device.GetTransform(TransformKind::View);
   const Matrix4 reflect = matrixReflect(kMirrorPoint, kMirrorNormal);
-  device.SetTransform(D3DTS_VIEW, matrixMultiply(reflect, view));
-  device.SetRenderState(D3DRS_ZWRITEENABLE, TRUE_);
-  device.SetRenderState(D3DRS_STENCILFUNC, D3DCMP_EQUAL);
-  device.SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_KEEP);
-  device.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_DESTCOLOR);
-  device.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ZERO);
-  device.SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);  // the reflection reverses the winding
+  device.SetTransform(TransformKind::View, matrixMultiply(reflect, view));
+  device.SetRenderState(RenderState::ZWriteEnable, true);
+  device.SetRenderState(RenderState::StencilFunc, Compare::Equal);
+  device.SetRenderState(RenderState::StencilPass, StencilOp::Keep);
+  device.SetRenderState(RenderState::SrcBlend, Blend::DestColor);
+  device.SetRenderState(RenderState::DestBlend, Blend::Zero);
+  device.SetRenderState(RenderState::CullMode, Cull::Clockwise);  // the reflection reverses the winding
   return view;
 }
 
 void drawGlass(Scene& scene, const Matrix4& savedView) {
   RenderDevice& device = scene.device;
   const LevelData& level = scene.level;
-  device.SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
-  device.SetTransform(D3DTS_VIEW, savedView);
-  device.SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE_);
-  device.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-  device.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-  if (!level.rooms.empty()) draw(scene, level.rooms[0], level.roomCount(), 0, 1);
+  device.SetRenderState(RenderState::CullMode, Cull::CounterClockwise);
+  device.SetTransform(TransformKind::View, savedView);
+  device.SetRenderState(RenderState::AlphaBlendEnable, true);
+  device.SetRenderState(RenderState::SrcBlend, Blend::SrcAlpha);
+  device.SetRenderState(RenderState::DestBlend, Blend::InvSrcAlpha);
+  if (!level.rooms.empty()) draw(scene, level.rooms[0], level.roomCount(), DrawMode::Glass);
   // The reflection is confined to the pane only while this frame's mirror
   // is drawn: the stencil test must not reach the next frame's scene pass,
   // where the cleared stencil would hide everything.
-  device.SetRenderState(D3DRS_STENCILENABLE, FALSE_);
+  device.SetRenderState(RenderState::StencilEnable, false);
 }
 
 }  // namespace cog

@@ -18,11 +18,14 @@ constexpr Vec3 kMirrorNormal{1.0f, 0.0f, 0.0f};
 // The level texture that stands in for out-of-sight rooms in x-ray mode.
 constexpr int kXrayTextureIndex = 4;
 
+// How a record is drawn: as itself (its texture over its light map), as
+// the reflected pass's light-map overlay, or as the mirror's glass.
+enum class DrawMode { Normal, Overlay, Glass };
+
 // One record's draw: material, base texture and light map (`index` picks the
-// light map), blending for the light-map overlay (`overlay` 1) or the
-// mirror's glass (`glass` 1), the x-ray stand-in when out of sight, then the
-// primitive call.
-void draw(Scene& scene, const MeshRecord& record, int index, int overlay, int glass);
+// light map), blending for the overlay or the glass, the x-ray stand-in when
+// out of sight, then the primitive call.
+void draw(Scene& scene, const MeshRecord& record, int index, DrawMode mode);
 
 // Depth test off and additive-style blending for the x-ray look.
 void applyXrayStates(RenderDevice& device);

@@ -14,82 +14,104 @@
 
 namespace cog {
 
-// Render states.
-constexpr uint32_t D3DRS_ZENABLE = 7;
-constexpr uint32_t D3DRS_ZWRITEENABLE = 14;
-constexpr uint32_t D3DRS_SRCBLEND = 19;
-constexpr uint32_t D3DRS_DESTBLEND = 20;
-constexpr uint32_t D3DRS_CULLMODE = 22;
-constexpr uint32_t D3DRS_ZFUNC = 23;
-constexpr uint32_t D3DRS_ALPHABLENDENABLE = 27;
-constexpr uint32_t D3DRS_STENCILENABLE = 52;
-constexpr uint32_t D3DRS_STENCILFAIL = 53;
-constexpr uint32_t D3DRS_STENCILZFAIL = 54;
-constexpr uint32_t D3DRS_STENCILPASS = 55;
-constexpr uint32_t D3DRS_STENCILFUNC = 56;
-constexpr uint32_t D3DRS_STENCILREF = 57;
-constexpr uint32_t D3DRS_STENCILMASK = 58;
-constexpr uint32_t D3DRS_STENCILWRITEMASK = 59;
-constexpr uint32_t D3DRS_LIGHTING = 137;
-constexpr uint32_t D3DRS_AMBIENT = 139;
-constexpr uint32_t D3DRS_MULTISAMPLEANTIALIAS = 161;
+// Each family of Direct3D 8 numbers the game uses is a scoped enum with
+// Direct3D's own values (the names drop the D3DRS_ / D3DBLEND_ ... prefix
+// and read as words: D3DRS_ZWRITEENABLE is RenderState::ZWriteEnable), so a
+// state is the same number in a trace, a recorded call list, a test and a
+// backend. raw() gives the number.
 
-constexpr uint32_t FALSE_ = 0;
-constexpr uint32_t TRUE_ = 1;
-constexpr uint32_t D3DZB_TRUE = 1;
+enum class RenderState : uint32_t {
+  ZEnable = 7,
+  ZWriteEnable = 14,
+  SrcBlend = 19,
+  DestBlend = 20,
+  CullMode = 22,
+  ZFunc = 23,
+  AlphaBlendEnable = 27,
+  StencilEnable = 52,
+  StencilFail = 53,
+  StencilZFail = 54,
+  StencilPass = 55,
+  StencilFunc = 56,
+  StencilRef = 57,
+  StencilMask = 58,
+  StencilWriteMask = 59,
+  Lighting = 137,
+  Ambient = 139,
+  MultisampleAntialias = 161,
+};
 
-// Blend factors.
-constexpr uint32_t D3DBLEND_ZERO = 1;
-constexpr uint32_t D3DBLEND_ONE = 2;
-constexpr uint32_t D3DBLEND_SRCCOLOR = 3;
-constexpr uint32_t D3DBLEND_INVSRCCOLOR = 4;
-constexpr uint32_t D3DBLEND_SRCALPHA = 5;
-constexpr uint32_t D3DBLEND_INVSRCALPHA = 6;
-constexpr uint32_t D3DBLEND_DESTCOLOR = 9;
+enum class Blend : uint32_t {
+  Zero = 1,
+  One = 2,
+  SrcColor = 3,
+  InvSrcColor = 4,
+  SrcAlpha = 5,
+  InvSrcAlpha = 6,
+  DestAlpha = 7,
+  InvDestAlpha = 8,
+  DestColor = 9,
+  InvDestColor = 10,
+  SrcAlphaSat = 11,
+};
 
-// Culling.
-constexpr uint32_t D3DCULL_NONE = 1;
-constexpr uint32_t D3DCULL_CW = 2;
-constexpr uint32_t D3DCULL_CCW = 3;
+enum class Cull : uint32_t { None = 1, Clockwise = 2, CounterClockwise = 3 };
 
-// Stencil operations and comparisons.
-constexpr uint32_t D3DSTENCILOP_KEEP = 1;
-constexpr uint32_t D3DSTENCILOP_REPLACE = 3;
-constexpr uint32_t D3DCMP_EQUAL = 3;
-constexpr uint32_t D3DCMP_LESSEQUAL = 4;  // the depth test's default
-constexpr uint32_t D3DCMP_ALWAYS = 8;
+enum class StencilOp : uint32_t {
+  Keep = 1,
+  Zero = 2,
+  Replace = 3,
+  IncrementClamp = 4,
+  DecrementClamp = 5,
+  Invert = 6,
+  Increment = 7,
+  Decrement = 8,
+};
 
-// Texture-stage states, operations and arguments.
-constexpr uint32_t D3DTSS_COLOROP = 1;
-constexpr uint32_t D3DTSS_COLORARG1 = 2;
-constexpr uint32_t D3DTSS_COLORARG2 = 3;
-constexpr uint32_t D3DTSS_ALPHAOP = 4;
-constexpr uint32_t D3DTSS_ALPHAARG1 = 5;
-constexpr uint32_t D3DTOP_DISABLE = 1;
-constexpr uint32_t D3DTOP_SELECTARG1 = 2;
-constexpr uint32_t D3DTOP_MODULATE = 4;
-constexpr uint32_t D3DTA_DIFFUSE = 0;
-constexpr uint32_t D3DTA_CURRENT = 1;
-constexpr uint32_t D3DTA_TEXTURE = 2;
+enum class Compare : uint32_t {
+  Never = 1,
+  Less = 2,
+  Equal = 3,
+  LessEqual = 4,  // the depth test's default
+  Greater = 5,
+  NotEqual = 6,
+  GreaterEqual = 7,
+  Always = 8,
+};
 
-// Transforms.
-constexpr uint32_t D3DTS_VIEW = 2;
-constexpr uint32_t D3DTS_PROJECTION = 3;
-constexpr uint32_t D3DTS_WORLD = 256;
+enum class TextureStageState : uint32_t {
+  ColorOp = 1,
+  ColorArg1 = 2,
+  ColorArg2 = 3,
+  AlphaOp = 4,
+  AlphaArg1 = 5,
+  AlphaArg2 = 6,
+};
+enum class TextureOp : uint32_t { Disable = 1, SelectArg1 = 2, Modulate = 4 };
+enum class TextureArg : uint32_t { Diffuse = 0, Current = 1, Texture = 2 };
 
-// Primitive types.
-constexpr uint32_t D3DPT_TRIANGLELIST = 4;
-constexpr uint32_t D3DPT_TRIANGLESTRIP = 5;
+enum class TransformKind : uint32_t { View = 2, Projection = 3, World = 256 };
 
-// Clear flags.
-constexpr uint32_t D3DCLEAR_TARGET = 1;
-constexpr uint32_t D3DCLEAR_ZBUFFER = 2;
-constexpr uint32_t D3DCLEAR_STENCIL = 4;
+enum class PrimitiveType : uint32_t { TriangleList = 4, TriangleStrip = 5 };
 
-// Lights.
-constexpr uint32_t D3DLIGHT_POINT = 1;
+// Clear flags, combined with |.
+enum class ClearFlags : uint32_t { Target = 1, ZBuffer = 2, Stencil = 4 };
+constexpr ClearFlags operator|(ClearFlags a, ClearFlags b) {
+  return static_cast<ClearFlags>(static_cast<uint32_t>(a) | static_cast<uint32_t>(b));
+}
+constexpr bool any(ClearFlags flags, ClearFlags which) {
+  return (static_cast<uint32_t>(flags) & static_cast<uint32_t>(which)) != 0;
+}
+
+enum class LightType : uint32_t { Point = 1, Spot = 2, Directional = 3 };
+
+template <typename E>
+constexpr uint32_t raw(E e) {
+  return static_cast<uint32_t>(e);
+}
 
 // Vertex format of every mesh: position, normal, two texture pairs.
+// Vertex format bits (SetVertexShader, CreateVertexBuffer).
 constexpr uint32_t D3DFVF_XYZ = 0x002;
 constexpr uint32_t D3DFVF_NORMAL = 0x010;
 constexpr uint32_t D3DFVF_TEX2 = 0x200;
@@ -114,7 +136,7 @@ struct Material {
 
 // D3DLIGHT8.
 struct Light {
-  uint32_t type = 0;
+  LightType type = LightType{0};
   ColorValue diffuse;
   ColorValue specular;
   ColorValue ambient;
@@ -168,17 +190,19 @@ class RenderDevice {
   virtual std::unique_ptr<Texture> CreateTextureFromFile(const std::string& fileName, std::string& error) = 0;
 
   // Frame.
-  virtual void Clear(uint32_t flags, uint32_t color, float z, uint32_t stencil) = 0;
+  virtual void Clear(ClearFlags flags, uint32_t color, float z, uint32_t stencil) = 0;
   virtual void BeginScene() = 0;
   virtual void EndScene() = 0;
   virtual int32_t Present() = 0;
 
   // State.
-  virtual void SetRenderState(uint32_t state, uint32_t value) = 0;
-  virtual void SetTextureStageState(uint32_t stage, uint32_t type, uint32_t value) = 0;
+  // A state's value is a number, a colour, a mask, or one of the families
+  // above; the typed forms below give the number.
+  virtual void SetRenderState(RenderState state, uint32_t value) = 0;
+  virtual void SetTextureStageState(uint32_t stage, TextureStageState type, uint32_t value) = 0;
   virtual void SetTexture(uint32_t stage, const Texture* texture) = 0;  // null: none
-  virtual void SetTransform(uint32_t kind, const Matrix4& m) = 0;
-  virtual Matrix4 GetTransform(uint32_t kind) const = 0;
+  virtual void SetTransform(TransformKind kind, const Matrix4& m) = 0;
+  virtual Matrix4 GetTransform(TransformKind kind) const = 0;
   // The viewport starts as the whole back buffer with depth range 0..1.
   virtual void SetViewport(const Viewport& viewport) = 0;
   virtual Viewport GetViewport() const = 0;
@@ -187,7 +211,18 @@ class RenderDevice {
   virtual void SetMaterial(const Material& material) = 0;
   virtual void SetStreamSource(uint32_t stream, const VertexBuffer* buffer, uint32_t stride) = 0;
   virtual void SetVertexShader(uint32_t fvf) = 0;
-  virtual void DrawPrimitive(uint32_t type, uint32_t startVertex, uint32_t primitiveCount) = 0;
+  virtual void DrawPrimitive(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount) = 0;
+
+  void SetRenderState(RenderState state, Blend value) { SetRenderState(state, raw(value)); }
+  void SetRenderState(RenderState state, Cull value) { SetRenderState(state, raw(value)); }
+  void SetRenderState(RenderState state, Compare value) { SetRenderState(state, raw(value)); }
+  void SetRenderState(RenderState state, StencilOp value) { SetRenderState(state, raw(value)); }
+  void SetTextureStageState(uint32_t stage, TextureStageState type, TextureOp value) {
+    SetTextureStageState(stage, type, raw(value));
+  }
+  void SetTextureStageState(uint32_t stage, TextureStageState type, TextureArg value) {
+    SetTextureStageState(stage, type, raw(value));
+  }
 };
 
 // The one device of the game. Set by the program (or a test) before anything

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
+#include <GL/glext.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -99,11 +101,11 @@ class GlDeviceTest : public ::testing::Test {
     ASSERT_NE(context, nullptr) << "no GL context for the GL device tests: " << contextError;
     dev = std::make_unique<GlDevice>([] { context->swap(); });
     ASSERT_TRUE(dev->usable()) << dev->problem() << " (" << context->rendererName() << ")";
-    dev->SetTransform(D3DTS_PROJECTION, Matrix4::identity());
+    dev->SetTransform(TransformKind::Projection, Matrix4::identity());
     // The states the game's own frames start from.
-    dev->SetRenderState(D3DRS_LIGHTING, FALSE_);
-    stage0(D3DTOP_SELECTARG1, D3DTA_TEXTURE);
-    dev->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0xFF000000u, 1.0f, 0);
+    dev->SetRenderState(RenderState::Lighting, false);
+    stage0(TextureOp::SelectArg1, TextureArg::Texture);
+    dev->Clear(ClearFlags::Target | ClearFlags::ZBuffer | ClearFlags::Stencil, 0xFF000000u, 1.0f, 0);
   }
 
   void TearDown() override {
@@ -115,11 +117,11 @@ class GlDeviceTest : public ::testing::Test {
     }
   }
 
-  void stage0(uint32_t op, uint32_t arg) {
-    dev->SetTextureStageState(0, D3DTSS_COLOROP, op);
-    dev->SetTextureStageState(0, D3DTSS_COLORARG1, arg);
-    dev->SetTextureStageState(0, D3DTSS_ALPHAOP, op);
-    dev->SetTextureStageState(0, D3DTSS_ALPHAARG1, arg);
+  void stage0(TextureOp op, TextureArg arg) {
+    dev->SetTextureStageState(0, TextureStageState::ColorOp, op);
+    dev->SetTextureStageState(0, TextureStageState::ColorArg1, arg);
+    dev->SetTextureStageState(0, TextureStageState::AlphaOp, op);
+    dev->SetTextureStageState(0, TextureStageState::AlphaArg1, arg);
   }
 
   // A texture of one colour, made from a PNG file.
@@ -147,7 +149,7 @@ class GlDeviceTest : public ::testing::Test {
   void drawStrip(const std::vector<Vertex>& vertices) {
     dev->SetStreamSource(0, buffer(vertices), kMeshVertexStride);
     dev->SetVertexShader(kMeshFvf);
-    dev->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, static_cast<uint32_t>(vertices.size() - 2));
+    dev->DrawPrimitive(PrimitiveType::TriangleStrip, 0, static_cast<uint32_t>(vertices.size() - 2));
   }
 
   uint32_t at(float x, float y) const { return context->pixel(columnOf(x), rowOf(y)); }
@@ -167,26 +169,26 @@ fs::path GlDeviceTest::scratch;
 }  // namespace
 
 TEST_F(GlDeviceTest, ClearFillsWhatItsFlagsName) {
-  dev->Clear(D3DCLEAR_TARGET, 0xFF3366CCu, 1.0f, 0);
+  dev->Clear(ClearFlags::Target, 0xFF3366CCu, 1.0f, 0);
   EXPECT_TRUE(colorNear(context->pixel(0, 0), 0x33, 0x66, 0xCC, 0));
   EXPECT_TRUE(colorNear(context->pixel(kSize - 1, kSize - 1), 0x33, 0x66, 0xCC, 0));
 
   // Depth cleared to 0.2 even while depth writes are off: a quad at 0.5
   // then fails the depth test.
-  dev->SetRenderState(D3DRS_ZWRITEENABLE, FALSE_);
+  dev->SetRenderState(RenderState::ZWriteEnable, false);
   dev->SetTexture(0, solidTexture(255, 255, 0));
   drawStrip(quad(-1, -1, 0, 1, 0.5f));  // the states are now in GL
-  dev->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 0.2f, 0);
+  dev->Clear(ClearFlags::Target | ClearFlags::ZBuffer, 0xFF000000u, 0.2f, 0);
   drawStrip(quad(-1, -1, 1, 1, 0.5f));
   EXPECT_TRUE(colorNear(at(0.5f, 0.5f), 0, 0, 0, 0));
 
   // A target-only clear leaves depth alone.
-  dev->Clear(D3DCLEAR_TARGET, 0xFF0000FFu, 1.0f, 0);
+  dev->Clear(ClearFlags::Target, 0xFF0000FFu, 1.0f, 0);
   drawStrip(quad(-1, -1, 1, 1, 0.5f));
   EXPECT_TRUE(colorNear(at(0.5f, 0.5f), 0, 0, 255, 0));
 
   // Nothing named: nothing changes.
-  dev->Clear(0, 0xFFFFFFFFu, 1.0f, 0);
+  dev->Clear(ClearFlags{0}, 0xFFFFFFFFu, 1.0f, 0);
   EXPECT_TRUE(colorNear(at(0.5f, 0.5f), 0, 0, 255, 0));
 
   dev->BeginScene();
@@ -196,8 +198,8 @@ TEST_F(GlDeviceTest, ClearFillsWhatItsFlagsName) {
 
 TEST_F(GlDeviceTest, TexturesThroughTheStages) {
   // Stage 0 shows its texture as it is, however the scene is lit.
-  dev->SetRenderState(D3DRS_LIGHTING, TRUE_);
-  dev->SetRenderState(D3DRS_AMBIENT, 0xFF404040u);
+  dev->SetRenderState(RenderState::Lighting, true);
+  dev->SetRenderState(RenderState::Ambient, 0xFF404040u);
   dev->SetTexture(0, solidTexture(200, 100, 50));
   drawStrip(quad(-1, -1, 0, 1, 0.5f));
   EXPECT_TRUE(colorNear(at(-0.5f, 0.0f), 200, 100, 50));
@@ -205,30 +207,30 @@ TEST_F(GlDeviceTest, TexturesThroughTheStages) {
 
   // Stage 1 multiplies in a grey light map.
   dev->SetTexture(1, solidTexture(128, 128, 128));
-  dev->SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  dev->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE);
-  dev->SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_CURRENT);
-  dev->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+  dev->SetTextureStageState(1, TextureStageState::ColorArg1, TextureArg::Texture);
+  dev->SetTextureStageState(1, TextureStageState::ColorOp, TextureOp::Modulate);
+  dev->SetTextureStageState(1, TextureStageState::ColorArg2, TextureArg::Current);
+  dev->SetTextureStageState(1, TextureStageState::AlphaOp, TextureOp::Disable);
   drawStrip(quad(0, -1, 1, 1, 0.5f));
   EXPECT_TRUE(colorNear(at(0.5f, 0.0f), 100, 50, 25));
 
   // Stage 1 disabled again: the base texture alone.
-  dev->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+  dev->SetTextureStageState(1, TextureStageState::ColorOp, TextureOp::Disable);
   drawStrip(quad(0, -1, 1, 0, 0.4f));
   EXPECT_TRUE(colorNear(at(0.5f, -0.5f), 200, 100, 50));
   EXPECT_TRUE(colorNear(at(0.5f, 0.5f), 100, 50, 25));
 
   // Disabling stage 0 switches stage 1 off too: the unlit diffuse, white,
   // even though stage 1 would multiply by grey.
-  dev->SetRenderState(D3DRS_LIGHTING, FALSE_);
-  dev->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE);
-  dev->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_DISABLE);
+  dev->SetRenderState(RenderState::Lighting, false);
+  dev->SetTextureStageState(1, TextureStageState::ColorOp, TextureOp::Modulate);
+  dev->SetTextureStageState(0, TextureStageState::ColorOp, TextureOp::Disable);
   drawStrip(quad(-1, 0, 0, 1, 0.3f));
   EXPECT_TRUE(colorNear(at(-0.5f, 0.5f), 255, 255, 255));
 
   // A stage reading a texture with none bound reads opaque white: stage 0
   // on nothing, stage 1's grey light map over it.
-  dev->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  dev->SetTextureStageState(0, TextureStageState::ColorOp, TextureOp::SelectArg1);
   dev->SetTexture(0, nullptr);
   drawStrip(quad(-1, -1, 0, 0, 0.3f));
   EXPECT_TRUE(colorNear(at(-0.5f, -0.5f), 128, 128, 128));
@@ -282,6 +284,47 @@ TEST_F(GlDeviceTest, AFreedTextureIsNeverSampled) {
   EXPECT_TRUE(colorNear(at(0.5f, 0.0f), 255, 255, 255));
 }
 
+// Textures and buffers kept past their device (the base textures after
+// shut-down): the device frees their GL names while its context is current.
+TEST_F(GlDeviceTest, TheDeviceFreesWhatOutlivesIt) {
+  solidTexture(1, 2, 3);
+  buffer(quad(-1, -1, 1, 1, 0.5f));
+  const GLuint textureName = dynamic_cast<const DeviceTexture&>(*textures.back()).name();
+  const GLuint bufferName = dynamic_cast<const DeviceVertexBuffer&>(*buffers.back()).name();
+  ASSERT_TRUE(glIsTexture(textureName));
+  ASSERT_TRUE(glIsBuffer(bufferName));
+  dev.reset();
+  EXPECT_FALSE(glIsTexture(textureName));
+  EXPECT_FALSE(glIsBuffer(bufferName));
+}
+
+// The liveness token: while the device lives a freed resource is forgotten
+// and deletes its name; the device deletes the rest once as it goes; after
+// that a freed resource makes no call at all (its context may be gone).
+TEST(ResourceRegistry, NamesAreDeletedOnceWhileTheDeviceLivesAndNeverAfter) {
+  using Kind = ResourceRegistry::Kind;
+  std::vector<std::pair<Kind, uint32_t>> forgotten, deleted;
+  auto registry = std::make_shared<ResourceRegistry>(
+      [&](Kind kind, uint32_t name) { forgotten.emplace_back(kind, name); },
+      [&](Kind kind, uint32_t name) { deleted.emplace_back(kind, name); });
+  auto kept = std::make_unique<DeviceTexture>(registry, 7, 1, 1, 1);
+  auto freed = std::make_unique<DeviceTexture>(registry, 8, 2, 1, 1);
+  auto buffer = std::make_unique<DeviceVertexBuffer>(registry, 7, 1, 40, BoxBounds{});
+  freed.reset();
+  ASSERT_EQ(forgotten.size(), 1u);
+  ASSERT_EQ(deleted.size(), 1u);
+  EXPECT_EQ(deleted[0].second, 8u);
+
+  registry->closeDown();  // the device goes
+  registry->closeDown();
+  EXPECT_EQ(deleted.size(), 3u);
+  EXPECT_EQ(registry->liveCount(), 0u);
+  kept.reset();  // after the device: no call at all
+  buffer.reset();
+  EXPECT_EQ(deleted.size(), 3u);
+  EXPECT_EQ(forgotten.size(), 1u);
+}
+
 TEST_F(GlDeviceTest, BadImageFilesFailWithTheirName) {
   std::string error;
   const std::string missing = (scratch / "no-such.bmp").string();
@@ -299,35 +342,35 @@ TEST_F(GlDeviceTest, BadImageFilesFailWithTheirName) {
 }
 
 TEST_F(GlDeviceTest, Blending) {
-  dev->Clear(D3DCLEAR_TARGET, 0xFF0000FFu, 1.0f, 0);
+  dev->Clear(ClearFlags::Target, 0xFF0000FFu, 1.0f, 0);
   dev->SetTexture(0, solidTexture(255, 0, 0, 128));
-  dev->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE_);
-  dev->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-  dev->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  dev->SetRenderState(RenderState::AlphaBlendEnable, true);
+  dev->SetRenderState(RenderState::SrcBlend, Blend::SrcAlpha);
+  dev->SetRenderState(RenderState::DestBlend, Blend::InvSrcAlpha);
   drawStrip(quad(-1, -1, 0, 1, 0.5f));
   EXPECT_TRUE(colorNear(at(-0.5f, 0.0f), 128, 0, 127));
 
   // ONE/ZERO: opaque, whatever the alpha.
-  dev->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
-  dev->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ZERO);
+  dev->SetRenderState(RenderState::SrcBlend, Blend::One);
+  dev->SetRenderState(RenderState::DestBlend, Blend::Zero);
   drawStrip(quad(0, -1, 1, 0, 0.5f));
   EXPECT_TRUE(colorNear(at(0.5f, -0.5f), 255, 0, 0));
 
   // ZERO/ONE (the mirror's stencil mark): the colour stays as it was.
-  dev->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ZERO);
-  dev->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+  dev->SetRenderState(RenderState::SrcBlend, Blend::Zero);
+  dev->SetRenderState(RenderState::DestBlend, Blend::One);
   drawStrip(quad(0, 0, 1, 1, 0.4f));
   EXPECT_TRUE(colorNear(at(0.5f, 0.5f), 0, 0, 255, 0));
 
   // DESTCOLOR/ZERO (the reflection): multiplies what is there.
   dev->SetTexture(0, solidTexture(128, 128, 128));
-  dev->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_DESTCOLOR);
-  dev->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ZERO);
+  dev->SetRenderState(RenderState::SrcBlend, Blend::DestColor);
+  dev->SetRenderState(RenderState::DestBlend, Blend::Zero);
   drawStrip(quad(0, -1, 1, 0, 0.3f));
   EXPECT_TRUE(colorNear(at(0.5f, -0.5f), 128, 0, 0));
 
   // Blending off again: the texture replaces.
-  dev->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE_);
+  dev->SetRenderState(RenderState::AlphaBlendEnable, false);
   drawStrip(quad(-1, -1, 0, 0, 0.2f));
   EXPECT_TRUE(colorNear(at(-0.5f, -0.5f), 128, 128, 128));
 }
@@ -346,16 +389,16 @@ TEST_F(GlDeviceTest, DepthTestAndDepthWrites) {
   EXPECT_TRUE(colorNear(at(-0.5f, -0.5f), 0, 255, 0, 0));
 
   // Without depth writes the near quad leaves no depth behind.
-  dev->SetRenderState(D3DRS_ZWRITEENABLE, FALSE_);
+  dev->SetRenderState(RenderState::ZWriteEnable, false);
   dev->SetTexture(0, nearRed);
   drawStrip(quad(0, -1, 1, 1, 0.3f));
-  dev->SetRenderState(D3DRS_ZWRITEENABLE, TRUE_);
+  dev->SetRenderState(RenderState::ZWriteEnable, true);
   dev->SetTexture(0, farGreen);
   drawStrip(quad(0, -1, 1, 1, 0.6f));
   EXPECT_TRUE(colorNear(at(0.5f, 0.0f), 0, 255, 0, 0));
 
   // Depth testing off (x-ray): later draws cover earlier ones.
-  dev->SetRenderState(D3DRS_ZENABLE, FALSE_);
+  dev->SetRenderState(RenderState::ZEnable, false);
   dev->SetTexture(0, solidTexture(0, 0, 255));
   drawStrip(quad(-1, -1, 1, 1, 0.9f));
   EXPECT_TRUE(colorNear(at(-0.5f, 0.5f), 0, 0, 255, 0));
@@ -371,15 +414,15 @@ TEST_F(GlDeviceTest, CullingFollowsTheScreenWinding) {
   EXPECT_TRUE(colorNear(at(0.5f, 0.5f), 0, 0, 0, 0));
 
   // CW (the reflected pass) is the other way round.
-  dev->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
+  dev->SetRenderState(RenderState::CullMode, Cull::Clockwise);
   drawStrip(quad(-1, -1, 0, 0, 0.5f));
   drawStrip(backQuad(0, -1, 1, 0, 0.5f));
   EXPECT_TRUE(colorNear(at(-0.5f, -0.5f), 0, 0, 0, 0));
   EXPECT_TRUE(colorNear(at(0.5f, -0.5f), 255, 255, 255, 0));
 
   // NONE draws both.
-  dev->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
-  dev->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  dev->Clear(ClearFlags::Target | ClearFlags::ZBuffer, 0xFF000000u, 1.0f, 0);
+  dev->SetRenderState(RenderState::CullMode, Cull::None);
   drawStrip(quad(-1, -1, 0, 1, 0.5f));
   drawStrip(backQuad(0, -1, 1, 1, 0.5f));
   EXPECT_TRUE(colorNear(at(-0.5f, 0.0f), 255, 255, 255, 0));
@@ -387,40 +430,40 @@ TEST_F(GlDeviceTest, CullingFollowsTheScreenWinding) {
 
   // The game's reflection: the mirrored view reverses the winding and CW
   // culling keeps the mirrored front faces.
-  dev->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+  dev->Clear(ClearFlags::Target | ClearFlags::ZBuffer, 0xFF000000u, 1.0f, 0);
   Matrix4 mirror = Matrix4::identity();
   mirror.m[0][0] = -1.0f;
-  dev->SetTransform(D3DTS_VIEW, mirror);
-  dev->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
+  dev->SetTransform(TransformKind::View, mirror);
+  dev->SetRenderState(RenderState::CullMode, Cull::Clockwise);
   drawStrip(quad(0, -1, 1, 1, 0.5f));  // shows on the left
   EXPECT_TRUE(colorNear(at(-0.5f, 0.0f), 255, 255, 255, 0));
-  EXPECT_EQ(dev->GetTransform(D3DTS_VIEW), mirror);
+  EXPECT_EQ(dev->GetTransform(TransformKind::View), mirror);
 }
 
 TEST_F(GlDeviceTest, StencilConfinesTheMirror) {
-  dev->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0xFF000000u, 1.0f, 0);
+  dev->Clear(ClearFlags::Target | ClearFlags::ZBuffer | ClearFlags::Stencil, 0xFF000000u, 1.0f, 0);
   // Mark the top left quarter, colour unchanged, as the stencil mark does.
-  dev->SetRenderState(D3DRS_STENCILENABLE, TRUE_);
-  dev->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_ALWAYS);
-  dev->SetRenderState(D3DRS_STENCILREF, 1);
-  dev->SetRenderState(D3DRS_STENCILMASK, 0xFFFFFFFFu);
-  dev->SetRenderState(D3DRS_STENCILWRITEMASK, 0xFFFFFFFFu);
-  dev->SetRenderState(D3DRS_STENCILZFAIL, D3DSTENCILOP_KEEP);
-  dev->SetRenderState(D3DRS_STENCILFAIL, D3DSTENCILOP_KEEP);
-  dev->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_REPLACE);
-  dev->SetRenderState(D3DRS_ZWRITEENABLE, FALSE_);
-  dev->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE_);
-  dev->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ZERO);
-  dev->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+  dev->SetRenderState(RenderState::StencilEnable, true);
+  dev->SetRenderState(RenderState::StencilFunc, Compare::Always);
+  dev->SetRenderState(RenderState::StencilRef, 1);
+  dev->SetRenderState(RenderState::StencilMask, 0xFFFFFFFFu);
+  dev->SetRenderState(RenderState::StencilWriteMask, 0xFFFFFFFFu);
+  dev->SetRenderState(RenderState::StencilZFail, StencilOp::Keep);
+  dev->SetRenderState(RenderState::StencilFail, StencilOp::Keep);
+  dev->SetRenderState(RenderState::StencilPass, StencilOp::Replace);
+  dev->SetRenderState(RenderState::ZWriteEnable, false);
+  dev->SetRenderState(RenderState::AlphaBlendEnable, true);
+  dev->SetRenderState(RenderState::SrcBlend, Blend::Zero);
+  dev->SetRenderState(RenderState::DestBlend, Blend::One);
   dev->SetTexture(0, nullptr);
   drawStrip(quad(-1, 0, 0, 1, 0.5f));
   EXPECT_TRUE(colorNear(at(-0.5f, 0.5f), 0, 0, 0, 0));
 
   // Draw everywhere where the stencil equals 1.
-  dev->SetRenderState(D3DRS_ZWRITEENABLE, TRUE_);
-  dev->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_EQUAL);
-  dev->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_KEEP);
-  dev->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE_);
+  dev->SetRenderState(RenderState::ZWriteEnable, true);
+  dev->SetRenderState(RenderState::StencilFunc, Compare::Equal);
+  dev->SetRenderState(RenderState::StencilPass, StencilOp::Keep);
+  dev->SetRenderState(RenderState::AlphaBlendEnable, false);
   dev->SetTexture(0, solidTexture(0, 255, 255));
   drawStrip(quad(-1, -1, 1, 1, 0.5f));
   EXPECT_TRUE(colorNear(at(-0.5f, 0.5f), 0, 255, 255, 0));
@@ -428,22 +471,22 @@ TEST_F(GlDeviceTest, StencilConfinesTheMirror) {
   EXPECT_TRUE(colorNear(at(-0.5f, -0.5f), 0, 0, 0, 0));
 
   // The frame clear resets the stencil even under a zero write mask.
-  dev->SetRenderState(D3DRS_STENCILWRITEMASK, 0);
+  dev->SetRenderState(RenderState::StencilWriteMask, 0);
   drawStrip(quad(-1, -1, 1, 1, 0.5f));  // the mask is now in GL
-  dev->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0xFF000000u, 1.0f, 0);
+  dev->Clear(ClearFlags::Target | ClearFlags::ZBuffer | ClearFlags::Stencil, 0xFF000000u, 1.0f, 0);
   drawStrip(quad(-1, -1, 1, 1, 0.5f));
   EXPECT_TRUE(colorNear(at(-0.5f, 0.5f), 0, 0, 0, 0));
 
   // Stencil testing off: drawn everywhere.
-  dev->SetRenderState(D3DRS_STENCILENABLE, FALSE_);
+  dev->SetRenderState(RenderState::StencilEnable, false);
   drawStrip(quad(-1, -1, 1, 1, 0.5f));
   EXPECT_TRUE(colorNear(at(0.5f, -0.5f), 0, 255, 255, 0));
 }
 
 TEST_F(GlDeviceTest, GlassTakesItsColourFromTheLitMaterial) {
-  stage0(D3DTOP_SELECTARG1, D3DTA_DIFFUSE);
-  dev->SetRenderState(D3DRS_LIGHTING, TRUE_);
-  dev->SetRenderState(D3DRS_AMBIENT, 0xFF404040u);
+  stage0(TextureOp::SelectArg1, TextureArg::Diffuse);
+  dev->SetRenderState(RenderState::Lighting, true);
+  dev->SetRenderState(RenderState::Ambient, 0xFF404040u);
   Material glass;
   glass.diffuse = ColorValue{0.0f, 0.0f, 1.0f, 1.0f};
   glass.ambient = ColorValue{1.0f, 1.0f, 1.0f, 1.0f};
@@ -455,7 +498,7 @@ TEST_F(GlDeviceTest, GlassTakesItsColourFromTheLitMaterial) {
 
   // A point light straight in front, without fading: full diffuse.
   Light light;
-  light.type = D3DLIGHT_POINT;
+  light.type = LightType::Point;
   light.diffuse = ColorValue{1.0f, 1.0f, 1.0f, 0.0f};
   light.position = Vec3(0.0f, 0.0f, -1000.0f);
   light.range = 1001.0f;
@@ -473,40 +516,40 @@ TEST_F(GlDeviceTest, GlassTakesItsColourFromTheLitMaterial) {
   drawStrip(quad(0, -1, 1, 0, 0.5f));
   EXPECT_TRUE(colorNear(at(0.5f, -0.5f), 64, 64, 64));
   // The world matrix moves the quad into range.
-  dev->SetTransform(D3DTS_WORLD, matrixTranslation(0.0f, 0.0f, -0.7f));
+  dev->SetTransform(TransformKind::World, matrixTranslation(0.0f, 0.0f, -0.7f));
   drawStrip(quad(-1, -1, 0, 0, 0.9f));  // 1000.2 away once placed
   EXPECT_TRUE(colorNear(at(-0.5f, -0.5f), 64, 64, 255));
-  dev->SetTransform(D3DTS_WORLD, Matrix4::identity());
+  dev->SetTransform(TransformKind::World, Matrix4::identity());
 
   // Lights stay in world space when the view moves: a light off to the
   // side lights the same world point the same under two views.
   light.position = Vec3(1.0f, 0.0f, -0.5f);
   dev->SetLight(0, light);
-  dev->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+  dev->Clear(ClearFlags::Target | ClearFlags::ZBuffer, 0xFF000000u, 1.0f, 0);
   drawStrip(quad(-0.5f, -0.5f, 0.5f, 0.5f, 0.5f));
   const uint32_t reference = at(0.0f, 0.0f);
   EXPECT_LT(blue(reference), 250);  // lit at a slant
   EXPECT_GT(blue(reference), 100);
-  dev->SetTransform(D3DTS_VIEW, matrixTranslation(0.5f, 0.0f, 0.0f));
-  dev->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+  dev->SetTransform(TransformKind::View, matrixTranslation(0.5f, 0.0f, 0.0f));
+  dev->Clear(ClearFlags::Target | ClearFlags::ZBuffer, 0xFF000000u, 1.0f, 0);
   drawStrip(quad(-0.5f, -0.5f, 0.5f, 0.5f, 0.5f));
   EXPECT_TRUE(colorNear(at(0.5f, 0.0f), red(reference), green(reference), blue(reference)));
 
   // The glass's alpha is the material's diffuse alpha.
   glass.diffuse.a = 0.25f;
   dev->SetMaterial(glass);
-  dev->SetTransform(D3DTS_VIEW, Matrix4::identity());
+  dev->SetTransform(TransformKind::View, Matrix4::identity());
   dev->LightEnable(0, false);
-  dev->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFFFF0000u, 1.0f, 0);
-  dev->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE_);
-  dev->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-  dev->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  dev->Clear(ClearFlags::Target | ClearFlags::ZBuffer, 0xFFFF0000u, 1.0f, 0);
+  dev->SetRenderState(RenderState::AlphaBlendEnable, true);
+  dev->SetRenderState(RenderState::SrcBlend, Blend::SrcAlpha);
+  dev->SetRenderState(RenderState::DestBlend, Blend::InvSrcAlpha);
   drawStrip(quad(-1, -1, 1, 1, 0.5f));
   EXPECT_TRUE(colorNear(at(0.0f, 0.0f), 64 / 4 + 255 * 3 / 4, 16, 16, 3));
 
   // Lighting off: the diffuse is opaque white.
-  dev->SetRenderState(D3DRS_LIGHTING, FALSE_);
-  dev->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE_);
+  dev->SetRenderState(RenderState::Lighting, false);
+  dev->SetRenderState(RenderState::AlphaBlendEnable, false);
   drawStrip(quad(-1, -1, 1, 1, 0.4f));
   EXPECT_TRUE(colorNear(at(0.0f, 0.0f), 255, 255, 255, 0));
 }
@@ -516,24 +559,24 @@ TEST_F(GlDeviceTest, DrawsThatCannotBeMadeAreSkipped) {
   const VertexBuffer* four = buffer(quad(-1, -1, 1, 1, 0.5f));
   dev->SetStreamSource(0, four, kMeshVertexStride);
   dev->SetVertexShader(kMeshFvf);
-  dev->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 0);  // nothing
-  dev->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 3);  // five vertices from four
-  dev->DrawPrimitive(D3DPT_TRIANGLESTRIP, 1, 2);
-  dev->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2);  // six from four
-  dev->DrawPrimitive(D3DPT_TRIANGLELIST, 0xFFFFFFFFu, 0xFFFFFFFFu);
-  dev->DrawPrimitive(99, 0, 1);
+  dev->DrawPrimitive(PrimitiveType::TriangleStrip, 0, 0);  // nothing
+  dev->DrawPrimitive(PrimitiveType::TriangleStrip, 0, 3);  // five vertices from four
+  dev->DrawPrimitive(PrimitiveType::TriangleStrip, 1, 2);
+  dev->DrawPrimitive(PrimitiveType::TriangleList, 0, 2);  // six from four
+  dev->DrawPrimitive(PrimitiveType::TriangleList, 0xFFFFFFFFu, 0xFFFFFFFFu);
+  dev->DrawPrimitive(static_cast<PrimitiveType>(99), 0, 1);
   EXPECT_EQ(dev->skippedDraws(), 6u);
   EXPECT_TRUE(colorNear(at(0.0f, 0.0f), 0, 0, 0, 0));
 
-  dev->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);  // exactly the buffer
+  dev->DrawPrimitive(PrimitiveType::TriangleStrip, 0, 2);  // exactly the buffer
   EXPECT_EQ(dev->skippedDraws(), 6u);
   EXPECT_TRUE(colorNear(at(0.0f, 0.0f), 255, 255, 255, 0));
 
   // A freed buffer, or none, is not drawn from.
   buffers.clear();
-  dev->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+  dev->DrawPrimitive(PrimitiveType::TriangleStrip, 0, 2);
   dev->SetStreamSource(0, nullptr, kMeshVertexStride);
-  dev->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+  dev->DrawPrimitive(PrimitiveType::TriangleStrip, 0, 2);
   EXPECT_EQ(dev->skippedDraws(), 8u);
 }
 

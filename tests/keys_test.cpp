@@ -90,10 +90,10 @@ TEST_F(Keys, XrayOffRestoresStatesOnlyWithTAndF5) {
   EXPECT_EQ(drawFlags.xrayMode, 0);
   ASSERT_EQ(renderDevice.calls().size(), 2u) << describeCalls(renderDevice.calls());
   EXPECT_EQ(renderDevice.calls()[0].kind, CallKind::SetRenderState);
-  EXPECT_EQ(renderDevice.calls()[0].a, D3DRS_ALPHABLENDENABLE);
-  EXPECT_EQ(renderDevice.calls()[0].b, FALSE_);
-  EXPECT_EQ(renderDevice.calls()[1].a, D3DRS_ZENABLE);
-  EXPECT_EQ(renderDevice.calls()[1].b, D3DZB_TRUE);
+  EXPECT_EQ(renderDevice.calls()[0].a, raw(RenderState::AlphaBlendEnable));
+  EXPECT_EQ(renderDevice.calls()[0].b, false);
+  EXPECT_EQ(renderDevice.calls()[1].a, raw(RenderState::ZEnable));
+  EXPECT_EQ(renderDevice.calls()[1].b, true);
 
   // On with T, off with keypad 7: no state is touched.
   renderDevice.clearCalls();

@@ -30,12 +30,12 @@ std::string fixture(const std::string& name) { return std::string(COGSTORM_TEST_
 
 TEST(RecordingDevice, KeepsTheCurrentFrameByDefault) {
   RecordingDevice dev;
-  dev.SetRenderState(D3DRS_ZENABLE, 1);
-  dev.Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+  dev.SetRenderState(RenderState::ZEnable, 1);
+  dev.Clear(ClearFlags::Target | ClearFlags::ZBuffer, 0xFF000000u, 1.0f, 0);
   dev.BeginScene();
-  dev.DrawPrimitive(D3DPT_TRIANGLELIST, 0, 3);
-  EXPECT_TRUE(callsEqual(dev.calls(), {ec::clear(3, 0xFF000000u, 1.0f, 0), ec::beginScene(),
-                                       ec::drawPrimitive(D3DPT_TRIANGLELIST, 0, 3)}));
+  dev.DrawPrimitive(PrimitiveType::TriangleList, 0, 3);
+  EXPECT_TRUE(callsEqual(dev.calls(), {ec::clear(ClearFlags::Target | ClearFlags::ZBuffer, 0xFF000000u, 1.0f, 0), ec::beginScene(),
+                                       ec::drawPrimitive(PrimitiveType::TriangleList, 0, 3)}));
   dev.EndScene();
   EXPECT_EQ(dev.Present(), kOk);
   dev.BeginScene();  // no Clear this time: nothing of the last frame stays
@@ -55,10 +55,10 @@ TEST(RecordingDevice, KeepEverythingOrNothing) {
 
   dev.setRecording(false);
   const Matrix4 m = matrixTranslation(1, 2, 3);
-  dev.SetTransform(D3DTS_VIEW, m);
+  dev.SetTransform(TransformKind::View, m);
   dev.BeginScene();
   EXPECT_TRUE(dev.calls().empty());
-  EXPECT_EQ(dev.GetTransform(D3DTS_VIEW), m);  // state is kept all the same
+  EXPECT_EQ(dev.GetTransform(TransformKind::View), m);  // state is kept all the same
   dev.setRecording(true);
   dev.SetVertexShader(kMeshFvf);
   EXPECT_EQ(dev.calls().size(), 1u);
@@ -66,16 +66,16 @@ TEST(RecordingDevice, KeepEverythingOrNothing) {
 
 TEST(RecordingDevice, TransformsStartAsIdentityAndReadBackPerKind) {
   RecordingDevice dev;
-  for (uint32_t kind : {D3DTS_WORLD, D3DTS_VIEW, D3DTS_PROJECTION})
+  for (TransformKind kind : {TransformKind::World, TransformKind::View, TransformKind::Projection})
     EXPECT_EQ(dev.GetTransform(kind), Matrix4::identity());
-  dev.SetTransform(D3DTS_WORLD, matrixTranslation(1, 0, 0));
-  dev.SetTransform(D3DTS_VIEW, matrixTranslation(0, 2, 0));
-  dev.SetTransform(D3DTS_PROJECTION, matrixTranslation(0, 0, 3));
-  EXPECT_EQ(dev.GetTransform(D3DTS_WORLD), matrixTranslation(1, 0, 0));
-  EXPECT_EQ(dev.GetTransform(D3DTS_VIEW), matrixTranslation(0, 2, 0));
-  EXPECT_EQ(dev.GetTransform(D3DTS_PROJECTION), matrixTranslation(0, 0, 3));
+  dev.SetTransform(TransformKind::World, matrixTranslation(1, 0, 0));
+  dev.SetTransform(TransformKind::View, matrixTranslation(0, 2, 0));
+  dev.SetTransform(TransformKind::Projection, matrixTranslation(0, 0, 3));
+  EXPECT_EQ(dev.GetTransform(TransformKind::World), matrixTranslation(1, 0, 0));
+  EXPECT_EQ(dev.GetTransform(TransformKind::View), matrixTranslation(0, 2, 0));
+  EXPECT_EQ(dev.GetTransform(TransformKind::Projection), matrixTranslation(0, 0, 3));
   // Reads are recorded with what they returned.
-  EXPECT_TRUE(sameCall(dev.calls().back(), ec::getTransform(D3DTS_PROJECTION, matrixTranslation(0, 0, 3))));
+  EXPECT_TRUE(sameCall(dev.calls().back(), ec::getTransform(TransformKind::Projection, matrixTranslation(0, 0, 3))));
 }
 
 TEST(RecordingDevice, BuffersAndTexturesGetDistinctIds) {
@@ -127,12 +127,12 @@ TEST(RecordingDevice, BuffersAndTexturesGetDistinctIds) {
 }
 
 TEST(RecordingDevice, DescribesCallsInOneLine) {
-  EXPECT_EQ(describeCall(ec::renderState(27, 1)), "SetRenderState(27, 1)");
+  EXPECT_EQ(describeCall(ec::renderState(RenderState::AlphaBlendEnable, 1)), "SetRenderState(27, 1)");
   EXPECT_EQ(describeCall(ec::texture(1, 0)), "SetTexture(1, none)");
   EXPECT_EQ(describeCall(ec::texture(0, 7)), "SetTexture(0, tex 7)");
   EXPECT_EQ(describeCall(ec::vertexShader(0x212)), "SetVertexShader(0x00000212)");
-  EXPECT_EQ(describeCall(ec::drawPrimitive(5, 0, 2)), "DrawPrimitive(5, 0, 2)");
-  EXPECT_EQ(describeCall(ec::setTransform(2, matrixTranslation(0, 0, -50))),
+  EXPECT_EQ(describeCall(ec::drawPrimitive(PrimitiveType::TriangleStrip, 0, 2)), "DrawPrimitive(5, 0, 2)");
+  EXPECT_EQ(describeCall(ec::setTransform(TransformKind::View, matrixTranslation(0, 0, -50))),
             "SetTransform(2, [1 0 0 0; 0 1 0 0; 0 0 1 0; 0 0 -50 1])");
   EXPECT_EQ(describeCalls({ec::beginScene(), ec::endScene()}), "0: BeginScene()\n1: EndScene()\n");
 }
@@ -165,7 +165,7 @@ class DeviceSetupTest : public GameTest {
 
 std::vector<RecordedCall> expectedLights(const Vec3& player) {
   return {ec::setLight(0, pointLightAt(Vec3(50, 50, 320))), ec::lightEnable(0, true),
-          ec::renderState(D3DRS_LIGHTING, TRUE_), ec::renderState(D3DRS_AMBIENT, 0xFF404040u),
+          ec::renderState(RenderState::Lighting, true), ec::renderState(RenderState::Ambient, 0xFF404040u),
           ec::setLight(1, pointLightAt(player)), ec::lightEnable(1, true)};
 }
 
@@ -178,9 +178,9 @@ TEST_F(DeviceSetupTest, StartUpStatesLightsThenTheTwoTextures) {
   ASSERT_TRUE(base.ok()) << base.message();
   game.textures = std::move(base.value());
   const auto calls = dev.calls();
-  std::vector<RecordedCall> expected = {ec::renderState(D3DRS_CULLMODE, D3DCULL_CCW),
-                                        ec::renderState(D3DRS_MULTISAMPLEANTIALIAS, TRUE_),
-                                        ec::renderState(D3DRS_ZENABLE, D3DZB_TRUE)};
+  std::vector<RecordedCall> expected = {ec::renderState(RenderState::CullMode, Cull::CounterClockwise),
+                                        ec::renderState(RenderState::MultisampleAntialias, true),
+                                        ec::renderState(RenderState::ZEnable, true)};
   for (const auto& c : expectedLights(Vec3(0, 0, 50))) expected.push_back(c);
   EXPECT_TRUE(callsEqual(slice(calls, 0, expected.size()), expected));
   ASSERT_EQ(calls.size(), expected.size() + 2);
@@ -190,7 +190,7 @@ TEST_F(DeviceSetupTest, StartUpStatesLightsThenTheTwoTextures) {
 
   // The lights as a whole: white point lights of range 1000, no falloff.
   const Light& l0 = calls[3].light();
-  EXPECT_EQ(l0.type, D3DLIGHT_POINT);
+  EXPECT_EQ(l0.type, LightType::Point);
   EXPECT_TRUE(l0.diffuse == (ColorValue{1, 1, 1, 0}));
   EXPECT_TRUE(l0.specular == ColorValue{} && l0.ambient == ColorValue{});
   EXPECT_EQ(l0.range, 1000.0f);
@@ -234,9 +234,9 @@ TEST_F(DeviceSetupTest, CameraSetsWorldViewProjectionInOrder) {
   sim.player.heading = 90.0f;
   dev.clearCalls();
   SetupCamera(dev, sim.player.position, sim.player.heading);
-  EXPECT_TRUE(callsEqual(dev.calls(), {ec::setTransform(D3DTS_WORLD, Matrix4::identity()),
-                                       ec::setTransform(D3DTS_VIEW, playerViewMatrix(sim.player.position, sim.player.heading)),
-                                       ec::setTransform(D3DTS_PROJECTION, projectionMatrix())}));
+  EXPECT_TRUE(callsEqual(dev.calls(), {ec::setTransform(TransformKind::World, Matrix4::identity()),
+                                       ec::setTransform(TransformKind::View, playerViewMatrix(sim.player.position, sim.player.heading)),
+                                       ec::setTransform(TransformKind::Projection, projectionMatrix())}));
   // The target is one unit ahead at height 0: here along +x.
   const Matrix4& view = dev.calls()[1].matrix();
   EXPECT_NEAR(view.m[0][2], 1.0f, 1e-6f);  // x maps onto the view's depth axis

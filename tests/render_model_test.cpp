@@ -224,9 +224,9 @@ TEST_F(ModelDrawTest, WorldMatricesOfARootPartAndItsChild) {
   const Matrix4 identity = Matrix4::identity();
   const Matrix4& rootWorld = transforms[1].matrix();
   const Matrix4& childWorld = transforms[3].matrix();
-  EXPECT_TRUE(callsEqual(transforms, {ec::getTransform(D3DTS_WORLD, identity), ec::setTransform(D3DTS_WORLD, rootWorld),
-                                      ec::getTransform(D3DTS_WORLD, rootWorld), ec::setTransform(D3DTS_WORLD, childWorld),
-                                      ec::setTransform(D3DTS_WORLD, rootWorld), ec::setTransform(D3DTS_WORLD, identity)}));
+  EXPECT_TRUE(callsEqual(transforms, {ec::getTransform(TransformKind::World, identity), ec::setTransform(TransformKind::World, rootWorld),
+                                      ec::getTransform(TransformKind::World, rootWorld), ec::setTransform(TransformKind::World, childWorld),
+                                      ec::setTransform(TransformKind::World, rootWorld), ec::setTransform(TransformKind::World, identity)}));
 
   // By hand, for the root vertex (2, 0, 0): about the pivot (1, 0, 0) by 90
   // degrees about y -> (1, 0, -1); about the centre (0, 0, 5) by the actor's
@@ -297,12 +297,12 @@ namespace {
 // one: Saved, own matrix times Saved, draw, child, Saved again, sibling.
 // Both use partMatrix: only the traversal is compared.
 void referenceDraw(Scene& scene, const Actor& owner, ModelPart& part, bool isChild) {
-  const Matrix4 saved = scene.device.GetTransform(D3DTS_WORLD);
+  const Matrix4 saved = scene.device.GetTransform(TransformKind::World);
   const Matrix4 m = partMatrix(owner, part, isChild);
-  scene.device.SetTransform(D3DTS_WORLD, matrixMultiply(m, saved));
-  draw(scene, part.mesh, 0, 0, 0);
+  scene.device.SetTransform(TransformKind::World, matrixMultiply(m, saved));
+  draw(scene, part.mesh, 0, DrawMode::Normal);
   if (part.child) referenceDraw(scene, owner, *part.child, true);
-  scene.device.SetTransform(D3DTS_WORLD, saved);
+  scene.device.SetTransform(TransformKind::World, saved);
   if (part.sibling) referenceDraw(scene, owner, *part.sibling, isChild);
 }
 
@@ -339,7 +339,7 @@ TEST_F(ModelDrawTest, IterativeDrawMakesTheCallsOfTheRecursiveDefinition) {
   Actor a(1, 0), b(1, 0);
   buildTree(a);
   buildTree(b);
-  dev.SetTransform(D3DTS_WORLD, matrixTranslation(7.0f, 8.0f, 9.0f));  // a non-identity frame
+  dev.SetTransform(TransformKind::World, matrixTranslation(7.0f, 8.0f, 9.0f));  // a non-identity frame
   for (int pass = 0; pass < 3; ++pass) {
     dev.clearCalls();
     DrawPart(scene, a, *a.model, false);
@@ -356,7 +356,7 @@ namespace {
 class CountingDevice : public RecordingDevice {
  public:
   size_t draws = 0;
-  void DrawPrimitive(uint32_t type, uint32_t start, uint32_t count) override {
+  void DrawPrimitive(PrimitiveType type, uint32_t start, uint32_t count) override {
     ++draws;
     RecordingDevice::DrawPrimitive(type, start, count);
   }
@@ -386,7 +386,7 @@ TEST_F(ModelDrawTest, DeepTreesDrawAndRewindWithoutRecursion) {
     counting.draws = 0;
     DrawPart(countingScene, a, *a.model, false);
     EXPECT_EQ(counting.draws, static_cast<size_t>(kDepth));
-    EXPECT_EQ(counting.GetTransform(D3DTS_WORLD), Matrix4::identity());
+    EXPECT_EQ(counting.GetTransform(TransformKind::World), Matrix4::identity());
     EXPECT_EQ(last->currentKey, 1u);
     RewindKeys(*a.model);
     EXPECT_EQ(last->currentKey, 0u);

@@ -57,9 +57,9 @@ class RecordDrawTest : public GameTest {
     return r;
   }
 
-  std::vector<RecordedCall> drawCalls(const MeshRecord& r, int index, int overlay, int glass) {
+  std::vector<RecordedCall> drawCalls(const MeshRecord& r, int index, DrawMode mode) {
     dev.clearCalls();
-    draw(scene, r, index, overlay, glass);
+    draw(scene, r, index, mode);
     return dev.takeCalls();
   }
 };
@@ -67,14 +67,14 @@ class RecordDrawTest : public GameTest {
 // The calls of a normal draw up to and including the light map.
 std::vector<RecordedCall> normalHead(int material, uint32_t texture, uint32_t lightMap) {
   return {ec::material(materialNumber(material)),
-          ec::renderState(D3DRS_ALPHABLENDENABLE, TRUE_),
-          ec::renderState(D3DRS_SRCBLEND, D3DBLEND_ONE),
-          ec::renderState(D3DRS_DESTBLEND, D3DBLEND_ZERO),
+          ec::renderState(RenderState::AlphaBlendEnable, true),
+          ec::renderState(RenderState::SrcBlend, Blend::One),
+          ec::renderState(RenderState::DestBlend, Blend::Zero),
           ec::texture(0, texture),
-          ec::stageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE),
-          ec::stageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE),
-          ec::stageState(1, D3DTSS_COLORARG2, D3DTA_CURRENT),
-          ec::stageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE),
+          ec::stageState(1, TextureStageState::ColorArg1, TextureArg::Texture),
+          ec::stageState(1, TextureStageState::ColorOp, TextureOp::Modulate),
+          ec::stageState(1, TextureStageState::ColorArg2, TextureArg::Current),
+          ec::stageState(1, TextureStageState::AlphaOp, TextureOp::Disable),
           ec::texture(1, lightMap)};
 }
 
@@ -83,7 +83,7 @@ std::vector<RecordedCall> operator+(std::vector<RecordedCall> a, const std::vect
   return a;
 }
 
-std::vector<RecordedCall> streamAndDraw(uint32_t buffer, uint32_t type, uint32_t count) {
+std::vector<RecordedCall> streamAndDraw(uint32_t buffer, PrimitiveType type, uint32_t count) {
   return {ec::streamSource(0, buffer, 40), ec::vertexShader(0x212), ec::drawPrimitive(type, 0, count)};
 }
 
@@ -92,21 +92,21 @@ std::vector<RecordedCall> streamAndDraw(uint32_t buffer, uint32_t type, uint32_t
 TEST_F(RecordDrawTest, NormalDrawOfAListRecord) {
   const MeshRecord r = record(1, 6);
   const uint32_t buffer = r.vertexBuffer->id();
-  EXPECT_TRUE(callsEqual(drawCalls(r, 1, 0, 0),
-                         normalHead(2, kTex + 1, kLightMap + 1) + streamAndDraw(buffer, D3DPT_TRIANGLELIST, 6)));
+  EXPECT_TRUE(callsEqual(drawCalls(r, 1, DrawMode::Normal),
+                         normalHead(2, kTex + 1, kLightMap + 1) + streamAndDraw(buffer, PrimitiveType::TriangleList, 6)));
 }
 
 TEST_F(RecordDrawTest, StripRecordsAndEmptyRecordsStillDraw) {
   const MeshRecord strip = record(0, 4);
   const uint32_t buffer = strip.vertexBuffer->id();
-  EXPECT_TRUE(callsEqual(drawCalls(strip, 0, 0, 0),
-                         normalHead(2, kTex + 1, kLightMap) + streamAndDraw(buffer, D3DPT_TRIANGLESTRIP, 4)));
+  EXPECT_TRUE(callsEqual(drawCalls(strip, 0, DrawMode::Normal),
+                         normalHead(2, kTex + 1, kLightMap) + streamAndDraw(buffer, PrimitiveType::TriangleStrip, 4)));
 
   // No primitives: the call is still made, with a count of 0.
   const MeshRecord empty = record(1, 0);
-  const auto calls = drawCalls(empty, 0, 0, 0);
+  const auto calls = drawCalls(empty, 0, DrawMode::Normal);
   ASSERT_FALSE(calls.empty());
-  EXPECT_TRUE(sameCall(calls.back(), ec::drawPrimitive(D3DPT_TRIANGLELIST, 0, 0))) << describeCall(calls.back());
+  EXPECT_TRUE(sameCall(calls.back(), ec::drawPrimitive(PrimitiveType::TriangleList, 0, 0))) << describeCall(calls.back());
 }
 
 TEST_F(RecordDrawTest, LightMapIndexIsClampedToTheLastLightMap) {
@@ -116,7 +116,7 @@ TEST_F(RecordDrawTest, LightMapIndexIsClampedToTheLastLightMap) {
     uint32_t lightMap;
   } cases[] = {{0, kLightMap}, {2, kLightMap + 2}, {3, kLightMap + 2}, {100, kLightMap + 2}};
   for (const auto& c : cases) {
-    const auto calls = onlyKinds(drawCalls(r, c.index, 0, 0), {CallKind::SetTexture});
+    const auto calls = onlyKinds(drawCalls(r, c.index, DrawMode::Normal), {CallKind::SetTexture});
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_TRUE(sameCall(calls[1], ec::texture(1, c.lightMap))) << "index " << c.index;
   }
@@ -130,25 +130,25 @@ TEST_F(RecordDrawTest, GlassDrawUsesTheLitMaterialAndRestoresStageZero) {
       normalHead(3, kTex, kLightMap + 2) +
       std::vector<RecordedCall>{
           ec::texture(0, 0),
-          ec::renderState(D3DRS_ALPHABLENDENABLE, TRUE_),
-          ec::renderState(D3DRS_ZWRITEENABLE, FALSE_),
-          ec::stageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE),
-          ec::stageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1),
-          ec::stageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE),
-          ec::stageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1),
-          ec::renderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA),
-          ec::renderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA),
-          ec::renderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA),
+          ec::renderState(RenderState::AlphaBlendEnable, true),
+          ec::renderState(RenderState::ZWriteEnable, false),
+          ec::stageState(0, TextureStageState::ColorArg1, TextureArg::Diffuse),
+          ec::stageState(0, TextureStageState::ColorOp, TextureOp::SelectArg1),
+          ec::stageState(0, TextureStageState::AlphaArg1, TextureArg::Diffuse),
+          ec::stageState(0, TextureStageState::AlphaOp, TextureOp::SelectArg1),
+          ec::renderState(RenderState::DestBlend, Blend::InvSrcAlpha),
+          ec::renderState(RenderState::SrcBlend, Blend::SrcAlpha),
+          ec::renderState(RenderState::DestBlend, Blend::InvSrcAlpha),
       } +
-      streamAndDraw(buffer, D3DPT_TRIANGLESTRIP, 2) +
+      streamAndDraw(buffer, PrimitiveType::TriangleStrip, 2) +
       std::vector<RecordedCall>{
-          ec::stageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE),
-          ec::stageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1),
-          ec::stageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE),
-          ec::stageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1),
-          ec::renderState(D3DRS_ZWRITEENABLE, TRUE_),
+          ec::stageState(0, TextureStageState::ColorArg1, TextureArg::Texture),
+          ec::stageState(0, TextureStageState::ColorOp, TextureOp::SelectArg1),
+          ec::stageState(0, TextureStageState::AlphaArg1, TextureArg::Texture),
+          ec::stageState(0, TextureStageState::AlphaOp, TextureOp::SelectArg1),
+          ec::renderState(RenderState::ZWriteEnable, true),
       };
-  EXPECT_TRUE(callsEqual(drawCalls(pane, 7, 0, 1), expected));
+  EXPECT_TRUE(callsEqual(drawCalls(pane, 7, DrawMode::Glass), expected));
 }
 
 TEST_F(RecordDrawTest, OverlayDrawPutsTheLightMapOnStageZero) {
@@ -156,11 +156,11 @@ TEST_F(RecordDrawTest, OverlayDrawPutsTheLightMapOnStageZero) {
   const uint32_t buffer = r.vertexBuffer->id();
   const std::vector<RecordedCall> expected = std::vector<RecordedCall>{
       ec::material(materialNumber(2)),
-      ec::renderState(D3DRS_SRCBLEND, D3DBLEND_INVSRCCOLOR),
-      ec::renderState(D3DRS_DESTBLEND, D3DBLEND_SRCCOLOR),
+      ec::renderState(RenderState::SrcBlend, Blend::InvSrcColor),
+      ec::renderState(RenderState::DestBlend, Blend::SrcColor),
       ec::texture(0, kLightMap + 1),
-  } + streamAndDraw(buffer, D3DPT_TRIANGLELIST, 3);
-  EXPECT_TRUE(callsEqual(drawCalls(r, 1, 1, 0), expected));
+  } + streamAndDraw(buffer, PrimitiveType::TriangleList, 3);
+  EXPECT_TRUE(callsEqual(drawCalls(r, 1, DrawMode::Overlay), expected));
 }
 
 TEST_F(RecordDrawTest, XraySubstitutesTheFifthTextureOnlyForOutOfSightRecords) {
@@ -168,34 +168,34 @@ TEST_F(RecordDrawTest, XraySubstitutesTheFifthTextureOnlyForOutOfSightRecords) {
   const uint32_t buffer = r.vertexBuffer->id();
   const std::vector<RecordedCall> substituted =
       normalHead(2, kTex + 1, kLightMap) + std::vector<RecordedCall>{ec::texture(0, kTex + 4)} +
-      streamAndDraw(buffer, D3DPT_TRIANGLELIST, 3);
+      streamAndDraw(buffer, PrimitiveType::TriangleList, 3);
 
   drawFlags.xrayMode = 1;
   drawFlags.outOfSight = 1;
-  EXPECT_TRUE(callsEqual(drawCalls(r, 0, 0, 0), substituted));
+  EXPECT_TRUE(callsEqual(drawCalls(r, 0, DrawMode::Normal), substituted));
 
   // Overlay draws are substituted too, after their light map.
-  const auto overlay = onlyKinds(drawCalls(r, 0, 1, 0), {CallKind::SetTexture});
+  const auto overlay = onlyKinds(drawCalls(r, 0, DrawMode::Overlay), {CallKind::SetTexture});
   EXPECT_TRUE(callsEqual(overlay, {ec::texture(0, kLightMap), ec::texture(0, kTex + 4)}));
 
   const std::vector<RecordedCall> plain = normalHead(2, kTex + 1, kLightMap) +
-                                          streamAndDraw(buffer, D3DPT_TRIANGLELIST, 3);
+                                          streamAndDraw(buffer, PrimitiveType::TriangleList, 3);
   drawFlags.outOfSight = 0;
-  EXPECT_TRUE(callsEqual(drawCalls(r, 0, 0, 0), plain));
+  EXPECT_TRUE(callsEqual(drawCalls(r, 0, DrawMode::Normal), plain));
   drawFlags.xrayMode = 0;
   drawFlags.outOfSight = 1;
-  EXPECT_TRUE(callsEqual(drawCalls(r, 0, 0, 0), plain));
+  EXPECT_TRUE(callsEqual(drawCalls(r, 0, DrawMode::Normal), plain));
 }
 
 TEST_F(RecordDrawTest, ObjectsSwitchTheLightMapStageOff) {
   const MeshRecord r = record(1, 3);
   drawFlags.drawingObjects = 1;
-  const auto calls = drawCalls(r, 0, 0, 0);
+  const auto calls = drawCalls(r, 0, DrawMode::Normal);
   ASSERT_GE(calls.size(), 4u);
   EXPECT_TRUE(callsEqual(slice(calls, calls.size() - 4),
-                         {ec::vertexShader(0x212), ec::stageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE),
-                          ec::stageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE),
-                          ec::drawPrimitive(D3DPT_TRIANGLELIST, 0, 3)}));
+                         {ec::vertexShader(0x212), ec::stageState(1, TextureStageState::ColorOp, TextureOp::Disable),
+                          ec::stageState(1, TextureStageState::AlphaOp, TextureOp::Disable),
+                          ec::drawPrimitive(PrimitiveType::TriangleList, 0, 3)}));
 }
 
 TEST_F(RecordDrawTest, MissingListEntriesDrawWithoutTexturesInsteadOfReadingPastTheLists) {
@@ -204,7 +204,7 @@ TEST_F(RecordDrawTest, MissingListEntriesDrawWithoutTexturesInsteadOfReadingPast
   level.levelTextures.resize(3);
   drawFlags.xrayMode = 1;
   drawFlags.outOfSight = 1;
-  const auto calls = drawCalls(r, 5, 0, 0);
+  const auto calls = drawCalls(r, 5, DrawMode::Normal);
   EXPECT_TRUE(sameCall(calls[0], ec::material(Material())));
   EXPECT_TRUE(callsEqual(onlyKinds(calls, {CallKind::SetTexture}),
                          {ec::texture(0, 0), ec::texture(1, 0), ec::texture(0, 0)}));
@@ -213,15 +213,15 @@ TEST_F(RecordDrawTest, MissingListEntriesDrawWithoutTexturesInsteadOfReadingPast
 TEST_F(RecordDrawTest, PassBlocks) {
   dev.clearCalls();
   applyXrayStates(dev);
-  EXPECT_TRUE(callsEqual(dev.takeCalls(), {ec::renderState(D3DRS_ALPHABLENDENABLE, TRUE_),
-                                           ec::renderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA),
-                                           ec::renderState(D3DRS_DESTBLEND, D3DBLEND_ONE),
-                                           ec::renderState(D3DRS_ZENABLE, FALSE_)}));
+  EXPECT_TRUE(callsEqual(dev.takeCalls(), {ec::renderState(RenderState::AlphaBlendEnable, true),
+                                           ec::renderState(RenderState::SrcBlend, Blend::SrcAlpha),
+                                           ec::renderState(RenderState::DestBlend, Blend::One),
+                                           ec::renderState(RenderState::ZEnable, false)}));
   applyScenePassStages(dev);
-  EXPECT_TRUE(callsEqual(dev.takeCalls(), {ec::stageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE),
-                                           ec::stageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1),
-                                           ec::stageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE),
-                                           ec::stageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1)}));
+  EXPECT_TRUE(callsEqual(dev.takeCalls(), {ec::stageState(0, TextureStageState::ColorArg1, TextureArg::Texture),
+                                           ec::stageState(0, TextureStageState::ColorOp, TextureOp::SelectArg1),
+                                           ec::stageState(0, TextureStageState::AlphaArg1, TextureArg::Texture),
+                                           ec::stageState(0, TextureStageState::AlphaOp, TextureOp::SelectArg1)}));
 }
 
 TEST_F(RecordDrawTest, StencilMarkDrawsTwoStripTrianglesOfRoomZero) {
@@ -229,22 +229,22 @@ TEST_F(RecordDrawTest, StencilMarkDrawsTwoStripTrianglesOfRoomZero) {
   const uint32_t buffer = level.rooms[0].vertexBuffer->id();
   dev.clearCalls();
   markMirrorStencil(scene);
-  EXPECT_TRUE(callsEqual(dev.takeCalls(), {ec::renderState(D3DRS_STENCILENABLE, TRUE_),
-                                           ec::renderState(D3DRS_STENCILFUNC, D3DCMP_ALWAYS),
-                                           ec::renderState(D3DRS_STENCILREF, 1),
-                                           ec::renderState(D3DRS_STENCILMASK, 0xFFFFFFFFu),
-                                           ec::renderState(D3DRS_STENCILWRITEMASK, 0xFFFFFFFFu),
-                                           ec::renderState(D3DRS_STENCILZFAIL, D3DSTENCILOP_KEEP),
-                                           ec::renderState(D3DRS_STENCILFAIL, D3DSTENCILOP_KEEP),
-                                           ec::renderState(D3DRS_STENCILPASS, D3DSTENCILOP_REPLACE),
-                                           ec::renderState(D3DRS_ZWRITEENABLE, FALSE_),
-                                           ec::renderState(D3DRS_ALPHABLENDENABLE, TRUE_),
-                                           ec::renderState(D3DRS_SRCBLEND, D3DBLEND_ZERO),
-                                           ec::renderState(D3DRS_DESTBLEND, D3DBLEND_ONE),
+  EXPECT_TRUE(callsEqual(dev.takeCalls(), {ec::renderState(RenderState::StencilEnable, true),
+                                           ec::renderState(RenderState::StencilFunc, Compare::Always),
+                                           ec::renderState(RenderState::StencilRef, 1),
+                                           ec::renderState(RenderState::StencilMask, 0xFFFFFFFFu),
+                                           ec::renderState(RenderState::StencilWriteMask, 0xFFFFFFFFu),
+                                           ec::renderState(RenderState::StencilZFail, StencilOp::Keep),
+                                           ec::renderState(RenderState::StencilFail, StencilOp::Keep),
+                                           ec::renderState(RenderState::StencilPass, StencilOp::Replace),
+                                           ec::renderState(RenderState::ZWriteEnable, false),
+                                           ec::renderState(RenderState::AlphaBlendEnable, true),
+                                           ec::renderState(RenderState::SrcBlend, Blend::Zero),
+                                           ec::renderState(RenderState::DestBlend, Blend::One),
                                            ec::texture(0, 0),
                                            ec::vertexShader(0x212),
                                            ec::streamSource(0, buffer, 40),
-                                           ec::drawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2)}));
+                                           ec::drawPrimitive(PrimitiveType::TriangleStrip, 0, 2)}));
 }
 
 TEST_F(RecordDrawTest, MarkedPaneDepthGoesToTheFarPlane) {
@@ -255,51 +255,51 @@ TEST_F(RecordDrawTest, MarkedPaneDepthGoesToTheFarPlane) {
   farPlane.minZ = farPlane.maxZ = 1.0f;
   dev.clearCalls();
   pushMirrorDepthToFar(scene);
-  EXPECT_TRUE(callsEqual(dev.takeCalls(), {ec::renderState(D3DRS_STENCILFUNC, D3DCMP_EQUAL),
-                                           ec::renderState(D3DRS_STENCILPASS, D3DSTENCILOP_KEEP),
-                                           ec::renderState(D3DRS_ZFUNC, D3DCMP_ALWAYS),
-                                           ec::renderState(D3DRS_ZWRITEENABLE, TRUE_),
+  EXPECT_TRUE(callsEqual(dev.takeCalls(), {ec::renderState(RenderState::StencilFunc, Compare::Equal),
+                                           ec::renderState(RenderState::StencilPass, StencilOp::Keep),
+                                           ec::renderState(RenderState::ZFunc, Compare::Always),
+                                           ec::renderState(RenderState::ZWriteEnable, true),
                                            ec::getViewport(whole),
                                            ec::setViewport(farPlane),
                                            ec::streamSource(0, buffer, 40),
-                                           ec::drawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2),
+                                           ec::drawPrimitive(PrimitiveType::TriangleStrip, 0, 2),
                                            ec::setViewport(whole),
-                                           ec::renderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL)}));
+                                           ec::renderState(RenderState::ZFunc, Compare::LessEqual)}));
 }
 
 TEST_F(RecordDrawTest, ReflectedViewAndGlassRestoreTheView) {
   for (int i = 0; i < 3; ++i) level.rooms.push_back(record(0, 2, i, 0));
   SetupCamera(dev, sim.player.position, sim.player.heading);  // the player's starting view
-  const Matrix4 view = dev.GetTransform(D3DTS_VIEW);
+  const Matrix4 view = dev.GetTransform(TransformKind::View);
   const Matrix4 reflected = matrixMultiply(matrixReflect(Vec3(-100, 0, 600), Vec3(1, 0, 0)), view);
 
   dev.clearCalls();
   EXPECT_EQ(beginReflectedView(dev), view);
-  EXPECT_TRUE(callsEqual(dev.takeCalls(), {ec::getTransform(D3DTS_VIEW, view),
-                                           ec::setTransform(D3DTS_VIEW, reflected),
-                                           ec::renderState(D3DRS_ZWRITEENABLE, TRUE_),
-                                           ec::renderState(D3DRS_STENCILFUNC, D3DCMP_EQUAL),
-                                           ec::renderState(D3DRS_STENCILPASS, D3DSTENCILOP_KEEP),
-                                           ec::renderState(D3DRS_SRCBLEND, D3DBLEND_DESTCOLOR),
-                                           ec::renderState(D3DRS_DESTBLEND, D3DBLEND_ZERO),
-                                           ec::renderState(D3DRS_CULLMODE, D3DCULL_CW)}));
+  EXPECT_TRUE(callsEqual(dev.takeCalls(), {ec::getTransform(TransformKind::View, view),
+                                           ec::setTransform(TransformKind::View, reflected),
+                                           ec::renderState(RenderState::ZWriteEnable, true),
+                                           ec::renderState(RenderState::StencilFunc, Compare::Equal),
+                                           ec::renderState(RenderState::StencilPass, StencilOp::Keep),
+                                           ec::renderState(RenderState::SrcBlend, Blend::DestColor),
+                                           ec::renderState(RenderState::DestBlend, Blend::Zero),
+                                           ec::renderState(RenderState::CullMode, Cull::Clockwise)}));
   // A world point seen in the mirror is where its mirror image would be.
-  EXPECT_EQ(dev.GetTransform(D3DTS_VIEW), reflected);
+  EXPECT_EQ(dev.GetTransform(TransformKind::View), reflected);
 
   dev.clearCalls();
   drawGlass(scene, view);
   const auto calls = dev.takeCalls();
-  EXPECT_TRUE(callsEqual(slice(calls, 0, 5), {ec::renderState(D3DRS_CULLMODE, D3DCULL_CCW),
-                                              ec::setTransform(D3DTS_VIEW, view),
-                                              ec::renderState(D3DRS_ALPHABLENDENABLE, TRUE_),
-                                              ec::renderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA),
-                                              ec::renderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA)}));
+  EXPECT_TRUE(callsEqual(slice(calls, 0, 5), {ec::renderState(RenderState::CullMode, Cull::CounterClockwise),
+                                              ec::setTransform(TransformKind::View, view),
+                                              ec::renderState(RenderState::AlphaBlendEnable, true),
+                                              ec::renderState(RenderState::SrcBlend, Blend::SrcAlpha),
+                                              ec::renderState(RenderState::DestBlend, Blend::InvSrcAlpha)}));
   // Then the pane as glass: record 0 with index roomCount (3), so the last
   // light map; and stencil testing ends with the mirror.
-  const auto pane = drawCalls(level.rooms[0], 3, 0, 1);
+  const auto pane = drawCalls(level.rooms[0], 3, DrawMode::Glass);
   EXPECT_TRUE(callsEqual(slice(calls, 5, calls.size() - 1), pane));
-  EXPECT_TRUE(sameCall(calls.back(), ec::renderState(D3DRS_STENCILENABLE, FALSE_)));
-  EXPECT_EQ(dev.GetTransform(D3DTS_VIEW), view);
+  EXPECT_TRUE(sameCall(calls.back(), ec::renderState(RenderState::StencilEnable, false)));
+  EXPECT_EQ(dev.GetTransform(TransformKind::View), view);
 }
 
 TEST_F(RecordDrawTest, MirrorBlocksWithoutRoomsDrawNothing) {

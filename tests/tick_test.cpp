@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <type_traits>
+
 #include <algorithm>
 
 #include "game/game_state.h"
@@ -38,9 +40,16 @@ class Tick : public ArenaGame {
   }
 
   // Index of the first SetRenderState(state, value) at or after `from`.
-  size_t findState(uint32_t state, uint32_t value, size_t from = 0) const {
+  template <typename Value>
+  size_t findState(RenderState state, Value value, size_t from = 0) const {
+    uint32_t number = 0;
+    if constexpr (std::is_enum_v<Value>)
+      number = raw(value);
+    else
+      number = static_cast<uint32_t>(value);
     for (size_t i = from; i < calls().size(); ++i)
-      if (calls()[i].kind == CallKind::SetRenderState && calls()[i].a == state && calls()[i].b == value) return i;
+      if (calls()[i].kind == CallKind::SetRenderState && calls()[i].a == raw(state) && calls()[i].b == number)
+        return i;
     return calls().size();
   }
 
@@ -56,16 +65,16 @@ TEST_F(Tick, FrameOpensWithClearLightsAndCamera) {
   tick();
   ASSERT_GE(calls().size(), 10u);
   EXPECT_EQ(calls()[0].kind, CallKind::Clear);
-  EXPECT_EQ(calls()[0].a, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL);
+  EXPECT_EQ(calls()[0].a, raw(ClearFlags::Target | ClearFlags::ZBuffer | ClearFlags::Stencil));
   EXPECT_EQ(calls()[0].b, 0xFF000000u);
   EXPECT_EQ(calls()[0].depth, 1.0f);
   EXPECT_EQ(calls()[1].kind, CallKind::BeginScene);
   EXPECT_EQ(calls()[2].kind, CallKind::SetLight);
   const std::vector<size_t> transforms = indicesOf(CallKind::SetTransform);
   ASSERT_GE(transforms.size(), 3u);
-  EXPECT_EQ(calls()[transforms[0]].a, D3DTS_WORLD);
-  EXPECT_EQ(calls()[transforms[1]].a, D3DTS_VIEW);
-  EXPECT_EQ(calls()[transforms[2]].a, D3DTS_PROJECTION);
+  EXPECT_EQ(calls()[transforms[0]].a, raw(TransformKind::World));
+  EXPECT_EQ(calls()[transforms[1]].a, raw(TransformKind::View));
+  EXPECT_EQ(calls()[transforms[2]].a, raw(TransformKind::Projection));
   EXPECT_EQ(calls().back().kind, CallKind::Present);
   EXPECT_EQ(calls()[calls().size() - 2].kind, CallKind::EndScene);
 }
@@ -83,10 +92,10 @@ TEST_F(Tick, PassesDrawInOrderWithTheMirrorBetween) {
       << describeCalls(calls());
 
   const size_t stencilDraw = draws[rooms + props + robots];
-  const size_t stencilOn = findState(D3DRS_STENCILENABLE, TRUE_);
+  const size_t stencilOn = findState(RenderState::StencilEnable, true);
   EXPECT_LT(draws[rooms + props + robots - 1], stencilOn);
   EXPECT_LT(stencilOn, stencilDraw);
-  EXPECT_EQ(calls()[stencilDraw].a, D3DPT_TRIANGLESTRIP);
+  EXPECT_EQ(calls()[stencilDraw].a, raw(PrimitiveType::TriangleStrip));
   EXPECT_EQ(calls()[stencilDraw].c, 2u);
   EXPECT_EQ(bufferOfDraw(stencilDraw), level.rooms[0].vertexBuffer->id());
 
@@ -94,19 +103,19 @@ TEST_F(Tick, PassesDrawInOrderWithTheMirrorBetween) {
   // passing depth test that is put back before the reflection.
   const size_t farDraw = draws[rooms + props + robots + 1];
   EXPECT_EQ(bufferOfDraw(farDraw), level.rooms[0].vertexBuffer->id());
-  EXPECT_LT(findState(D3DRS_ZFUNC, D3DCMP_ALWAYS, stencilDraw), farDraw);
-  EXPECT_LT(farDraw, findState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL, farDraw));
+  EXPECT_LT(findState(RenderState::ZFunc, Compare::Always, stencilDraw), farDraw);
+  EXPECT_LT(farDraw, findState(RenderState::ZFunc, Compare::LessEqual, farDraw));
 
   // The reflected view comes after that and before the reflected robots.
-  const size_t cullCw = findState(D3DRS_CULLMODE, D3DCULL_CW, farDraw);
+  const size_t cullCw = findState(RenderState::CullMode, Cull::Clockwise, farDraw);
   EXPECT_LT(cullCw, draws[rooms + props + robots + 2]);
 
   // The glass is the last draw: the pane again, after culling is restored;
   // stencil testing ends with it.
   const size_t glass = draws.back();
   EXPECT_EQ(bufferOfDraw(glass), level.rooms[0].vertexBuffer->id());
-  EXPECT_LT(findState(D3DRS_CULLMODE, D3DCULL_CCW, cullCw), glass);
-  EXPECT_LT(glass, findState(D3DRS_STENCILENABLE, FALSE_, glass));
+  EXPECT_LT(findState(RenderState::CullMode, Cull::CounterClockwise, cullCw), glass);
+  EXPECT_LT(glass, findState(RenderState::StencilEnable, false, glass));
 }
 
 TEST_F(Tick, ReflectedViewIsTheMirrorTimesTheView) {
@@ -116,7 +125,7 @@ TEST_F(Tick, ReflectedViewIsTheMirrorTimesTheView) {
   const std::vector<size_t> transforms = indicesOf(CallKind::SetTransform);
   std::vector<Matrix4> views;
   for (size_t i : transforms)
-    if (calls()[i].a == D3DTS_VIEW) views.push_back(calls()[i].matrix());
+    if (calls()[i].a == raw(TransformKind::View)) views.push_back(calls()[i].matrix());
   ASSERT_EQ(views.size(), 3u);  // camera, reflected, restored for the glass
   const Matrix4 mirror = matrixReflect(Vec3(-100, 0, 600), Vec3(1, 0, 0));
   EXPECT_EQ(views[1], matrixMultiply(mirror, views[0]));
@@ -129,7 +138,7 @@ TEST_F(Tick, ReflectedViewIsTheMirrorTimesTheView) {
 TEST_F(Tick, XrayDrawsWithTheDepthTestOff) {
   HandleKeyDown(game, kKeyXray);
   tick();
-  const size_t zOff = findState(D3DRS_ZENABLE, FALSE_);
+  const size_t zOff = findState(RenderState::ZEnable, false);
   ASSERT_LT(zOff, calls().size());
   EXPECT_LT(zOff, indicesOf(CallKind::DrawPrimitive).front());
 }

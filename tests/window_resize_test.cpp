@@ -40,8 +40,8 @@ class WindowResize : public ::testing::Test {
     std::vector<GLint> box(4, -1);
     window->run(
         [&] {
-          dev->Clear(D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
-          dev->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);  // no stream: skipped, but the state is current
+          dev->Clear(ClearFlags::Target, 0xFF000000u, 1.0f, 0);
+          dev->DrawPrimitive(PrimitiveType::TriangleStrip, 0, 2);  // no stream: skipped, but the state is current
           glGetIntegerv(GL_VIEWPORT, box.data());
         },
         [](uint32_t) {}, 1);

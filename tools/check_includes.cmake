@@ -18,9 +18,11 @@
 #   base     base/
 #
 # Beside them: platform/ (SDL, files, images) uses only base/; the media
-# readers (media/) use the seams, platform/ and base/; each backend
-# (render/gl, render/rec, audio/al, audio/rec) uses its seam, the media
-# readers, platform/ and base/, and only its own folder among the backends.
+# readers (media/) use the seams, platform/ and base/; render/gpu (what the
+# GL devices share, without GL calls) uses the seams, platform/ and base/;
+# each backend (render/gl, render/rec, audio/al, audio/rec) uses its seam,
+# render/gpu, the media readers, platform/ and base/, and only its own
+# folder among the backends.
 
 cmake_minimum_required(VERSION 3.20)
 
@@ -36,8 +38,10 @@ set(COG_KNOWN_EXCEPTIONS "")
 
 # The layer of a repository file, by its path from ROOT.
 function(cog_layer_of path out)
-  if(path MATCHES "^(render/gl|render/rec|audio/al|audio/rec)/")
+  if(path MATCHES "^(render/gl|render/shader|render/rec|audio/al|audio/rec)/")
     set(layer "backend:${CMAKE_MATCH_1}")
+  elseif(path MATCHES "^render/gpu/")
+    set(layer gpu)
   elseif(path MATCHES "^render/")
     set(layer passes)
   elseif(path MATCHES "^audio/")
@@ -60,7 +64,8 @@ set(COG_MAY_sound sound level seams base)
 set(COG_MAY_game game sim passes sound level seams base)
 set(COG_MAY_sim sim sound level seams base)
 set(COG_MAY_passes passes sound level seams base)
-set(COG_MAY_backend seams media platform base)
+set(COG_MAY_gpu gpu seams platform base)
+set(COG_MAY_backend gpu seams media platform base)
 
 # System headers only platform/ and the backends may include (SDL, OpenGL,
 # OpenAL, FluidSynth), and the file-format libraries the media readers use

@@ -21,7 +21,13 @@
 //
 // The device needs a current GL context (4.5, or any with
 // ARB_clip_control) for its whole life. Textures and vertex buffers it made
-// should be freed while that context is still current.
+// may outlive it: it frees their GL names as it goes, and they then make no
+// GL call (render/gpu/resource_registry.h).
+//
+// Files: gl_device.cpp (construction, creation, clears, setters),
+// gl_device_draw.cpp (state application and draws), gl_tables.cpp
+// (Direct3D numbers to GL); what needs no GL (the textures and buffers,
+// bounds, defaults) is in render/gpu.
 
 #include <cstdint>
 #include <functional>
@@ -29,15 +35,14 @@
 #include <string>
 #include <vector>
 
+#include "render/gpu/d3d_state.h"
+#include "render/gpu/draw_bounds.h"
+#include "render/gpu/resource_registry.h"
+#include "render/gpu/stencil_bounds.h"
+#include "render/gpu/texture_rules.h"
 #include "seams/render_device.h"
-#include "render/gl/stencil_bounds.h"
 
 namespace cog {
-
-// How textures are sampled. The game sets no filter, so Direct3D 8's
-// defaults hold: the nearest texel, no mipmaps. Smooth (linear with
-// mipmaps) is for players who prefer it.
-enum class TextureFilter { Point, Smooth };
 
 class GlDevice : public RenderDevice {
  public:
@@ -70,15 +75,17 @@ class GlDevice : public RenderDevice {
   std::unique_ptr<VertexBuffer> CreateVertexBuffer(const void* data, uint32_t lengthBytes, uint32_t fvf,
                                                    std::string& error) override;
   std::unique_ptr<Texture> CreateTextureFromFile(const std::string& fileName, std::string& error) override;
-  void Clear(uint32_t flags, uint32_t color, float z, uint32_t stencil) override;
+  void Clear(ClearFlags flags, uint32_t color, float z, uint32_t stencil) override;
   void BeginScene() override;
   void EndScene() override;
   int32_t Present() override;
-  void SetRenderState(uint32_t state, uint32_t value) override;
-  void SetTextureStageState(uint32_t stage, uint32_t type, uint32_t value) override;
+  using RenderDevice::SetRenderState;  // the typed forms
+  using RenderDevice::SetTextureStageState;
+  void SetRenderState(RenderState state, uint32_t value) override;
+  void SetTextureStageState(uint32_t stage, TextureStageState type, uint32_t value) override;
   void SetTexture(uint32_t stage, const Texture* texture) override;
-  void SetTransform(uint32_t kind, const Matrix4& m) override;
-  Matrix4 GetTransform(uint32_t kind) const override;
+  void SetTransform(TransformKind kind, const Matrix4& m) override;
+  Matrix4 GetTransform(TransformKind kind) const override;
   void SetViewport(const Viewport& viewport) override;
   Viewport GetViewport() const override;
   void SetLight(uint32_t index, const Light& light) override;
@@ -86,29 +93,14 @@ class GlDevice : public RenderDevice {
   void SetMaterial(const Material& material) override;
   void SetStreamSource(uint32_t stream, const VertexBuffer* buffer, uint32_t stride) override;
   void SetVertexShader(uint32_t fvf) override;
-  void DrawPrimitive(uint32_t type, uint32_t startVertex, uint32_t primitiveCount) override;
+  void DrawPrimitive(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount) override;
 
-  // Textures and buffers tell their device when they go, so that a freed
-  // one is never drawn from. Shared with them; cleared when the device goes.
-  struct Registry {
-    GlDevice* device = nullptr;
-  };
-
-  // A box around the positions of a vertex buffer, in its own space.
-  struct Bounds {
-    float min[3] = {}, max[3] = {};
-    bool valid = false;
-  };
-
-  // Called by the textures and buffers of this device as they are freed.
+ private:
+  // Called through the registry as this device's textures and buffers are
+  // freed, so that a freed one is never drawn from.
   void forgetTexture(uint32_t glName);
   void forgetBuffer(uint32_t glName);
 
-  static constexpr uint32_t kStages = 2;
-  static constexpr uint32_t kRenderStates = 256;  // every Direct3D 8 state number is below this
-  static constexpr uint32_t kStageStates = 32;
-
- private:
   struct StageBinding {
     uint32_t texture = 0;  // GL name; 0: none (the white texture stands in)
   };
@@ -125,13 +117,12 @@ class GlDevice : public RenderDevice {
   void applyStream();
   void applyViewport();
   bool applyStencilScissor();  // false: the draw can change nothing
-  bool stagesReadDiffuse() const;
   void noteMissingParts();
   void setDepthAndStencilMasks();
 
   std::function<void()> present_;
   std::string problem_;
-  std::shared_ptr<Registry> registry_;
+  std::shared_ptr<ResourceRegistry> registry_;
   TextureFilter filter_ = TextureFilter::Point;
 
   uint32_t backBufferWidth_ = 0;
@@ -168,7 +159,7 @@ class GlDevice : public RenderDevice {
   uint32_t streamBuffer_ = 0;  // GL name; 0: none
   uint32_t streamLength_ = 0;
   uint32_t streamStride_ = 0;
-  Bounds streamBounds_;
+  BoxBounds streamBounds_;
   bool streamDirty_ = true;
   uint32_t vertexFormat_ = 0;
 

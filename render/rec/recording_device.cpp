@@ -127,7 +127,7 @@ std::string describeCall(const RecordedCall& call) {
       return name + "(" + n(call.a) + ", " + fmtMatrix(call.matrix()) + ")";
     case CallKind::SetLight: {
       const Light& l = call.light();
-      return name + "(" + n(call.a) + ", type " + n(l.type) + ", diffuse " + fmtColor(l.diffuse) + ", at " +
+      return name + "(" + n(call.a) + ", type " + n(raw(l.type)) + ", diffuse " + fmtColor(l.diffuse) + ", at " +
              fmtVec(l.position) + ", range " + fmtFloat(l.range) + ", att " + fmtFloat(l.attenuation0) + " " +
              fmtFloat(l.attenuation1) + " " + fmtFloat(l.attenuation2) + ")";
     }
@@ -195,8 +195,8 @@ std::unique_ptr<Texture> RecordingDevice::CreateTextureFromFile(const std::strin
   return std::make_unique<RecordedTexture>(id, image.width, image.height);
 }
 
-void RecordingDevice::Clear(uint32_t flags, uint32_t color, float z, uint32_t stencil) {
-  if (RecordedCall* call = record(CallKind::Clear, flags, color, stencil)) call->depth = z;
+void RecordingDevice::Clear(ClearFlags flags, uint32_t color, float z, uint32_t stencil) {
+  if (RecordedCall* call = record(CallKind::Clear, raw(flags), color, stencil)) call->depth = z;
 }
 
 void RecordingDevice::BeginScene() {
@@ -220,37 +220,37 @@ int32_t RecordingDevice::Present() {
   return kOk;
 }
 
-void RecordingDevice::SetRenderState(uint32_t state, uint32_t value) {
-  record(CallKind::SetRenderState, state, value);
+void RecordingDevice::SetRenderState(RenderState state, uint32_t value) {
+  record(CallKind::SetRenderState, raw(state), value);
 }
 
-void RecordingDevice::SetTextureStageState(uint32_t stage, uint32_t type, uint32_t value) {
-  record(CallKind::SetTextureStageState, stage, type, value);
+void RecordingDevice::SetTextureStageState(uint32_t stage, TextureStageState type, uint32_t value) {
+  record(CallKind::SetTextureStageState, stage, raw(type), value);
 }
 
 void RecordingDevice::SetTexture(uint32_t stage, const Texture* texture) {
   record(CallKind::SetTexture, stage, texture != nullptr ? texture->id() : 0);
 }
 
-void RecordingDevice::SetTransform(uint32_t kind, const Matrix4& m) {
-  if (kind == D3DTS_WORLD)
+void RecordingDevice::SetTransform(TransformKind kind, const Matrix4& m) {
+  if (kind == TransformKind::World)
     world_ = m;
-  else if (kind == D3DTS_VIEW)
+  else if (kind == TransformKind::View)
     view_ = m;
-  else if (kind == D3DTS_PROJECTION)
+  else if (kind == TransformKind::Projection)
     projection_ = m;
-  if (RecordedCall* call = record(CallKind::SetTransform, kind)) call->payload = m;
+  if (RecordedCall* call = record(CallKind::SetTransform, raw(kind))) call->payload = m;
 }
 
-Matrix4 RecordingDevice::GetTransform(uint32_t kind) const {
+Matrix4 RecordingDevice::GetTransform(TransformKind kind) const {
   Matrix4 m = Matrix4::identity();
-  if (kind == D3DTS_WORLD)
+  if (kind == TransformKind::World)
     m = world_;
-  else if (kind == D3DTS_VIEW)
+  else if (kind == TransformKind::View)
     m = view_;
-  else if (kind == D3DTS_PROJECTION)
+  else if (kind == TransformKind::Projection)
     m = projection_;
-  if (RecordedCall* call = record(CallKind::GetTransform, kind)) call->payload = m;
+  if (RecordedCall* call = record(CallKind::GetTransform, raw(kind))) call->payload = m;
   return m;
 }
 
@@ -282,8 +282,8 @@ void RecordingDevice::SetStreamSource(uint32_t stream, const VertexBuffer* buffe
 
 void RecordingDevice::SetVertexShader(uint32_t fvf) { record(CallKind::SetVertexShader, fvf); }
 
-void RecordingDevice::DrawPrimitive(uint32_t type, uint32_t startVertex, uint32_t primitiveCount) {
-  record(CallKind::DrawPrimitive, type, startVertex, primitiveCount);
+void RecordingDevice::DrawPrimitive(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount) {
+  record(CallKind::DrawPrimitive, raw(type), startVertex, primitiveCount);
 }
 
 }  // namespace cog

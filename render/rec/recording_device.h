@@ -99,15 +99,17 @@ class RecordingDevice : public RenderDevice {
   std::unique_ptr<VertexBuffer> CreateVertexBuffer(const void* data, uint32_t lengthBytes, uint32_t fvf,
                                                    std::string& error) override;
   std::unique_ptr<Texture> CreateTextureFromFile(const std::string& fileName, std::string& error) override;
-  void Clear(uint32_t flags, uint32_t color, float z, uint32_t stencil) override;
+  void Clear(ClearFlags flags, uint32_t color, float z, uint32_t stencil) override;
   void BeginScene() override;
   void EndScene() override;
   int32_t Present() override;
-  void SetRenderState(uint32_t state, uint32_t value) override;
-  void SetTextureStageState(uint32_t stage, uint32_t type, uint32_t value) override;
+  using RenderDevice::SetRenderState;  // the typed forms
+  using RenderDevice::SetTextureStageState;
+  void SetRenderState(RenderState state, uint32_t value) override;
+  void SetTextureStageState(uint32_t stage, TextureStageState type, uint32_t value) override;
   void SetTexture(uint32_t stage, const Texture* texture) override;
-  void SetTransform(uint32_t kind, const Matrix4& m) override;
-  Matrix4 GetTransform(uint32_t kind) const override;
+  void SetTransform(TransformKind kind, const Matrix4& m) override;
+  Matrix4 GetTransform(TransformKind kind) const override;
   void SetViewport(const Viewport& viewport) override;
   Viewport GetViewport() const override;
   void SetLight(uint32_t index, const Light& light) override;
@@ -115,7 +117,7 @@ class RecordingDevice : public RenderDevice {
   void SetMaterial(const Material& material) override;
   void SetStreamSource(uint32_t stream, const VertexBuffer* buffer, uint32_t stride) override;
   void SetVertexShader(uint32_t fvf) override;
-  void DrawPrimitive(uint32_t type, uint32_t startVertex, uint32_t primitiveCount) override;
+  void DrawPrimitive(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount) override;
 
  private:
   // The new entry, or null while recording is off.

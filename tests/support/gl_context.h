@@ -19,8 +19,8 @@ class GlTestContext {
 
   // Creates the surface and makes its context current. On failure returns
   // false and `error` says which step failed and SDL's reason.
-  bool create(std::string& error, int size = kSize) {
-    surface_ = OffscreenGl::create(size, size, kGameGlSamples, error);
+  bool create(std::string& error, int size = kSize, GlProfile profile = GlProfile::Compatibility) {
+    surface_ = OffscreenGl::create(size, size, kGameGlSamples, error, profile);
     return surface_ != nullptr;
   }
   bool ready() const { return surface_ != nullptr; }

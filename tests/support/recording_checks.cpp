@@ -88,26 +88,28 @@ RecordedCall make(CallKind kind, uint32_t a = 0, uint32_t b = 0, uint32_t c = 0)
 }
 }  // namespace
 
-RecordedCall clear(uint32_t flags, uint32_t color, float z, uint32_t stencil) {
-  RecordedCall call = make(CallKind::Clear, flags, color, stencil);
+RecordedCall clear(ClearFlags flags, uint32_t color, float z, uint32_t stencil) {
+  RecordedCall call = make(CallKind::Clear, raw(flags), color, stencil);
   call.depth = z;
   return call;
 }
 RecordedCall beginScene() { return make(CallKind::BeginScene); }
 RecordedCall endScene() { return make(CallKind::EndScene); }
 RecordedCall present() { return make(CallKind::Present); }
-RecordedCall renderState(uint32_t state, uint32_t value) { return make(CallKind::SetRenderState, state, value); }
-RecordedCall stageState(uint32_t stage, uint32_t type, uint32_t value) {
-  return make(CallKind::SetTextureStageState, stage, type, value);
+RecordedCall renderState(RenderState state, uint32_t value) {
+  return make(CallKind::SetRenderState, raw(state), value);
+}
+RecordedCall stageState(uint32_t stage, TextureStageState type, uint32_t value) {
+  return make(CallKind::SetTextureStageState, stage, raw(type), value);
 }
 RecordedCall texture(uint32_t stage, uint32_t textureId) { return make(CallKind::SetTexture, stage, textureId); }
-RecordedCall setTransform(uint32_t kind, const Matrix4& m) {
-  RecordedCall call = make(CallKind::SetTransform, kind);
+RecordedCall setTransform(TransformKind kind, const Matrix4& m) {
+  RecordedCall call = make(CallKind::SetTransform, raw(kind));
   call.payload = m;
   return call;
 }
-RecordedCall getTransform(uint32_t kind, const Matrix4& m) {
-  RecordedCall call = make(CallKind::GetTransform, kind);
+RecordedCall getTransform(TransformKind kind, const Matrix4& m) {
+  RecordedCall call = make(CallKind::GetTransform, raw(kind));
   call.payload = m;
   return call;
 }
@@ -126,8 +128,8 @@ RecordedCall streamSource(uint32_t stream, uint32_t bufferId, uint32_t stride) {
   return make(CallKind::SetStreamSource, stream, bufferId, stride);
 }
 RecordedCall vertexShader(uint32_t fvf) { return make(CallKind::SetVertexShader, fvf); }
-RecordedCall drawPrimitive(uint32_t type, uint32_t startVertex, uint32_t count) {
-  return make(CallKind::DrawPrimitive, type, startVertex, count);
+RecordedCall drawPrimitive(PrimitiveType type, uint32_t startVertex, uint32_t count) {
+  return make(CallKind::DrawPrimitive, raw(type), startVertex, count);
 }
 RecordedCall setViewport(const Viewport& v) {
   RecordedCall call = make(CallKind::SetViewport);

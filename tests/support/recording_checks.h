@@ -33,21 +33,27 @@ size_t countKind(const std::vector<RecordedCall>& calls, CallKind kind);
 
 // Builders of expected calls.
 namespace expect_call {
-RecordedCall clear(uint32_t flags, uint32_t color, float z, uint32_t stencil);
+RecordedCall clear(ClearFlags flags, uint32_t color, float z, uint32_t stencil);
 RecordedCall beginScene();
 RecordedCall endScene();
 RecordedCall present();
-RecordedCall renderState(uint32_t state, uint32_t value);
-RecordedCall stageState(uint32_t stage, uint32_t type, uint32_t value);
+RecordedCall renderState(RenderState state, uint32_t value);
+inline RecordedCall renderState(RenderState s, Blend v) { return renderState(s, raw(v)); }
+inline RecordedCall renderState(RenderState s, Cull v) { return renderState(s, raw(v)); }
+inline RecordedCall renderState(RenderState s, Compare v) { return renderState(s, raw(v)); }
+inline RecordedCall renderState(RenderState s, StencilOp v) { return renderState(s, raw(v)); }
+RecordedCall stageState(uint32_t stage, TextureStageState type, uint32_t value);
+inline RecordedCall stageState(uint32_t stage, TextureStageState t, TextureOp v) { return stageState(stage, t, raw(v)); }
+inline RecordedCall stageState(uint32_t stage, TextureStageState t, TextureArg v) { return stageState(stage, t, raw(v)); }
 RecordedCall texture(uint32_t stage, uint32_t textureId);  // 0: none
-RecordedCall setTransform(uint32_t kind, const Matrix4& m);
-RecordedCall getTransform(uint32_t kind, const Matrix4& m);
+RecordedCall setTransform(TransformKind kind, const Matrix4& m);
+RecordedCall getTransform(TransformKind kind, const Matrix4& m);
 RecordedCall setLight(uint32_t index, const Light& light);
 RecordedCall lightEnable(uint32_t index, bool enable);
 RecordedCall material(const Material& m);
 RecordedCall streamSource(uint32_t stream, uint32_t bufferId, uint32_t stride);
 RecordedCall vertexShader(uint32_t fvf);
-RecordedCall drawPrimitive(uint32_t type, uint32_t startVertex, uint32_t count);
+RecordedCall drawPrimitive(PrimitiveType type, uint32_t startVertex, uint32_t count);
 RecordedCall setViewport(const Viewport& v);
 RecordedCall getViewport(const Viewport& v);
 }  // namespace expect_call

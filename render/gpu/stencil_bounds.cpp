@@ -1,4 +1,5 @@
-#include "render/gl/stencil_bounds.h"
+// Where the stencil can be non-zero, so stencil-equal draws are scissored or skipped.
+#include "render/gpu/stencil_bounds.h"
 
 #include <algorithm>
 
@@ -26,8 +27,8 @@ StencilBounds::Decision StencilBounds::beforeDraw(const StencilStates& s, const 
   if (!s.enabled) return d;  // GL neither tests nor writes the stencil
   // "Equal to a value 0 does not match": only pixels inside the bounds can
   // pass; those that fail are left alone when the fail operation keeps.
-  const bool limited = known_ && s.func == D3DCMP_EQUAL && (s.ref & s.mask & 0xFFu) != 0 &&
-                       s.failOp == D3DSTENCILOP_KEEP;
+  const bool limited = known_ && s.func == raw(Compare::Equal) && (s.ref & s.mask & 0xFFu) != 0 &&
+                       s.failOp == raw(StencilOp::Keep);
   if (limited) {
     if (bounds_.empty()) {
       d.skip = true;
@@ -37,8 +38,8 @@ StencilBounds::Decision StencilBounds::beforeDraw(const StencilStates& s, const 
     d.rect = bounds_;
   }
   const bool writes = (s.writeMask & 0xFFu) != 0 &&
-                      (s.failOp != D3DSTENCILOP_KEEP || s.zFailOp != D3DSTENCILOP_KEEP ||
-                       s.passOp != D3DSTENCILOP_KEEP);
+                      (s.failOp != raw(StencilOp::Keep) || s.zFailOp != raw(StencilOp::Keep) ||
+                       s.passOp != raw(StencilOp::Keep));
   // A limited draw writes only inside the bounds, which then stay as they are.
   if (known_ && writes && !limited) bounds_ = unite(bounds_, drawRect());
   return d;

@@ -1,0 +1,44 @@
+#pragma once
+// GL-free arithmetic about a draw: the box around a vertex buffer, whether a
+// light's range reaches it, the pixels it can cover, and whether a draw's
+// vertex range lies inside its buffer without the sum or product wrapping.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "base/matrix.h"
+#include "base/vec3.h"
+#include "render/gpu/stencil_bounds.h"
+#include "seams/render_device.h"
+
+namespace cog {
+
+// A box around the positions of a vertex buffer, in its own space.
+struct BoxBounds {
+  float min[3] = {}, max[3] = {};
+  bool valid = false;
+};
+
+// The box around the positions of the whole 40-byte vertices in `data`.
+BoxBounds positionBounds(const void* data, uint32_t lengthBytes);
+
+// Whether any point of `box` (object space, placed by `world`) lies within
+// `range` of the light at `at`.
+bool lightRangeReachesBox(const BoxBounds& box, const Matrix4& world, const Vec3& at, float range);
+
+// The pixels that `box` can cover under world * view * projection and the
+// viewport, one pixel wider all round, in GL window pixels (rows from the
+// bottom); the whole viewport when part of the box is behind the eye.
+PixelRect screenRect(const BoxBounds& box, const Matrix4& worldViewProjection, const Viewport& vp,
+                     uint32_t backBufferHeight);
+
+// How many vertices `primitiveCount` primitives of `type` take; 0 for a
+// type the game does not draw.
+uint64_t vertexCountOf(PrimitiveType type, uint32_t primitiveCount);
+
+// Whether vertices [startVertex, startVertex + vertices) at `stride` bytes
+// apart, each `vertexSize` bytes long, lie inside a buffer of `length`
+// bytes. False for no vertices, and whenever the end cannot be represented.
+bool drawRangeFits(size_t startVertex, size_t vertices, size_t stride, size_t vertexSize, size_t length);
+
+}  // namespace cog
