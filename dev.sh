@@ -8,7 +8,7 @@ cd "$(dirname "$0")"
 
 TEST_PACKAGES=(xvfb xdotool desktop-file-utils appstream groff-base)
 BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config
-  libsdl2-dev libpng-dev libjpeg-dev libsndfile1-dev libsmf-dev
+  libsdl2-dev libpng-dev libjpeg-dev libsndfile1-dev
   libopenal-dev libfluidsynth-dev timgm6mb-soundfont libgl-dev libegl-dev libgl1-mesa-dri
   python3-glad libcli11-dev nlohmann-json3-dev libtomlplusplus-dev libgtest-dev libbenchmark-dev librsvg2-bin)
 

@@ -8,6 +8,7 @@
 #include "app/key_script.h"
 #include "game/keys.h"
 #include "game/game.h"
+#include "app/feedback_sounds.h"
 #include "app/sound_recording.h"
 #include "app/timedemo.h"
 #include "app/trace.h"
@@ -91,7 +92,11 @@ int runHeadless(const HeadlessOptions& options, std::ostream& err) {
       err << "cogstorm: " << error << '\n';
       return 1;
     }
-    if (!recording->musicProblem().empty()) err << "cogstorm: " << recording->musicProblem() << '\n';
+    if (!recording->musicProblem().empty()) {
+      err << "cogstorm: " << recording->musicProblem() << '\n';
+      // A SoundFont the player named and cannot have is an error.
+      if (!options.sound.soundFont.empty()) return 1;
+    }
   }
   AudioEngine& engine = recording ? recording->engine() : silent;
   // Declared after the device and the engine, so it shuts down before them.
@@ -105,6 +110,7 @@ int runHeadless(const HeadlessOptions& options, std::ostream& err) {
     return 1;
   }
 
+  FeedbackSounds feedback(*game, engine, options.sound.feedbackSounds);
   FrameTimer timer;
   size_t next = 0;
   game->audio.startedEffects.clear();
@@ -120,6 +126,7 @@ int runHeadless(const HeadlessOptions& options, std::ostream& err) {
     timer.start();
     GameTick(*game);
     timer.stop();
+    feedback.afterTick(*game);
     if (!shotError.empty()) error = shotError;
     if (!shotError.empty() || (trace.isOpen() && !trace.write(*game, tick, error))) {
       err << "cogstorm: " << error << '\n';

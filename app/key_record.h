@@ -4,21 +4,19 @@
 // the same trace.
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
+
+#include "platform/output_file.h"
 
 namespace cog {
 
 class KeyRecording {
  public:
   KeyRecording() = default;
-  ~KeyRecording();
-  KeyRecording(const KeyRecording&) = delete;
-  KeyRecording& operator=(const KeyRecording&) = delete;
 
   // Creates the file; false with `error` naming it when it cannot.
   bool open(const std::string& path, std::string& error);
-  bool isOpen() const { return file_ != nullptr; }
+  bool isOpen() const { return file_.isOpen(); }
   // Notes that `code` was pressed just before tick `tick`; false with
   // `error` when it cannot be written.
   bool write(int64_t tick, uint32_t code, std::string& error);
@@ -27,10 +25,7 @@ class KeyRecording {
   bool close(std::string& error);
 
  private:
-  std::string failure() const;
-
-  std::string path_;
-  std::FILE* file_ = nullptr;
+  OutputFile file_{"the key recording"};
 };
 
 }  // namespace cog

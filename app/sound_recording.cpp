@@ -19,8 +19,12 @@ int64_t maxRecordedTicks() {
 std::unique_ptr<SoundRecording> SoundRecording::open(const std::string& path, const std::string& soundFont,
                                                      std::string& error) {
   std::unique_ptr<SoundRecording> r(new SoundRecording());
-  r->engine_ = AlAudioEngine::openLoopback(kRecordingRate, chooseSoundFont(soundFont), error);
-  if (!r->engine_) return nullptr;
+  Result<std::unique_ptr<AlAudioEngine>> engine = AlAudioEngine::openLoopback(kRecordingRate, chooseSoundFont(soundFont));
+  if (!engine) {
+    error = engine.message();
+    return nullptr;
+  }
+  r->engine_ = std::move(engine.value());
   if (!r->wav_.open(path, kRecordingRate, 2, error)) return nullptr;
   return r;
 }

@@ -11,15 +11,24 @@ namespace cog {
 std::unique_ptr<AudioEngine> openWindowSound(const SoundOptions& options, SilentAudioEngine*& silent,
                                              std::ostream& err) {
   silent = nullptr;
+  // A file the player named must be there, sound device or not.
+  if (!options.soundFont.empty()) {
+    const SoundFontChoice named = chooseSoundFont(options.soundFont);
+    if (named.path.empty()) {
+      err << "cogstorm: " << named.why << '\n';
+      return nullptr;
+    }
+  }
   if (!options.mute) {
-    std::string error;
-    std::unique_ptr<AlAudioEngine> engine = AlAudioEngine::open(chooseSoundFont(options.soundFont), error);
+    Result<std::unique_ptr<AlAudioEngine>> engine = AlAudioEngine::open(chooseSoundFont(options.soundFont));
     if (engine) {
-      if (!engine->musicProblem().empty()) err << "cogstorm: " << engine->musicProblem() << '\n';
-      return engine;
+      const std::string& problem = engine.value()->musicProblem();
+      if (!problem.empty()) err << "cogstorm: " << problem << '\n';
+      if (!problem.empty() && !options.soundFont.empty()) return nullptr;
+      return std::move(engine.value());
     }
     // A machine without a sound device still plays, silently.
-    err << "cogstorm: " << error << "; playing without sound\n";
+    err << "cogstorm: " << engine.message() << "; playing without sound\n";
   }
   auto quiet = std::make_unique<SilentAudioEngine>();
   quiet->setRecording(false);

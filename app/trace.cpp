@@ -1,10 +1,9 @@
+// The trace: one JSON line per tick, and the file it is written to.
 #include "app/trace.h"
 
-#include <cerrno>
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 
 #include "game/game_state.h"
 #include "audio/sound.h"
@@ -106,43 +105,15 @@ void appendTraceLine(std::string& out, const Game& game, int64_t tick) {
   out += "\"}";
 }
 
-TraceFile::~TraceFile() {
-  if (file_) std::fclose(file_);
-}
-
-std::string TraceFile::failure(const char* what) const {
-  return path_ + ": cannot " + what + " the trace: " + std::strerror(errno);
-}
-
-bool TraceFile::open(const std::string& path, std::string& error) {
-  path_ = path;
-  file_ = std::fopen(path.c_str(), "wb");
-  if (!file_) {
-    error = failure("write");
-    return false;
-  }
-  return true;
-}
+bool TraceFile::open(const std::string& path, std::string& error) { return reportInto(file_.open(path), error); }
 
 bool TraceFile::write(const Game& game, int64_t tick, std::string& error) {
   line_.clear();
   appendTraceLine(line_, game, tick);
   line_ += '\n';
-  if (std::fwrite(line_.data(), 1, line_.size(), file_) != line_.size()) {
-    error = failure("write");
-    return false;
-  }
-  return true;
+  return reportInto(file_.write(line_), error);
 }
 
-bool TraceFile::close(std::string& error) {
-  std::FILE* file = file_;
-  file_ = nullptr;
-  if (file && std::fclose(file) != 0) {
-    error = failure("write");
-    return false;
-  }
-  return true;
-}
+bool TraceFile::close(std::string& error) { return reportInto(file_.close(), error); }
 
 }  // namespace cog

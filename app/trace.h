@@ -3,10 +3,10 @@
 // player, the robots, the shot, the effects started and the music state.
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 #include "game/game.h"
+#include "platform/output_file.h"
 
 namespace cog {
 
@@ -18,13 +18,10 @@ void appendTraceLine(std::string& out, const Game& game, int64_t tick);
 class TraceFile {
  public:
   TraceFile() = default;
-  ~TraceFile();
-  TraceFile(const TraceFile&) = delete;
-  TraceFile& operator=(const TraceFile&) = delete;
 
   // False with `error` naming the file when it cannot be created.
   bool open(const std::string& path, std::string& error);
-  bool isOpen() const { return file_ != nullptr; }
+  bool isOpen() const { return file_.isOpen(); }
   // Writes the line of tick `tick`; false with `error` when it cannot.
   bool write(const Game& game, int64_t tick, std::string& error);
   // Flushes and closes; false with `error` when the data did not all reach
@@ -32,10 +29,7 @@ class TraceFile {
   bool close(std::string& error);
 
  private:
-  std::string failure(const char* what) const;
-
-  std::string path_;
-  std::FILE* file_ = nullptr;
+  OutputFile file_{"the trace"};
   std::string line_;
 };
 

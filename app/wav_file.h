@@ -3,17 +3,15 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <string>
+
+#include "platform/output_file.h"
 
 namespace cog {
 
 class WavFile {
  public:
   WavFile() = default;
-  ~WavFile();
-  WavFile(const WavFile&) = delete;
-  WavFile& operator=(const WavFile&) = delete;
 
   // Creates the file with its header. false with `error` naming the file.
   bool open(const std::string& path, int sampleRate, int channels, std::string& error);
@@ -26,10 +24,7 @@ class WavFile {
   static constexpr uint64_t kMaxDataBytes = 0xFFFFFFFFull - 36;
 
  private:
-  std::string failure() const;
-
-  std::FILE* file_ = nullptr;
-  std::string path_;
+  OutputFile file_{"the sound"};
   uint64_t dataBytes_ = 0;
 };
 

@@ -7,6 +7,7 @@
 
 #include "game/game_tick.h"
 #include "app/headless.h"
+#include "app/feedback_sounds.h"
 #include "app/key_record.h"
 #include "app/key_script.h"
 #include "game/keys.h"
@@ -45,6 +46,7 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
   // Sound first: a machine without a sound device still plays, silently.
   SilentAudioEngine* silent = nullptr;
   std::unique_ptr<AudioEngine> engine = openWindowSound(options.sound, silent, err);
+  if (!engine) return 1;
 
   // Declared after the engine, so it shuts down before it; its level goes
   // back to the device inside the block below, while the context lives.
@@ -81,6 +83,7 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
       status = 1;
     } else {
       window->show();
+      FeedbackSounds feedback(*game, *engine, options.sound.feedbackSounds);
       int64_t tick = 0;  // ticks run so far
       size_t nextScripted = 0;
       bool traceFailed = false;
@@ -103,6 +106,7 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
         timer.start();
         GameTick(*game);
         timer.stop();
+        feedback.afterTick(*game);
         ++tick;
         if (trace.isOpen() && !traceFailed && !trace.write(*game, tick, error)) {
           err << "cogstorm: " << error << '\n';

@@ -21,6 +21,7 @@
 #include "platform/offscreen_gl.h"
 #include "render/gl/gl_device.h"
 #include "sim/movement.h"
+#include "sim/reset.h"
 #include "sim/state.h"
 
 namespace cog {

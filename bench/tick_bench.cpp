@@ -14,6 +14,7 @@
 #include "audio/rec/silent_engine.h"
 #include "render/rec/recording_device.h"
 #include "sim/movement.h"
+#include "sim/reset.h"
 #include "sim/state.h"
 
 namespace cog {

@@ -7,17 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "media/media.h"
+#include "media/midi.h"
 
 namespace cog {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  MidiInfo info;
-  std::string error;
-  const bool ok = decodeMidi(std::vector<uint8_t>(data, data + size), "fuzz.mid", info, error);
-  if (ok) {
+  Result<MidiInfo> read = decodeMidi(std::vector<uint8_t>(data, data + size), "fuzz.mid");
+  if (read) {
+    const MidiInfo& info = read.value();
     if (info.pulsesPerQuarter <= 0 || info.lengthPulses < 0 || info.length < 0) __builtin_trap();
-  } else if (error.rfind("fuzz.mid", 0) != 0) {
+  } else if (read.message().rfind("fuzz.mid", 0) != 0) {
     __builtin_trap();
   }
   return 0;

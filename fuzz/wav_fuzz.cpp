@@ -6,19 +6,18 @@
 #include <cstdint>
 #include <string>
 
-#include "media/media.h"
+#include "media/wav.h"
 
 namespace cog {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  WaveSound sound;
-  std::string error;
-  const bool ok = decodeWave(data, size, "fuzz.wav", true, sound, error);
-  if (ok) {
+  Result<WaveSound> read = decodeWave(data, size, "fuzz.wav", true);
+  if (read) {
+    const WaveSound& sound = read.value();
     if (sound.channels <= 0 || sound.sampleRate <= 0 || sound.frames < 0) __builtin_trap();
     if (sound.samples.size() != static_cast<size_t>(sound.frames) * static_cast<size_t>(sound.channels))
       __builtin_trap();
-  } else if (error.rfind("fuzz.wav", 0) != 0) {
+  } else if (read.message().rfind("fuzz.wav", 0) != 0) {
     __builtin_trap();
   }
   return 0;

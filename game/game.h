@@ -10,6 +10,7 @@
 #include "level/level_data.h"
 #include "level/model.h"
 #include "render/draw_flags.h"
+#include "render/device_setup.h"
 #include "render/lights.h"
 #include "render/scene.h"
 #include "seams/audio_engine.h"

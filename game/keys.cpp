@@ -5,6 +5,7 @@
 #include "seams/render_device.h"
 #include "render/draw_flags.h"
 #include "sim/movement.h"
+#include "sim/reset.h"
 #include "sim/shot.h"
 
 namespace cog {

@@ -3,6 +3,7 @@
 
 #include "sim/collision.h"
 #include "sim/movement.h"
+#include "sim/reset.h"
 
 namespace cog {
 

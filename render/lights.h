@@ -10,21 +10,9 @@
 
 namespace cog {
 
-// The base textures, loaded at start-up. The sky is loaded (its absence
-// stops start-up) but no pass draws it.
-struct BaseTextures {
-  std::unique_ptr<Texture> blank;
-  std::unique_ptr<Texture> sky;
-};
-
 constexpr uint32_t kAmbientLight = 0xFF404040;
 constexpr float kLightRange = 1000.0f;
 constexpr Vec3 kFixedLightPosition{50.0f, 50.0f, 320.0f};
-
-// With `device` already made: the start-up render states, the lights (the
-// player at `playerPosition`), then "blank.bmp" and "sky2.bmp" from the
-// working directory. A failure names the image and what was wrong with it.
-Result<BaseTextures> initDevice(RenderDevice& device, const Vec3& playerPosition);
 
 // Light 0 fixed, the ambient level, light 1 at the player's position.
 void SetupLights(RenderDevice& device, const Vec3& playerPosition);

@@ -47,6 +47,14 @@ class AudioEngine {
   virtual void SetSourcePosition(float x, float y, float z, bool deferred) = 0;
   virtual void SetListenerPosition(float x, float y, float z, bool deferred) = 0;
   virtual void SetListenerOrientation(const Vec3& front, const Vec3& top, bool deferred) = 0;
+
+  // Presentation, never the game's state. The player's volumes, 0 to 1
+  // each, 1 being the game's own mix (steps are the caller's business).
+  virtual void SetVolumes(float music, float effects) { (void)music, (void)effects; }
+  // A pause of the whole presentation: every sound and the music clock
+  // stop where they are and go on from there when it ends; the music state
+  // the game knows is unchanged. Plays made while paused wait.
+  virtual void SetPaused(bool paused) { (void)paused; }
 };
 
 }  // namespace cog

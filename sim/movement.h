@@ -39,8 +39,5 @@ void strafeLeft(World& world);
 void turnRight(World& world);
 void turnLeft(World& world);
 
-// Start of a game: robots at their start points and alive, the shot parked,
-// the player at (0, 0, 50) facing +z, gameOver cleared.
-void resetGame(SimState& sim, Actors& actors);
 
 }  // namespace cog

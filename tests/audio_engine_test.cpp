@@ -1,4 +1,4 @@
-// The silent engine: the media checks at load time, the music clock, the
+// The silent engine: the sound checks at load time, the music clock, the
 // play states and the call record.
 
 #include <gtest/gtest.h>
@@ -12,7 +12,6 @@
 
 #include "media/music_clock.h"
 #include "audio/rec/silent_engine.h"
-#include "support/midi_pieces.h"
 
 namespace cog {
 
@@ -29,38 +28,27 @@ bool startsWith(const std::string& s, const std::string& prefix) { return s.comp
 
 // ---------------------------------------------------------------------------
 
-TEST(MediaCheck, ReadsTheFixtureMusicAndSounds) {
-  MidiInfo midi;
-  std::string error;
-  ASSERT_TRUE(readMidiFile(kMedia + "Roadsong.mid", midi, error)) << error;
-  EXPECT_EQ(midi.pulsesPerQuarter, 480);
-  EXPECT_EQ(midi.lengthPulses, 32 * 480);
-  EXPECT_EQ(midi.length, 32 * 768);  // converted to 768 ticks per quarter note
-  EXPECT_TRUE(midi.hasTempo);
-  EXPECT_EQ(midi.microsecondsPerQuarter, 600000);
+TEST(MediaCheck, ReadsTheFixtureSounds) {
+  Result<WaveSound> gun = readWaveFile(kMedia + "gun.wav", true);
+  ASSERT_TRUE(gun) << gun.message();
+  EXPECT_EQ(gun->channels, 1);
+  EXPECT_EQ(gun->sampleRate, 22050);
+  EXPECT_EQ(gun->frames, 2205);
+  ASSERT_EQ(gun->samples.size(), 2205u);
+  EXPECT_NE(gun->samples[10], 0);
 
-  WaveSound wave;
-  ASSERT_TRUE(readWaveFile(kMedia + "gun.wav", true, wave, error)) << error;
-  EXPECT_EQ(wave.channels, 1);
-  EXPECT_EQ(wave.sampleRate, 22050);
-  EXPECT_EQ(wave.frames, 2205);
-  ASSERT_EQ(wave.samples.size(), 2205u);
-  EXPECT_NE(wave.samples[10], 0);
-
-  ASSERT_TRUE(readWaveFile(kMedia + "dead.wav", false, wave, error)) << error;
-  EXPECT_EQ(wave.frames, 2205);
-  EXPECT_TRUE(wave.samples.empty());
+  Result<WaveSound> dead = readWaveFile(kMedia + "dead.wav", false);
+  ASSERT_TRUE(dead) << dead.message();
+  EXPECT_EQ(dead->frames, 2205);
+  EXPECT_TRUE(dead->samples.empty());
 }
 
-TEST(MediaCheck, BrokenFilesFailWithTheFileNameAndTheReason) {
+TEST(MediaCheck, BrokenSoundsFailWithTheFileNameAndTheReason) {
   struct Case {
     const char* file;
     const char* reason;
   };
   const Case cases[] = {
-      {"missing.mid", "cannot open"},
-      {"not_midi.mid", "not a MIDI file"},
-      {"Roadsong_truncated.mid", "cut off"},
       {"missing.wav", "cannot open"},
       {"gun_truncated.wav", "cut off"},
       {"not_wav.wav", "not a WAV file"},
@@ -69,123 +57,20 @@ TEST(MediaCheck, BrokenFilesFailWithTheFileNameAndTheReason) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
     const std::string path = kMedia + c.file;
-    std::string error;
-    bool ok = false;
-    if (std::string(c.file).find(".mid") != std::string::npos) {
-      MidiInfo midi;
-      ok = readMidiFile(path, midi, error);
-    } else {
-      WaveSound wave;
-      ok = readWaveFile(path, true, wave, error);
-      EXPECT_TRUE(wave.samples.empty());
-    }
-    EXPECT_FALSE(ok);
-    EXPECT_TRUE(startsWith(error, path + ": ")) << error;
-    EXPECT_NE(error.find(c.reason), std::string::npos) << error;
-  }
-  MidiInfo midi;
-  std::string error;
-  EXPECT_FALSE(readMidiFile(kMedia, midi, error));
-  EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
-}
-
-// libsmf stops the process on a file cut short; every cut must come back as
-// an error instead, and every one-byte change as a clean answer.
-TEST(MediaCheck, EveryCutAndByteChangeOfTheMusicIsHandled) {
-  const std::vector<uint8_t> whole = fileBytes(kMedia + "Roadsong.mid");
-  ASSERT_GT(whole.size(), 100u);
-  for (size_t n = 0; n < whole.size(); ++n) {
-    MidiInfo midi;
-    std::string error;
-    EXPECT_FALSE(decodeMidi(std::vector<uint8_t>(whole.begin(), whole.begin() + n), "cut.mid", midi, error)) << n;
-    EXPECT_TRUE(startsWith(error, "cut.mid: ")) << error;
-  }
-  const uint8_t values[] = {0x00, 0x7F, 0x80, 0xFF, 0xF0, 0x51};
-  for (size_t i = 0; i < whole.size(); ++i) {
-    for (uint8_t v : values) {
-      std::vector<uint8_t> changed = whole;
-      changed[i] = v;
-      MidiInfo midi;
-      std::string error;
-      if (!decodeMidi(changed, "changed.mid", midi, error)) {
-        EXPECT_TRUE(startsWith(error, "changed.mid: ")) << error;
-      }
-    }
+    const Result<WaveSound> wave = readWaveFile(path, true);
+    EXPECT_FALSE(wave.ok());
+    EXPECT_TRUE(startsWith(wave.message(), path + ": ")) << wave.message();
+    EXPECT_NE(wave.message().find(c.reason), std::string::npos) << wave.message();
   }
 }
 
 TEST(MediaCheck, EveryCutOfASoundIsAnError) {
   const std::vector<uint8_t> whole = fileBytes(kMedia + "gun.wav");
   for (size_t n = 0; n < whole.size(); n += 7) {
-    WaveSound wave;
-    std::string error;
-    EXPECT_FALSE(decodeWave(whole.data(), n, "cut.wav", false, wave, error)) << n;
-    EXPECT_TRUE(startsWith(error, "cut.wav: ")) << error;
+    const Result<WaveSound> wave = decodeWave(whole.data(), n, "cut.wav", false);
+    EXPECT_FALSE(wave.ok()) << n;
+    EXPECT_TRUE(startsWith(wave.message(), "cut.wav: ")) << wave.message();
   }
-}
-
-TEST(MediaCheck, MidiTimingAndStructure) {
-  MidiInfo midi;
-  std::string error;
-  // No tempo event: 120 bpm; length scaled from 96 to 768 per quarter note.
-  ASSERT_TRUE(decodeMidi(oneTrackMidiFile({0x00, 0x90, 60, 100, 0x60, 0x80, 60, 0}, 96, 96), "a.mid", midi, error))
-      << error;
-  EXPECT_FALSE(midi.hasTempo);
-  EXPECT_EQ(midi.microsecondsPerQuarter, 500000);
-  EXPECT_EQ(midi.length, 2 * 768);
-
-  // Running status, and the first tempo event coming after the start.
-  ASSERT_TRUE(decodeMidi(oneTrackMidiFile({0x00, 0x90, 60, 100, 0x30, 62, 100, 0x30, 0xFF, 0x51, 0x03, 0x09, 0x27,
-                                       0xC0, 0x00, 0xFF, 0x51, 0x03, 0x0F, 0x42, 0x40}),
-                         "b.mid", midi, error))
-      << error;
-  EXPECT_EQ(midi.microsecondsPerQuarter, 600000);  // 0x0927C0, not the later 0x0F4240
-  EXPECT_EQ(midi.length, 768);
-
-  const struct {
-    std::vector<uint8_t> bytes;
-    const char* reason;
-  } bad[] = {
-      {oneTrackMidiFile({0x00, 0x90, 60, 100}, 0x8000 | 25 << 8 | 40), "SMPTE"},
-      {oneTrackMidiFile({0x00, 0x90, 60, 100}, 0), "zero pulses"},
-      {oneTrackMidiFile({0x00, 60, 100}), "no status"},
-      {oneTrackMidiFile({0x00, 0xFF, 0x51, 0x02, 0x07, 0xA1}), "tempo event of 2 bytes"},
-      {oneTrackMidiFile({0x00, 0xFF, 0x51, 0x03, 0x00, 0x00, 0x00}), "tempo of zero"},
-      {oneTrackMidiFile({0x00, 0xFF, 0x58, 0x02, 0x04, 0x02}), "time signature"},
-      {oneTrackMidiFile({0x00, 0xF2, 0x00, 0x00}), "unexpected status"},
-      {oneTrackMidiFile({0x00, 0x90, 60, 0x90}), "missing a data byte"},
-      {oneTrackMidiFile({0xFF, 0xFF, 0xFF, 0xFF, 0x7F}), "longer than four bytes"},
-      // What libsmf cannot take is refused before it sees it.
-      {oneTrackMidiFile({0x00, 0xF7, 0x01, 0x00}), "(0xF7)"},
-      {oneTrackMidiFile({0x00, 0xFF, 0x80, 0x00}), "type 0x80 out of range"},
-      {oneTrackMidiFile({0x00, 0xFF, 0x2F, 0x00, 0x00, 0x90, 60, 100}), "8 bytes after the end-of-track"},
-  };
-  for (const auto& b : bad) {
-    EXPECT_FALSE(decodeMidi(b.bytes, "bad.mid", midi, error)) << b.reason;
-    EXPECT_NE(error.find(b.reason), std::string::npos) << error;
-  }
-
-  std::vector<uint8_t> format2 = oneTrackMidiFile({});
-  format2[9] = 2;
-  EXPECT_FALSE(decodeMidi(format2, "bad.mid", midi, error));
-  EXPECT_NE(error.find("format 2"), std::string::npos) << error;
-  std::vector<uint8_t> longHeader = oneTrackMidiFile({});
-  longHeader[7] = 8;
-  longHeader.insert(longHeader.begin() + 14, {0, 0});
-  EXPECT_FALSE(decodeMidi(longHeader, "bad.mid", midi, error));
-  EXPECT_NE(error.find("header of 8 bytes"), std::string::npos) << error;
-
-  // A track without its end, and a header announcing more tracks than there are.
-  std::vector<uint8_t> noEnd = oneTrackMidiFile({0x00, 0x90, 60, 100});
-  noEnd.resize(noEnd.size() - 4);
-  noEnd[21] = static_cast<uint8_t>(noEnd[21] - 4);
-  EXPECT_FALSE(decodeMidi(noEnd, "bad.mid", midi, error));
-  EXPECT_NE(error.find("no end-of-track"), std::string::npos) << error;
-  std::vector<uint8_t> twoTracks = oneTrackMidiFile({});
-  twoTracks[9] = 1;
-  twoTracks[11] = 2;
-  EXPECT_FALSE(decodeMidi(twoTracks, "bad.mid", midi, error));
-  EXPECT_NE(error.find("announces 2 tracks, the file holds 1"), std::string::npos) << error;
 }
 
 // ---------------------------------------------------------------------------
@@ -220,6 +105,26 @@ TEST_F(SilentEngineTest, ClockRunsAtTheTempoOfTheMusicWithoutDrift) {
   EXPECT_EQ(engine.GetTime(), 1536 + 1267);
   ASSERT_EQ(engine.calls().size(), 1u);
   EXPECT_EQ(engine.calls()[0].value, 1536 + 1267);
+}
+
+TEST_F(SilentEngineTest, APresentationPauseHoldsTheClockAndEveryCallIsRecorded) {
+  loadAll();
+  engine.PlaySegment(music, false);
+  engine.advance(1000);
+  const MusicTime held = engine.now();
+  engine.SetPaused(true);
+  engine.advance(1000);
+  EXPECT_EQ(engine.now(), held);
+  EXPECT_TRUE(engine.musicSounding());
+  engine.SetPaused(false);
+  engine.advance(1000);
+  EXPECT_EQ(engine.now(), held + 1280);  // 100 bpm
+  engine.SetVolumes(0.5f, 1.0f);
+  EXPECT_EQ(engine.musicVolume(), 0.5f);
+  std::vector<std::string> described;
+  for (const AudioCall& c : engine.calls()) described.push_back(engine.describe(c));
+  EXPECT_EQ(described, (std::vector<std::string>{"PlaySegment 1 primary -> 1", "SetPaused on", "SetPaused off",
+                                                 "SetVolumes 0.5 1"}));
 }
 
 TEST_F(SilentEngineTest, SegmentsHaveLengthsRepeatsAndLoopPoints) {
@@ -364,17 +269,6 @@ TEST(TempoMap, TicksAndMicrosecondsFollowTheChanges) {
   EXPECT_EQ(late.tempoAt(5000), 250000);
   EXPECT_EQ(late.microsecondsAt(1536), 500000 + 250000);
   EXPECT_EQ(late.stretches(), 2u);
-}
-
-TEST(TempoMap, ReadFromEveryTempoEventOfTheFile) {
-  MidiInfo midi;
-  std::string error;
-  ASSERT_TRUE(decodeMidi(twoTempoPiece(), "two.mid", midi, error)) << error;
-  EXPECT_EQ(midi.length, kTwoTempoLength);
-  EXPECT_EQ(midi.microsecondsPerQuarter, 500000);
-  ASSERT_EQ(midi.tempos->stretches(), 2u);
-  EXPECT_EQ(midi.tempos->tempoAt(kTwoTempoChangeTick), 1000000);
-  EXPECT_EQ(midi.tempos->microsecondsAt(kTwoTempoLength), 12000000);
 }
 
 TEST(MusicClock, FollowsThePieceThroughItsPassesAndRunsOnAfter) {

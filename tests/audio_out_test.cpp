@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "app/headless.h"
 #include "app/sound_recording.h"
 #include "support/loopback.h"
 #include "support/run_program.h"
@@ -153,6 +154,80 @@ TEST_F(AudioOut, TheWindowSaysWhatMattersOnce) {
   const char* expected = noDevice ? "playing without sound" : "none.sf2";
   EXPECT_NE(r.output.find(expected), std::string::npos) << r.output;
   EXPECT_EQ(std::count(r.output.begin(), r.output.end(), '\n'), 1) << r.output;
+}
+
+// The feedback sounds of the shipped level's win: the shot of tick 1 and
+// the first robot down on tick 22 are heard at their ticks, nothing else
+// differs, and with the feedback off neither is there; the trace is the
+// same either way.
+TEST_F(AudioOut, FeedbackSoundsAtTheirTicksAndNoneWhenOff) {
+  constexpr int64_t kFireTick = 1, kDownTick = 22, kRunTicks = 40;
+  const fs::path before = fs::current_path();
+  fs::current_path(COGSTORM_SHIPPED_LEVEL_BUILD);
+  auto record = [&](bool feedback, const std::string& name) {
+    HeadlessOptions options;
+    options.ticks = kRunTicks;
+    options.inputPath = std::string(COGSTORM_DEMO_DIR) + "/win.keys";
+    options.tracePath = (dir / (name + ".jsonl")).string();
+    options.sound.audioOutPath = (dir / (name + ".wav")).string();
+    options.sound.feedbackSounds = feedback;
+    std::ostringstream err;
+    EXPECT_EQ(runHeadless(options, err), 0) << err.str();
+    return load(name + ".wav");
+  };
+  const Recording on = record(true, "on");
+  const Recording off = record(false, "off");
+  fs::current_path(before);
+  EXPECT_EQ(readFile((dir / "on.jsonl").string()), readFile((dir / "off.jsonl").string()));
+  ASSERT_EQ(on.samples.size(), off.samples.size());
+
+  // What the feedback added: the difference of the two recordings.
+  Recording added;
+  added.samples.resize(on.samples.size());
+  for (size_t i = 0; i < on.samples.size(); ++i)
+    added.samples[i] = static_cast<int16_t>(std::clamp(on.samples[i] - off.samples[i], -32768, 32767));
+  const struct {
+    int64_t from, to;  // frames
+    bool heard;
+  } spans[] = {
+      {0, frameOf(kFireTick), false},                                      // nothing before the shot
+      {frameOf(kFireTick), frameOf(kFireTick) + 4410, true},                // the shot
+      {frameOf(kFireTick) + 8820, frameOf(kDownTick), false},               // gone before the robot goes down
+      {frameOf(kDownTick), frameOf(kDownTick) + 8820, true},                // the robot down
+  };
+  for (const auto& s : spans) {
+    SCOPED_TRACE(s.from);
+    if (s.heard) {
+      EXPECT_GT(added.level(s.from, s.to), -45.0);
+    } else {
+      EXPECT_EQ(added.level(s.from, s.to), -200.0);
+    }
+  }
+}
+
+// A SoundFont named on the command line that cannot be used stops the run
+// with a message naming it, headless or in the window.
+TEST_F(AudioOut, ANamedSoundFontThatCannotBeUsedIsAnError) {
+  ScopedEnv video("SDL_VIDEODRIVER", "offscreen");
+  ScopedEnv leaks("ASAN_OPTIONS", "detect_leaks=0");
+  std::ofstream(dir / "not.sf2") << "not a SoundFont";
+  const struct {
+    std::string file;
+    const char* reason;
+  } fonts[] = {{(dir / "missing.sf2").string(), "is not a file"},
+               {(dir / "not.sf2").string(), "cannot be loaded as a SoundFont"}};
+  for (const auto& f : fonts) {
+    for (const std::string& mode :
+         std::vector<std::string>{" --headless --ticks 3 --audio-out " + (dir / "x.wav").string(), " --ticks 3"}) {
+      SCOPED_TRACE(f.file + mode);
+      const RunResult r = runProgram("--data " + kArena + mode + " --soundfont " + f.file);
+      // No sound device: only a missing file can be told.
+      if (mode == " --ticks 3" && r.output.find("playing without sound") != std::string::npos) continue;
+      EXPECT_EQ(r.exitCode, 1) << r.output;
+      EXPECT_NE(r.output.find(f.file), std::string::npos) << r.output;
+      EXPECT_NE(r.output.find(f.reason), std::string::npos) << r.output;
+    }
+  }
 }
 
 }  // namespace

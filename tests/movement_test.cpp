@@ -8,6 +8,7 @@
 #include "level/level_data.h"
 #include "level/model.h"
 #include "sim/movement.h"
+#include "sim/reset.h"
 #include "sim/state.h"
 #include "support/mesh_builders.h"
 #include "support/test_game.h"

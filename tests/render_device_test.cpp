@@ -10,6 +10,7 @@
 
 #include "level/mesh_record.h"
 #include "render/camera.h"
+#include "render/device_setup.h"
 #include "render/lights.h"
 #include "render/rec/recording_device.h"
 #include "sim/state.h"

@@ -7,6 +7,7 @@
 #include "level/level_data.h"
 #include "level/model.h"
 #include "sim/movement.h"
+#include "sim/reset.h"
 #include "sim/robots.h"
 #include "sim/state.h"
 #include "support/mesh_builders.h"

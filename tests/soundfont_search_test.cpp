@@ -27,11 +27,11 @@ TEST(SoundFontSearch, TheUsualFoldersInOrder) {
   } cases[] = {
       {nullptr, "/home/p", nullptr,
        {"/home/p/.local/share/soundfonts", "/usr/local/share/soundfonts", "/usr/local/share/sounds/sf2",
-        "/usr/share/soundfonts", "/usr/share/sounds/sf2"}},
+        "/usr/local/share/sounds/sf3", "/usr/share/soundfonts", "/usr/share/sounds/sf2", "/usr/share/sounds/sf3"}},
       {"/d/home/", "/home/p", "/a:relative:/b/",
-       {"/d/home/soundfonts", "/a/soundfonts", "/a/sounds/sf2", "/b/soundfonts", "/b/sounds/sf2",
-        "/usr/share/soundfonts", "/usr/share/sounds/sf2"}},
-      {"", nullptr, "/usr/share", {"/usr/share/soundfonts", "/usr/share/sounds/sf2"}},
+       {"/d/home/soundfonts", "/a/soundfonts", "/a/sounds/sf2", "/a/sounds/sf3", "/b/soundfonts", "/b/sounds/sf2",
+        "/b/sounds/sf3", "/usr/share/soundfonts", "/usr/share/sounds/sf2", "/usr/share/sounds/sf3"}},
+      {"", nullptr, "/usr/share", {"/usr/share/soundfonts", "/usr/share/sounds/sf2", "/usr/share/sounds/sf3"}},
   };
   for (const auto& c : cases) EXPECT_EQ(soundFontFolders(c.dataHome, c.home, c.dataDirs), c.folders);
 }

@@ -71,7 +71,7 @@ set(COG_MAY_backend gpu seams media platform base)
 # OpenAL, FluidSynth), and the file-format libraries the media readers use
 # too.
 set(COG_DEVICE_HEADERS "^(SDL[^/]*\\.h|SDL2/.*|GL/.*|AL/.*|fluidsynth.*)$")
-set(COG_FORMAT_HEADERS "^(png\\.h|jpeglib\\.h|jerror\\.h|sndfile.*|smf\\.h|glib\\.h)$")
+set(COG_FORMAT_HEADERS "^(png\\.h|jpeglib\\.h|jerror\\.h|sndfile.*)$")
 
 set(failures "")
 set(checked 0)

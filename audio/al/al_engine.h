@@ -31,10 +31,13 @@
 // that mixes only when render() is called (headless recordings and the
 // tests; nothing runs in the background there, so every result follows from
 // the frames rendered and is the same on every run).
+//
+// The parts, one file each: the device and its context (al_device), the
+// music stream (music_stream), the effect voices (effect_voices); this file
+// holds the calls of the game and the music clock over them.
 
 #include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -42,25 +45,29 @@
 #include <vector>
 
 #include "audio/al/soundfont_search.h"
-#include "seams/audio_engine.h"
-#include "media/media.h"
+#include "base/status.h"
+#include "media/midi.h"
 #include "media/music_clock.h"
 #include "media/play_states.h"
+#include "seams/audio_engine.h"
 
 namespace cog {
 
+class AlDevice;
+class EffectVoices;
+class MusicStream;
+
 class AlAudioEngine : public AudioEngine {
  public:
-  // The default output device. nullptr with `error` when there is no
+  // The default output device. A failure ("audio: ...") when there is no
   // device; the caller then falls back to the silent engine.
-  static std::unique_ptr<AlAudioEngine> open(const SoundFontChoice& soundFont, std::string& error);
+  static Result<std::unique_ptr<AlAudioEngine>> open(const SoundFontChoice& soundFont);
   // A loopback device mixing stereo float at `sampleRate`, for render().
-  // Fails (nullptr, `error`) when OpenAL lacks ALC_SOFT_loopback.
-  static std::unique_ptr<AlAudioEngine> openLoopback(int sampleRate, const SoundFontChoice& soundFont,
-                                                     std::string& error);
+  // Fails when OpenAL lacks ALC_SOFT_loopback.
+  static Result<std::unique_ptr<AlAudioEngine>> openLoopback(int sampleRate, const SoundFontChoice& soundFont);
   // The same with the SoundFont found in the environment and the usual folders.
-  static std::unique_ptr<AlAudioEngine> open(std::string& error);
-  static std::unique_ptr<AlAudioEngine> openLoopback(int sampleRate, std::string& error);
+  static Result<std::unique_ptr<AlAudioEngine>> open();
+  static Result<std::unique_ptr<AlAudioEngine>> openLoopback(int sampleRate);
 
   ~AlAudioEngine() override;
   AlAudioEngine(const AlAudioEngine&) = delete;
@@ -90,6 +97,14 @@ class AlAudioEngine : public AudioEngine {
   void SetSourcePosition(float x, float y, float z, bool deferred) override;
   void SetListenerPosition(float x, float y, float z, bool deferred) override;
   void SetListenerOrientation(const Vec3& front, const Vec3& top, bool deferred) override;
+  void SetVolumes(float music, float effects) override;
+  void SetPaused(bool paused) override;
+
+  // The game's mix, the gains at volume 1: the footsteps of robots about
+  // the level sit with the music instead of 10 dB under it (the levels
+  // measured are in the README).
+  static constexpr float kMusicMix = 1.4f;
+  static constexpr float kEffectsMix = 2.8f;
 
   // How many effects can sound at once: every robot's footsteps of two walk
   // cycles and the death sound. A play beyond that takes the voice of the
@@ -107,49 +122,38 @@ class AlAudioEngine : public AudioEngine {
   int effectsSounding();
 
  private:
-  struct Device;  // the OpenAL and FluidSynth handles
-  struct Segment : SegmentBasics {
-    MidiInfo midi;          // music
-    unsigned buffer = 0;    // effect: the AL buffer, mono
-    int32_t sampleRate = 0; // effect
-    int64_t frames = 0;     // effect
-  };
+  struct Segment;
 
   AlAudioEngine();
-  bool init(bool loopback, int sampleRate, const SoundFontChoice& soundFont, std::string& error);
-  void startSynth(const SoundFontChoice& soundFont);
+  Status init(Result<std::unique_ptr<AlDevice>> device, const SoundFontChoice& soundFont);
   void feedLoop();
 
   // All below with mutex_ held.
-  int64_t musicFramesPlayed();
   int64_t clockMicroseconds();  // into the clock's current stretch
   void newClockStretch();       // marks where the next stretch begins
   MusicTime clockNow();
   void stopMusic();
   bool startMusic(const Segment& s);
   void playEffect(const Segment& s);
-  void feedMusic();
-  bool renderMusicBuffer(unsigned buffer);
 
-  std::unique_ptr<Device> dev_;
+  // Gone in reverse order: the voices let go of the sounds' buffers before
+  // those are deleted, and the device closes last.
+  std::unique_ptr<AlDevice> device_;
+  std::unique_ptr<SegmentTable<Segment>> segments_;
+  std::unique_ptr<EffectVoices> voices_;
+  std::unique_ptr<MusicStream> music_;
   std::mutex mutex_;
-  bool loopback_ = false;
   int sampleRate_ = 0;
   std::string musicProblem_;
-
-  SegmentTable<Segment> segments_;
   PlayStateRing states_;
 
   float sourcePos_[3] = {0.0f, 0.0f, 0.0f};  // OpenAL space: where the next effect sounds
+  bool paused_ = false;
 
   // The music clock.
   int32_t microsecondsPerQuarter_ = kDefaultMicrosecondsPerQuarter;  // of the last MIDI file loaded
   MusicClock clock_;
-  int64_t framesAtStretch_ = 0;   // music frames played when the clock's stretch began
-  int64_t streamFramesDone_ = 0;  // frames of every music buffer played and taken back
-  std::deque<int> queuedFrames_;  // frames of each buffer queued on the music voice, oldest first
-  bool musicActive_ = false;      // the piece still has music to render
-  int64_t silentFramesLeft_ = 0;  // without a SoundFont: silence still to stream (-1: for ever)
+  int64_t framesAtStretch_ = 0;  // music frames played when the clock's stretch began
 
   std::thread feeder_;
   std::condition_variable wake_;

@@ -68,10 +68,12 @@ std::vector<std::string> soundFontFolders(const char* xdgDataHome, const char* h
     const std::string dir = dirs.substr(from, to - from);
     add(dir, "/soundfonts");
     add(dir, "/sounds/sf2");
+    add(dir, "/sounds/sf3");
     from = to + 1;
   }
   add("/usr/share", "/soundfonts");
   add("/usr/share", "/sounds/sf2");
+  add("/usr/share", "/sounds/sf3");
   return folders;
 }
 

@@ -14,9 +14,10 @@ struct SoundFontChoice {
 };
 
 // The usual folders, in search order: $XDG_DATA_HOME/soundfonts (default
-// ~/.local/share), each $XDG_DATA_DIRS entry's soundfonts and sounds/sf2
-// (default /usr/local/share:/usr/share), /usr/share/soundfonts and
-// /usr/share/sounds/sf2; each folder once. Null arguments are unset
+// ~/.local/share), each $XDG_DATA_DIRS entry's soundfonts, sounds/sf2 and
+// sounds/sf3 (default /usr/local/share:/usr/share; Debian's MuseScore
+// SoundFonts are only in sounds/sf3), /usr/share/soundfonts,
+// /usr/share/sounds/sf2 and /usr/share/sounds/sf3; each folder once. Null arguments are unset
 // variables.
 std::vector<std::string> soundFontFolders(const char* xdgDataHome, const char* home, const char* xdgDataDirs);
 

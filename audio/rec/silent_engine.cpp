@@ -24,6 +24,8 @@ const char* audioOpName(AudioOp op) {
     case AudioOp::SetSourcePosition: return "SetSourcePosition";
     case AudioOp::SetListenerPosition: return "SetListenerPosition";
     case AudioOp::SetListenerOrientation: return "SetListenerOrientation";
+    case AudioOp::SetVolumes: return "SetVolumes";
+    case AudioOp::SetPaused: return "SetPaused";
   }
   return "?";
 }
@@ -59,28 +61,30 @@ SegmentId SilentAudioEngine::LoadSegment(const std::string& fileName, std::strin
 
   Segment segment;
   segment.name = fileName;
-  bool ok = false;
+  Status loaded;
   if (isMidiName(fileName)) {
-    MidiInfo info;
-    ok = readMidiFile(fileName, info, error);
-    if (ok) {
+    Result<MidiInfo> info = readMidiFile(fileName);
+    loaded = info.status();
+    if (info) {
       segment.music = true;
-      segment.length = info.length;
-      segment.tempos = info.tempos;
-      setTempo(info.microsecondsPerQuarter);
+      segment.length = info->length;
+      segment.tempos = info->tempos;
+      setTempo(info->microsecondsPerQuarter);
     }
   } else {
-    WaveSound sound;
-    ok = readWaveFile(fileName, false, sound, error);
-    if (ok) {
+    Result<WaveSound> sound = readWaveFile(fileName, false);
+    loaded = sound.status();
+    if (sound) {
       // frames <= 2^25 and the rate >= 1 keep this well inside 64 bits.
-      const int64_t micros = sound.frames * 1000000 / sound.sampleRate;
+      const int64_t micros = sound->frames * 1000000 / sound->sampleRate;
       segment.length = static_cast<MusicTime>(
           std::min<int64_t>(musicTicksFor(micros, microsecondsPerQuarter_), std::numeric_limits<MusicTime>::max()));
     }
   }
-  if (ok) {
+  if (loaded) {
     call.segment = segments_.add(std::move(segment));
+  } else {
+    error = loaded.message();
   }
   record(call);
   return call.segment;
@@ -220,10 +224,27 @@ void SilentAudioEngine::SetListenerOrientation(const Vec3& front, const Vec3& to
   record(call);
 }
 
+void SilentAudioEngine::SetVolumes(float music, float effects) {
+  musicVolume_ = music;
+  effectsVolume_ = effects;
+  AudioCall call;
+  call.op = AudioOp::SetVolumes;
+  call.a = Vec3(music, effects, 0.0f);
+  record(call);
+}
+
+void SilentAudioEngine::SetPaused(bool paused) {
+  paused_ = paused;
+  AudioCall call;
+  call.op = AudioOp::SetPaused;
+  call.flag = paused;
+  record(call);
+}
+
 void SilentAudioEngine::advance(int64_t milliseconds) {
   // About 31 years of music is where the clock stops counting.
   constexpr int64_t kMaxMicroseconds = int64_t{1000000000000000};
-  if (milliseconds <= 0) return;
+  if (milliseconds <= 0 || paused_) return;
   const int64_t step = milliseconds > kMaxMicroseconds / 1000 ? kMaxMicroseconds : milliseconds * 1000;
   microsecondsSince_ = step > kMaxMicroseconds - microsecondsSince_ ? kMaxMicroseconds : microsecondsSince_ + step;
 }
@@ -298,6 +319,13 @@ std::string SilentAudioEngine::describe(const AudioCall& call) const {
       return s + " " + vecText(call.a) + apply;
     case AudioOp::SetListenerOrientation:
       return s + " " + vecText(call.a) + " " + vecText(call.b) + apply;
+    case AudioOp::SetVolumes: {
+      char buf[64];
+      std::snprintf(buf, sizeof buf, " %.3g %.3g", static_cast<double>(call.a.x), static_cast<double>(call.a.y));
+      return s + buf;
+    }
+    case AudioOp::SetPaused:
+      return s + (call.flag ? " on" : " off");
   }
   return s;
 }

@@ -2,7 +2,7 @@
 // The silent audio engine: plays nothing, records every call in order and
 // keeps a music clock that moves only when its owner says so. Headless runs
 // and the tests use it; it checks the media at load time with the same
-// readers as the sounding engine (media/media.h).
+// readers as the sounding engine (media/midi.h, media/wav.h).
 //
 // The owner drives it: advance(ms) once per tick (the headless runner passes
 // 33), and clearCalls() once it has read the calls of the tick. Recording is
@@ -16,7 +16,8 @@
 #include <vector>
 
 #include "seams/audio_engine.h"
-#include "media/media.h"
+#include "media/midi.h"
+#include "media/wav.h"
 #include "media/music_clock.h"
 #include "media/play_states.h"
 #include "base/vec3.h"
@@ -41,6 +42,8 @@ enum class AudioOp : uint8_t {
   SetSourcePosition,       // a: position, flag: deferred
   SetListenerPosition,     // a: position, flag: deferred
   SetListenerOrientation,  // a: front, b: top, flag: deferred
+  SetVolumes,              // a.x: music, a.y: effects
+  SetPaused,               // flag: paused
 };
 
 struct AudioCall {
@@ -80,17 +83,24 @@ class SilentAudioEngine : public AudioEngine {
   void SetSourcePosition(float x, float y, float z, bool deferred) override;
   void SetListenerPosition(float x, float y, float z, bool deferred) override;
   void SetListenerOrientation(const Vec3& front, const Vec3& top, bool deferred) override;
+  void SetVolumes(float music, float effects) override;
+  void SetPaused(bool paused) override;
 
   // The clock: music time advances by the music ticks of `milliseconds`,
   // following the tempo map of the piece playing (see media/music_clock.h);
   // with none it runs at the tempo of the last MIDI file loaded or the one
   // the music stopped at (120 bpm before any). Ticks are counted from the
-  // total time, so per-tick steps never drift. Negative steps are ignored.
+  // total time, so per-tick steps never drift. Negative steps, and steps
+  // while paused, are ignored.
   // Music time wraps at 32 bits like the platform's.
   void advance(int64_t milliseconds);
   MusicTime now() const;  // the clock, without recording a call
   // The tempo of the last MIDI file loaded (120 bpm before any).
   int32_t microsecondsPerQuarter() const { return microsecondsPerQuarter_; }
+  // The last SetPaused and SetVolumes (1, 1 before any).
+  bool paused() const { return paused_; }
+  float musicVolume() const { return musicVolume_; }
+  float effectsVolume() const { return effectsVolume_; }
 
   // The calls since the last clear, in order.
   const std::vector<AudioCall>& calls() const { return calls_; }
@@ -133,6 +143,9 @@ class SilentAudioEngine : public AudioEngine {
   std::vector<AudioCall> calls_;
   std::vector<std::string> attempts_;  // every file name LoadSegment was given
   bool recording_ = true;
+  bool paused_ = false;
+  float musicVolume_ = 1.0f;
+  float effectsVolume_ = 1.0f;
 };
 
 }  // namespace cog

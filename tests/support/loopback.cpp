@@ -9,10 +9,9 @@
 namespace cog {
 
 std::unique_ptr<AlAudioEngine> openLoopbackEngine(const SoundFontChoice& soundFont) {
-  std::string error;
-  std::unique_ptr<AlAudioEngine> engine = AlAudioEngine::openLoopback(kLoopbackRate, soundFont, error);
-  EXPECT_NE(engine, nullptr) << "the OpenAL loopback engine did not open: " << error;
-  return engine;
+  Result<std::unique_ptr<AlAudioEngine>> engine = AlAudioEngine::openLoopback(kLoopbackRate, soundFont);
+  EXPECT_TRUE(engine.ok()) << "the OpenAL loopback engine did not open: " << engine.message();
+  return engine ? std::move(engine.value()) : nullptr;
 }
 
 std::unique_ptr<AlAudioEngine> openLoopbackEngine() { return openLoopbackEngine(chooseSoundFont(std::string())); }

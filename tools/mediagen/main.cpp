@@ -1,5 +1,6 @@
 // cogstorm-mediagen OUTDIR: writes the game's music and sound effects,
-// "Roadsong.mid", "gun.wav" and "dead.wav", into OUTDIR (made if missing).
+// "Roadsong.mid", "gun.wav" and "dead.wav", and the two feedback sounds
+// "fire.wav" and "robot_down.wav", into OUTDIR (made if missing).
 // Everything is composed and synthesized here from fixed rules and seeds,
 // so every run writes the same bytes.
 
@@ -24,7 +25,12 @@ constexpr int kSampleRate = 44100;
 // Seven robots may step at once: the footstep peaks low enough that seven
 // of them together stay below full scale.
 constexpr double kFootstepPeak = 0.14;
-constexpr double kDeathPeak = 0.5;
+// The engine's mix lifts the effects 2.8 times (about 9 dB) so footsteps
+// a few rooms away are heard over the music; the sounds heard close by
+// leave room for that.
+constexpr double kDeathPeak = 0.28;
+constexpr double kFirePeak = 0.1;
+constexpr double kRobotDownPeak = 0.2;
 
 bool writeFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -42,7 +48,7 @@ bool writeFile(const std::filesystem::path& path, const std::vector<uint8_t>& by
 int programMain(int argc, char** argv) {
   if (argc != 2 || std::string(argv[1]).empty() || argv[1][0] == '-') {
     std::fprintf(stderr, "usage: cogstorm-mediagen OUTDIR\n"
-                         "writes Roadsong.mid, gun.wav and dead.wav into OUTDIR\n");
+                         "writes Roadsong.mid, gun.wav, dead.wav, fire.wav and robot_down.wav into OUTDIR\n");
     return 2;
   }
   const std::filesystem::path dir = argv[1];
@@ -56,7 +62,10 @@ int programMain(int argc, char** argv) {
   const bool ok =
       writeFile(dir / "Roadsong.mid", roadsongMidi()) &&
       writeFile(dir / "gun.wav", monoWaveFile(toPcm16(clankSound(kSampleRate), kFootstepPeak), kSampleRate)) &&
-      writeFile(dir / "dead.wav", monoWaveFile(toPcm16(deathSound(kSampleRate), kDeathPeak), kSampleRate));
+      writeFile(dir / "dead.wav", monoWaveFile(toPcm16(deathSound(kSampleRate), kDeathPeak), kSampleRate)) &&
+      writeFile(dir / "fire.wav", monoWaveFile(toPcm16(fireSound(kSampleRate), kFirePeak), kSampleRate)) &&
+      writeFile(dir / "robot_down.wav",
+                monoWaveFile(toPcm16(robotDownSound(kSampleRate), kRobotDownPeak), kSampleRate));
   return ok ? 0 : 1;
 }
 

@@ -133,6 +133,52 @@ std::vector<double> deathSound(int sampleRate) {
   return out;
 }
 
+std::vector<double> fireSound(int sampleRate) {
+  Rng rng(0xF1AE);
+  std::vector<double> out(frameCount(0.180, sampleRate));
+  double phase = 0.0;
+  StateVariableFilter crackFilter(0.5);
+  for (size_t n = 0; n < out.size(); ++n) {
+    const double t = static_cast<double>(n) / sampleRate;
+    // Two octaves down, fast at first: 1600 Hz to 400 Hz.
+    const double hz = 400.0 + 1200.0 * std::exp(-t / 0.035);
+    phase = std::fmod(phase + hz / sampleRate, 1.0);
+    const double square = phase < 0.5 ? 1.0 : -1.0;
+    const double zap = (0.6 * std::sin(kTwoPi * phase) + 0.25 * square) * std::exp(-t / 0.06);
+    crackFilter.step(rng.signedUnit(), 3000.0, sampleRate);
+    const double crack = 1.2 * crackFilter.band() * std::exp(-t / 0.008);
+    out[n] = std::tanh(1.5 * (zap + crack));
+  }
+  fadeIn(out, 0.001, sampleRate);
+  fadeOut(out, 0.03, sampleRate);
+  return out;
+}
+
+std::vector<double> robotDownSound(int sampleRate) {
+  Rng rng(0xD0C5);
+  std::vector<double> out(frameCount(0.700, sampleRate));
+  double thumpPhase = 0.0, tonePhase = 0.0;
+  StateVariableFilter crunchFilter(0.4);
+  for (size_t n = 0; n < out.size(); ++n) {
+    const double t = static_cast<double>(n) / sampleRate;
+    // The crunch: noise through a band falling from 2500 Hz to 300 Hz,
+    // broken into rattles.
+    crunchFilter.step(rng.signedUnit(), 300.0 + 2200.0 * std::exp(-t / 0.12), sampleRate);
+    const double rattle = 0.6 + 0.4 * std::sin(kTwoPi * 23.0 * t);
+    const double crunch = 1.6 * crunchFilter.band() * rattle * std::exp(-t / 0.15);
+    // The body hitting the floor: a low thump falling in pitch.
+    thumpPhase += kTwoPi * (45.0 + 70.0 * std::exp(-t / 0.03)) / sampleRate;
+    const double thump = 0.9 * std::sin(thumpPhase) * std::exp(-t / 0.08);
+    // The motor winding down: 520 Hz to 90 Hz.
+    tonePhase = std::fmod(tonePhase + (90.0 + 430.0 * std::exp(-t / 0.2)) / sampleRate, 1.0);
+    const double tone = 0.3 * (2.0 * tonePhase - 1.0) * std::min(t / 0.02, 1.0) * std::exp(-t / 0.3);
+    out[n] = std::tanh(1.3 * (crunch + thump + tone));
+  }
+  fadeIn(out, 0.002, sampleRate);
+  fadeOut(out, 0.12, sampleRate);
+  return out;
+}
+
 }  // namespace mediagen
 
 }  // namespace cog
