@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <map>
 #include <string>
 #include <utility>
 
@@ -97,6 +98,17 @@ int runCogstorm(int argc, char** argv) {
                  "Play a key script as fast as frames draw (headless or in the window), then print frame times")
       ->type_name("FILE.keys");
   app.add_flag("--smooth", run.draw.smooth, "Smooth textures: linear filtering with mipmaps");
+  const std::map<std::string, RendererChoice> renderers{{"auto", RendererChoice::Auto},
+                                                        {"gl", RendererChoice::Gl},
+                                                        {"gles", RendererChoice::Gles},
+                                                        {"compat", RendererChoice::Compat}};
+  app.add_option("--renderer", run.draw.renderer,
+                 "Which OpenGL draws: gl (shaders, GL 3.3 core), gles (shaders, OpenGL ES 3.0), compat "
+                 "(fixed function, GL compatibility); auto tries them in that order")
+      ->type_name("auto|gl|gles|compat")
+      ->transform(CLI::CheckedTransformer(renderers, CLI::ignore_case));
+  bool glInfo = false;
+  app.add_flag("--gl-info", glInfo, "Print the OpenGL device --renderer chooses and its context, then exit");
   SoundOptions& sound = run.sound;
   app.add_flag("--mute", sound.mute, "Play in the window without sound");
   app.add_option("--soundfont", sound.soundFont,
@@ -115,6 +127,7 @@ int runCogstorm(int argc, char** argv) {
     return 2;
   }
 
+  if (glInfo) return printGlInfo(run.draw.renderer, std::cout, std::cerr);
   if (!series.second.empty() && series.first < 1) {
     std::cerr << "cogstorm: --screenshot-every needs at least 1 tick between pictures\n";
     return 2;

@@ -3,11 +3,14 @@
 
 #include <string>
 
+#include "app/render_choice.h"
+
 namespace cog {
 
 struct DrawOptions {
   bool smooth = false;        // linear texture filtering with mipmaps
   std::string timedemoPath;   // key script played unpaced and timed; empty: none
+  RendererChoice renderer = RendererChoice::Auto;  // which GL device draws
 };
 
 }  // namespace cog

@@ -51,29 +51,26 @@ int runHeadless(const HeadlessOptions& options, std::ostream& err) {
 
   // Drawing with GL on an offscreen surface, or on the recording device,
   // keeping no calls since nobody reads them.
-  std::unique_ptr<OffscreenGl> surface;
+  std::unique_ptr<OffscreenDrawing> drawing;
   std::unique_ptr<RenderDevice> renderDevice;
   int64_t tick = 0;
   std::string shotError;
   if (options.drawsWithGl()) {
-    surface = OffscreenGl::create(kFrameSize, kFrameSize, kGameGlSamples, error);
-    if (!surface) {
+    drawing = makeOffscreenDrawing(
+        options.draw.renderer, kFrameSize, kFrameSize,
+        options.draw.smooth ? TextureFilter::Smooth : TextureFilter::Point,
+        [&] {
+          // The frame is read before the swap, while it is still there.
+          const OffscreenGl& surface = *drawing->surface;
+          if (shotError.empty() && shots.wants(tick))
+            shots.write(tick, surface.width(), surface.height(), surface.readPixels(), shotError);
+        },
+        error);
+    if (!drawing) {
       err << "cogstorm: " << error << '\n';
       return 1;
     }
-    auto gl = std::make_unique<GlDevice>(
-        [&] {
-          // The frame is read before the swap, while it is still there.
-          if (shotError.empty() && shots.wants(tick))
-            shots.write(tick, surface->width(), surface->height(), surface->readPixels(), shotError);
-          surface->swap();
-        },
-        options.draw.smooth ? TextureFilter::Smooth : TextureFilter::Point);
-    if (!gl->usable()) {
-      err << "cogstorm: " << gl->problem() << " (" << surface->rendererName() << ")\n";
-      return 1;
-    }
-    renderDevice = std::move(gl);
+    renderDevice = std::move(drawing->device);
   } else {
     auto recording = std::make_unique<RecordingDevice>();
     recording->setRecording(false);

@@ -1,4 +1,4 @@
-// One whole frame of the shipped level drawn by the OpenGL device at
+// One whole frame of the shipped level drawn by the OpenGL devices at
 // 512 x 512 on an offscreen surface (Mesa's llvmpipe where there is no
 // GPU), beside a frame that only clears and presents. Each frame is timed
 // to the end of its present, which waits for GL to finish it.
@@ -10,11 +10,13 @@
 // wall time; the CPU column is the whole process (llvmpipe's threads too).
 
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <memory>
 #include <string>
 
+#include "app/render_choice.h"
 #include "game/game_tick.h"
 #include "game/game.h"
 #include "audio/rec/silent_engine.h"
@@ -71,6 +73,74 @@ void BM_FullFrame(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_FullFrame)->Args({2, 0})->Args({2, 1})->Args({4, 0})->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+
+constexpr RendererChoice kDevices[] = {RendererChoice::Compat, RendererChoice::Gl, RendererChoice::Gles};
+
+// Both devices side by side on the shipped level at 512 x 512: 0 the
+// fixed-function device (compatibility context), 1 the shader device on GL
+// 3.3 core, 2 the shader device on OpenGL ES 3.0.
+void BM_FrameByDevice(benchmark::State& state) {
+  if (!enterShippedLevel(state)) return;
+  std::string error;
+  const RendererChoice choice = kDevices[state.range(0)];
+  std::unique_ptr<OffscreenDrawing> drawing =
+      makeOffscreenDrawing(choice, kSize, kSize, TextureFilter::Point, nullptr, error);
+  if (!drawing) {
+    state.SkipWithError(error.c_str());
+    return;
+  }
+  {
+    SilentAudioEngine engine;
+    engine.setRecording(false);
+    Game game;
+    if (Status s = game.start(*drawing->device, engine); !s) {
+      state.SkipWithError(s.message().c_str());
+      return;
+    }
+    int ticks = 0;
+    for (auto _ : state) {
+      GameTick(game);
+      engine.advance(33);
+      if (++ticks == 25 || game.sim.gameOver) {
+        resetGame(game.sim, game.actors);
+        ticks = 0;
+      }
+    }
+  }
+  state.SetLabel(rendererName(choice));
+}
+BENCHMARK(BM_FrameByDevice)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+
+// From nothing to the first finished frame: the surface and context, the
+// device, the level's textures and buffers, the first tick's programs. The
+// peak resident memory of the process so far is reported beside it.
+void BM_StartToFirstFrame(benchmark::State& state) {
+  if (!enterShippedLevel(state)) return;
+  const RendererChoice choice = kDevices[state.range(0)];
+  for (auto _ : state) {
+    std::string error;
+    std::unique_ptr<OffscreenDrawing> drawing =
+        makeOffscreenDrawing(choice, kSize, kSize, TextureFilter::Point, nullptr, error);
+    if (!drawing) {
+      state.SkipWithError(error.c_str());
+      return;
+    }
+    SilentAudioEngine engine;
+    engine.setRecording(false);
+    Game game;
+    if (Status s = game.start(*drawing->device, engine); !s) {
+      state.SkipWithError(s.message().c_str());
+      return;
+    }
+    GameTick(game);
+    game.shutdown();
+  }
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  state.counters["peakMiB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+  state.SetLabel(rendererName(choice));
+}
+BENCHMARK(BM_StartToFirstFrame)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 void BM_ClearAndPresent(benchmark::State& state) {
   std::string error;

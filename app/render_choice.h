@@ -1,0 +1,43 @@
+#pragma once
+// Which GL device draws (--renderer) and what it runs on (--gl-info): the
+// shader device on a GL 3.3 core context ("gl") or an OpenGL ES 3.0 context
+// ("gles"), or the fixed-function device on a compatibility context
+// ("compat"); "auto" tries them in that order and takes the first that
+// works.
+
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <string>
+
+#include "platform/offscreen_gl.h"
+#include "render/gpu/texture_rules.h"
+#include "seams/render_device.h"
+
+namespace cog {
+
+enum class RendererChoice { Auto, Gl, Gles, Compat };
+
+// The names --renderer takes, in the order auto tries them after "auto".
+const char* rendererName(RendererChoice choice);
+
+// An offscreen surface and the device drawing on it.
+struct OffscreenDrawing {
+  std::unique_ptr<OffscreenGl> surface;
+  std::unique_ptr<RenderDevice> device;
+  RendererChoice made = RendererChoice::Compat;  // never Auto
+  std::string deviceName;                        // e.g. "shader device (OpenGL 3.3 core)"
+};
+
+// Makes a width x height surface and a device for `choice`; `present` is
+// called when a frame is done, before the buffers are swapped. Null with
+// `error` saying what each try lacked and which option to try.
+std::unique_ptr<OffscreenDrawing> makeOffscreenDrawing(RendererChoice choice, int width, int height,
+                                                       TextureFilter filter, std::function<void()> beforeSwap,
+                                                       std::string& error);
+
+// --gl-info: prints the device chosen and its context; 0, or 1 with one
+// message when nothing can be made.
+int printGlInfo(RendererChoice choice, std::ostream& out, std::ostream& err);
+
+}  // namespace cog
