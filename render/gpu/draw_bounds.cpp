@@ -95,4 +95,14 @@ bool drawRangeFits(size_t startVertex, size_t vertices, size_t stride, size_t ve
   return end <= length;
 }
 
+ClearArea clearArea(const Viewport& vp, uint32_t backBufferWidth, uint32_t backBufferHeight) {
+  ClearArea area;
+  area.whole = vp.x == 0 && vp.y == 0 && vp.width >= backBufferWidth && vp.height >= backBufferHeight;
+  area.x = vp.x;
+  area.y = int64_t{backBufferHeight} - vp.y - vp.height;
+  area.width = vp.width;
+  area.height = vp.height;
+  return area;
+}
+
 }  // namespace cog

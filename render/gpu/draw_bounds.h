@@ -41,4 +41,14 @@ uint64_t vertexCountOf(PrimitiveType type, uint32_t primitiveCount);
 // bytes. False for no vertices, and whenever the end cannot be represented.
 bool drawRangeFits(size_t startVertex, size_t vertices, size_t stride, size_t vertexSize, size_t length);
 
+// Where a clear reaches: the viewport, as Direct3D clears without
+// rectangles. `whole` when that covers the back buffer (no scissor needed);
+// otherwise the viewport as GL's scissor box, whose rows count from the
+// bottom.
+struct ClearArea {
+  bool whole = true;
+  int64_t x = 0, y = 0, width = 0, height = 0;
+};
+ClearArea clearArea(const Viewport& vp, uint32_t backBufferWidth, uint32_t backBufferHeight);
+
 }  // namespace cog

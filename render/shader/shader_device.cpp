@@ -1,6 +1,7 @@
 // The shader device: construction, resource creation, clears, the frame, and the state setters.
 #include "render/shader/shader_device.h"
 
+#include "render/gpu/draw_bounds.h"
 #include <algorithm>
 #include <utility>
 
@@ -200,14 +201,13 @@ void ShaderDevice::Clear(ClearFlags flags, uint32_t color, float z, uint32_t ste
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
   glDepthMask(GL_TRUE);
   glStencilMask(0xFFFFFFFFu);
-  const bool whole = viewport_.x == 0 && viewport_.y == 0 && viewport_.width >= backBufferWidth_ &&
-                     viewport_.height >= backBufferHeight_;
+  const ClearArea area = clearArea(viewport_, backBufferWidth_, backBufferHeight_);
+  const bool whole = area.whole;
   if (whole && scissorOn_) glDisable(GL_SCISSOR_TEST);
   if (!whole) {
     glEnable(GL_SCISSOR_TEST);
-    glScissor(static_cast<GLint>(viewport_.x),
-              static_cast<GLint>(int64_t{backBufferHeight_} - viewport_.y - viewport_.height),
-              static_cast<GLsizei>(viewport_.width), static_cast<GLsizei>(viewport_.height));
+    glScissor(static_cast<GLint>(area.x), static_cast<GLint>(area.y), static_cast<GLsizei>(area.width),
+              static_cast<GLsizei>(area.height));
   }
   glClear(bits);
   if (!whole) glDisable(GL_SCISSOR_TEST);
