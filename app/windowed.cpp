@@ -19,6 +19,7 @@
 #include "audio/sound.h"
 #include "platform/window.h"
 #include "render/gl/gl_device.h"
+#include "render/picture_layout.h"
 
 namespace cog {
 
@@ -57,7 +58,11 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
     return 1;
   }
 
-  std::unique_ptr<GameWindow> window = GameWindow::create(error);
+  PlayerState player = options.player;
+  engine->SetVolumes(static_cast<float>(player.musicVolume) / 100.0f,
+                     static_cast<float>(player.effectsVolume) / 100.0f);
+  std::unique_ptr<GameWindow> window =
+      GameWindow::create(error, WindowShape{player.windowWidth, player.windowHeight, player.fullscreen});
   if (!window) {
     err << "cogstorm: " << error << '\n';
     return 1;
@@ -66,13 +71,25 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
   {
     GlDevice renderDevice([&window] { window->swapBuffers(); },
                           draw.smooth ? TextureFilter::Smooth : TextureFilter::Point);
-    // The picture fills the drawable, however the window is sized.
-    window->onDrawableResized([&renderDevice](int width, int height) {
+    // The back buffer is the drawable, however the window is sized; the
+    // picture sits in it as the aspect mode says.
+    PictureLayout layout;
+    const auto resized = [&renderDevice, &layout, &draw](int width, int height) {
       renderDevice.setBackBufferSize(static_cast<uint32_t>(width), static_cast<uint32_t>(height));
-    });
+      layout = layoutPicture(draw.aspect, static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+    };
+    window->onDrawableResized(resized);
     int drawableWidth = 0, drawableHeight = 0;
     window->drawableSize(drawableWidth, drawableHeight);
-    renderDevice.setBackBufferSize(static_cast<uint32_t>(drawableWidth), static_cast<uint32_t>(drawableHeight));
+    resized(drawableWidth, drawableHeight);
+    window->setKeyBindings(options.keys);
+    window->setStickZones(options.stick);
+    window->onPlayerKey([&](PlayerKey key) {
+      const std::string line = applyVolumeKey(key, player);
+      engine->SetVolumes(static_cast<float>(player.musicVolume) / 100.0f,
+                         static_cast<float>(player.effectsVolume) / 100.0f);
+      if (options.notice) options.notice(line);
+    });
     if (!renderDevice.usable()) {
       err << "cogstorm: " << renderDevice.problem() << '\n';
       showMessageBox("Cogstorm!", renderDevice.problem());
@@ -103,6 +120,8 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
         if (silent) silent->advance(kTickMilliseconds);
         for (; nextScripted < script.size() && script[nextScripted].tick == tick + 1; ++nextScripted)
           press(script[nextScripted].code);
+        placePicture(renderDevice, layout);
+        game->viewAspect = layout.viewAspect;
         timer.start();
         GameTick(*game);
         timer.stop();
@@ -126,6 +145,10 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
     // window stops calling into the device before it goes.
     game.reset();
     window->onDrawableResized(nullptr);
+    window->onPlayerKey(nullptr);
+    player.fullscreen = window->fullscreen();
+    window->windowedSize(player.windowWidth, player.windowHeight);
+    if (options.playerAtExit) *options.playerAtExit = player;
   }
   if (!trace.close(error)) {
     err << "cogstorm: " << error << '\n';

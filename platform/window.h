@@ -7,17 +7,28 @@
 #include <memory>
 #include <string>
 
+#include "platform/controller_map.h"
+#include "platform/key_bindings.h"
+
 namespace cog {
 
 struct WindowParts;
 
+// The window's size in points and whether it starts fullscreen.
+struct WindowShape {
+  static constexpr int kDefaultSize = 512;
+  int width = kDefaultSize;
+  int height = kDefaultSize;
+  bool fullscreen = false;
+};
+
 class GameWindow {
  public:
-  // "Cogstorm!", 512 x 512 at (100, 100), hidden until show(). Null with a
-  // message when there is no display (suggesting --headless) or no OpenGL
-  // context to be had. On HiDPI screens the drawable has more pixels than
-  // the window has points.
-  static std::unique_ptr<GameWindow> create(std::string& error);
+  // "Cogstorm!", 512 x 512 (or `shape`) at (100, 100), hidden until show().
+  // Null with a message when there is no display (suggesting --headless) or
+  // no OpenGL context to be had. On HiDPI screens the drawable has more
+  // pixels than the window has points.
+  static std::unique_ptr<GameWindow> create(std::string& error, const WindowShape& shape = WindowShape{});
   ~GameWindow();
   GameWindow(const GameWindow&) = delete;
   GameWindow& operator=(const GameWindow&) = delete;
@@ -31,9 +42,19 @@ class GameWindow {
   // fullscreen toggle, moving to a screen of another scale).
   void onDrawableResized(std::function<void(int, int)> resized);
   // Alt+Enter and F11 switch between the window and desktop fullscreen;
-  // the game never sees those keys. Nothing of it is kept after the run.
+  // the game never sees those keys. Leaving fullscreen puts the window back
+  // where it was, at the size it had, with or without a window manager.
   void toggleFullscreen();
   bool fullscreen() const;
+  // The window's size when not fullscreen, in points.
+  void windowedSize(int& width, int& height) const;
+
+  // Which key sends which game code, and the volume keys.
+  void setKeyBindings(const KeyBindings& bindings);
+  // Called for the keys the window keeps for the player (the volumes).
+  void onPlayerKey(std::function<void(PlayerKey)> playerKey);
+  // Where a controller's left stick presses and lets go.
+  void setStickZones(const StickZones& zones);
 
   // Runs until the window is closed or Escape is pressed (or `maxTicks`
   // ticks have run, when it is positive): every 33 ms timer event runs
