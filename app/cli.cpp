@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -257,10 +258,10 @@ int runCogstorm(int argc, char** argv) {
   windowed.mouseTurning = file.mouseTurning;
   windowed.mouseSensitivity = file.mouseSensitivity;
   windowed.firstStart = session.firstStart;
-  PlayerState atExit = player;
+  std::optional<PlayerState> atExit;
   windowed.playerAtExit = &atExit;
   const int status = runWindowed(windowed, std::cerr);
-  saveSettings(session, player, atExit, std::cerr);
+  if (atExit) saveSettings(session, player, *atExit, std::cerr);
   return status;
 }
 

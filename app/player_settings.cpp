@@ -22,10 +22,6 @@ SettingsSession openSettings(const std::string& path, std::ostream& err) {
   std::error_code ec;
   if (!std::filesystem::exists(path, ec) && !ec) {
     session.firstStart = true;
-    if (Status s = writeSettings(path, session.file); !s) {
-      err << "cogstorm: " << s.message() << '\n';
-      session.keep = true;
-    }
     return session;
   }
   std::vector<uint8_t> bytes;
@@ -46,7 +42,7 @@ SettingsSession openSettings(const std::string& path, std::ostream& err) {
 
 void saveSettings(const SettingsSession& session, const PlayerState& start, const PlayerState& end,
                   std::ostream& err) {
-  if (session.path.empty() || session.keep || start == end) return;
+  if (session.path.empty() || session.keep || (start == end && !session.firstStart)) return;
   Settings s = session.file;
   if (end.fullscreen != start.fullscreen) s.fullscreen = end.fullscreen;
   if (end.windowWidth != start.windowWidth || end.windowHeight != start.windowHeight) {
@@ -56,7 +52,7 @@ void saveSettings(const SettingsSession& session, const PlayerState& start, cons
   if (end.musicVolume != start.musicVolume) s.musicVolume = end.musicVolume;
   if (end.effectsVolume != start.effectsVolume) s.effectsVolume = end.effectsVolume;
   if (end.statusLine != start.statusLine) s.statusLine = end.statusLine;
-  if (s == session.file) return;
+  if (s == session.file && !session.firstStart) return;
   if (Status st = writeSettings(session.path, s); !st) err << "cogstorm: " << st.message() << '\n';
 }
 

@@ -29,12 +29,12 @@ struct SettingsSession {
   bool keep = false;        // the file is broken: never write it
 };
 
-// Reads the file at `path` (writing the defaults there when there is none).
-// Problems go to `err` as one line each.
+// Reads the file at `path`. Problems go to `err` as one line each.
 SettingsSession openSettings(const std::string& path, std::ostream& err);
 
-// Writes the changes from `start` to `end` into the file, when there are
-// any and the file may be written.
+// After a run whose window opened: writes the changes from `start` to
+// `end` into the file when there are any, or, on the first start, the
+// whole file with them. Nothing when the file may not be written.
 void saveSettings(const SettingsSession& session, const PlayerState& start, const PlayerState& end,
                   std::ostream& err);
 

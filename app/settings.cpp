@@ -52,8 +52,8 @@ class TableReader {
     if (!node) return;
     const std::optional<int64_t> v = node->is_integer() ? node->value<int64_t>() : std::nullopt;
     if (!v || *v < low || *v > high)
-      return fail(*node, std::string(key) + " must be a whole number of " + unit + " from " + std::to_string(low) +
-                             " to " + std::to_string(high));
+      return fail(*node, std::string(key) + " must be a whole number from " + std::to_string(low) + " to " +
+                             std::to_string(high) + " (" + unit + ")");
     value = static_cast<int>(*v);
   }
 
@@ -119,9 +119,11 @@ class TableReader {
   std::string problem_;
 };
 
+// A basic (double-quoted) TOML string, as the comments write them.
 std::string tomlString(const std::string& s) {
   std::ostringstream out;
-  out << toml::value<std::string>(s);
+  const toml::value<std::string> value(s);
+  out << toml::toml_formatter(value, toml::format_flags::none);
   return out.str();
 }
 
@@ -241,9 +243,10 @@ std::string settingsText(const Settings& s) {
          "# fullscreen, the volumes, the status line and the window's size are saved\n"
          "# here when the game closes. Delete this file to get the defaults back.\n"
          "\n[window]\n"
-         "# The window's size in pixels (each side "
-      << kMinWindowSide << " to " << kMaxWindowSide << "); like --window WxH.\n"
-      << "width = " << s.windowWidth << "\nheight = " << s.windowHeight
+         "# The window's width in pixels ("
+      << kMinWindowSide << " to " << kMaxWindowSide << "); like the W of --window WxH.\n"
+      << "width = " << s.windowWidth << "\n# Its height in pixels (" << kMinWindowSide << " to " << kMaxWindowSide
+      << "); like the H of --window WxH.\nheight = " << s.windowHeight
       << "\n# Start fullscreen (F11 or Alt+Enter switch while playing); like --fullscreen.\n"
       << "fullscreen = " << yesNo(s.fullscreen)
       << "\n# How the picture fits the window: \"keep\" (square, centred, black bars beside it),\n"

@@ -148,7 +148,7 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
     window->onPlayerKey(nullptr);
     player.fullscreen = window->fullscreen();
     window->windowedSize(player.windowWidth, player.windowHeight);
-    if (options.playerAtExit) *options.playerAtExit = player;
+    if (options.playerAtExit) options.playerAtExit->emplace(player);
   }
   if (!trace.close(error)) {
     err << "cogstorm: " << error << '\n';

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
+#include <optional>
 #include <string>
 
 #include "app/draw_options.h"
@@ -33,8 +34,9 @@ struct WindowedOptions {
   // Shows a short line on the picture for a moment ("music volume 70%");
   // unset: nothing is shown.
   std::function<void(const std::string&)> notice;
-  // When set, receives what the player changed by the end of the run.
-  PlayerState* playerAtExit = nullptr;
+  // When set, receives what the player changed by the end of the run, once
+  // the window has opened (left empty when it never did).
+  std::optional<PlayerState>* playerAtExit = nullptr;
 };
 
 // Runs in the working directory (the level folder) until the window is
