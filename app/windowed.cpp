@@ -18,7 +18,7 @@
 #include "audio/rec/silent_engine.h"
 #include "audio/sound.h"
 #include "platform/window.h"
-#include "render/gl/gl_device.h"
+#include "app/render_choice.h"
 
 namespace cog {
 
@@ -57,27 +57,25 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
     return 1;
   }
 
-  std::unique_ptr<GameWindow> window = GameWindow::create(error);
-  if (!window) {
+  std::unique_ptr<WindowDrawing> drawing = makeWindowDrawing(
+      draw.renderer, WindowRequest{}, draw.smooth ? TextureFilter::Smooth : TextureFilter::Point, error);
+  if (!drawing) {
     err << "cogstorm: " << error << '\n';
+    if (error.rfind("cannot open a window", 0) != 0) showMessageBox("Cogstorm!", error);
     return 1;
   }
+  GameWindow* window = drawing->window.get();
+  RenderDevice& renderDevice = *drawing->device;
   int status = 0;
   {
-    GlDevice renderDevice([&window] { window->swapBuffers(); },
-                          draw.smooth ? TextureFilter::Smooth : TextureFilter::Point);
     // The picture fills the drawable, however the window is sized.
-    window->onDrawableResized([&renderDevice](int width, int height) {
-      renderDevice.setBackBufferSize(static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+    window->onDrawableResized([&drawing](int width, int height) {
+      drawing->setBackBufferSize(static_cast<uint32_t>(width), static_cast<uint32_t>(height));
     });
     int drawableWidth = 0, drawableHeight = 0;
     window->drawableSize(drawableWidth, drawableHeight);
-    renderDevice.setBackBufferSize(static_cast<uint32_t>(drawableWidth), static_cast<uint32_t>(drawableHeight));
-    if (!renderDevice.usable()) {
-      err << "cogstorm: " << renderDevice.problem() << '\n';
-      showMessageBox("Cogstorm!", renderDevice.problem());
-      status = 1;
-    } else if (Status s = game->startDeviceAndLevel(renderDevice); !s) {
+    drawing->setBackBufferSize(static_cast<uint32_t>(drawableWidth), static_cast<uint32_t>(drawableHeight));
+    if (Status s = game->startDeviceAndLevel(renderDevice); !s) {
       err << "cogstorm: " << s.message() << '\n';
       showMessageBox("Cogstorm!", s.message());
       status = 1;

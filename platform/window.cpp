@@ -26,7 +26,6 @@ namespace {
 
 constexpr int kWindowX = 100;
 constexpr int kWindowY = 100;
-constexpr int kWindowSize = 512;
 constexpr Uint32 kTickMilliseconds = 33;
 
 // Like the system's timer messages, ticks never pile up: while one waits
@@ -73,7 +72,7 @@ constexpr Uint32 kWindowFlags = SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_W
 
 }  // namespace
 
-std::unique_ptr<GameWindow> GameWindow::create(std::string& error) {
+std::unique_ptr<GameWindow> GameWindow::create(const WindowRequest& request, std::string& error) {
   if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS) != 0) {
     error = noWindowMessage();
     return nullptr;
@@ -86,8 +85,8 @@ std::unique_ptr<GameWindow> GameWindow::create(std::string& error) {
   }
   auto parts = std::make_unique<WindowParts>();
   GlWindow gl;
-  if (!openGameGlWindow("Cogstorm!", kWindowX, kWindowY, kWindowSize, kWindowSize, kWindowFlags, kGameGlSamples,
-                        gl, error)) {
+  if (!openGameGlWindow("Cogstorm!", kWindowX, kWindowY, request.width, request.height, kWindowFlags, kGameGlSamples,
+                        gl, error, request.profile)) {
     error = noWindowMessage();
     SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS);
     return nullptr;
