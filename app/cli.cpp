@@ -18,7 +18,9 @@
 #include "app/settings.h"
 #include "app/shipped_level.h"
 #include "app/sound_recording.h"
+#include "app/tick_count.h"
 #include "app/windowed.h"
+#include "audio/al/soundfont_search.h"
 
 namespace cog {
 
@@ -39,6 +41,10 @@ std::string findLevelFolder(const std::string& data, std::string& error) {
     std::error_code ec;
     if (!fs::is_directory(data, ec)) {
       error = data + ": no such level folder";
+      return {};
+    }
+    if (!fs::exists(fs::path(data) / "dat.txt", ec)) {
+      error = data + ": the folder holds no level (no \"dat.txt\")";
       return {};
     }
     return data;
@@ -75,15 +81,20 @@ int runCogstorm(int argc, char** argv) {
       ->type_name("DIR");
   app.add_flag("--check", check, "Load the level without window or sound, print a summary and exit");
   app.add_flag("--headless", headless, "Run without window or sound device, ticks back to back");
-  app.add_option_function<int64_t>(
+  app.add_option_function<std::string>(
          "--ticks",
-         [&](const int64_t& n) {
-           run.ticks = n;
+         [&](const std::string& text) {
+           readTickCount(text, run.ticks);
            ticksGiven = true;
          },
          "Stop after N ticks and exit 0 (in the window: 0 runs until it is closed)")
       ->type_name("N")
-      ->check(CLI::NonNegativeNumber);
+      ->check(CLI::Validator(
+          [](std::string& text) {
+            int64_t n = 0;
+            return readTickCount(text, n);
+          },
+          "N"));
   app.add_option("--input", run.inputPath,
                  "Key script: lines \"TICK CODE\", pressed just before that tick (in the window: at its pace)")
       ->type_name("FILE");
@@ -216,6 +227,16 @@ int runCogstorm(int argc, char** argv) {
   sound.soundFont = absolute(sound.soundFont);
 
   settingsPath = absolute(settingsPath);
+
+  // A SoundFont the player names must be there in every run, even one that
+  // plays no music; the runs that play it also refuse one that will not load.
+  if (!sound.soundFont.empty()) {
+    const SoundFontChoice named = chooseSoundFont(sound.soundFont);
+    if (named.path.empty()) {
+      std::cerr << "cogstorm: " << named.why << '\n';
+      return 1;
+    }
+  }
 
   const std::string folder = findLevelFolder(data, error);
   if (folder.empty()) {

@@ -18,7 +18,7 @@
 #include "audio/rec/silent_engine.h"
 #include "audio/sound.h"
 #include "platform/window.h"
-#include "render/gl/gl_device.h"
+#include "app/render_choice.h"
 #include "render/picture_layout.h"
 
 namespace cog {
@@ -61,21 +61,26 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
   PlayerState player = options.player;
   engine->SetVolumes(static_cast<float>(player.musicVolume) / 100.0f,
                      static_cast<float>(player.effectsVolume) / 100.0f);
-  std::unique_ptr<GameWindow> window =
-      GameWindow::create(error, WindowShape{player.windowWidth, player.windowHeight, player.fullscreen});
-  if (!window) {
+  WindowRequest request;
+  request.width = player.windowWidth;
+  request.height = player.windowHeight;
+  request.fullscreen = player.fullscreen;
+  std::unique_ptr<WindowDrawing> drawing =
+      makeWindowDrawing(draw.renderer, request, draw.smooth ? TextureFilter::Smooth : TextureFilter::Point, error);
+  if (!drawing) {
     err << "cogstorm: " << error << '\n';
+    if (error.rfind("cannot open a window", 0) != 0) showMessageBox("Cogstorm!", error);
     return 1;
   }
+  GameWindow* window = drawing->window.get();
+  RenderDevice& renderDevice = *drawing->device;
   int status = 0;
   {
-    GlDevice renderDevice([&window] { window->swapBuffers(); },
-                          draw.smooth ? TextureFilter::Smooth : TextureFilter::Point);
     // The back buffer is the drawable, however the window is sized; the
     // picture sits in it as the aspect mode says.
     PictureLayout layout;
-    const auto resized = [&renderDevice, &layout, &draw](int width, int height) {
-      renderDevice.setBackBufferSize(static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+    const auto resized = [&drawing, &layout, &draw](int width, int height) {
+      drawing->setBackBufferSize(static_cast<uint32_t>(width), static_cast<uint32_t>(height));
       layout = layoutPicture(draw.aspect, static_cast<uint32_t>(width), static_cast<uint32_t>(height));
     };
     window->onDrawableResized(resized);
@@ -90,11 +95,7 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
                          static_cast<float>(player.effectsVolume) / 100.0f);
       if (options.notice) options.notice(line);
     });
-    if (!renderDevice.usable()) {
-      err << "cogstorm: " << renderDevice.problem() << '\n';
-      showMessageBox("Cogstorm!", renderDevice.problem());
-      status = 1;
-    } else if (Status s = game->startDeviceAndLevel(renderDevice); !s) {
+    if (Status s = game->startDeviceAndLevel(renderDevice); !s) {
       err << "cogstorm: " << s.message() << '\n';
       showMessageBox("Cogstorm!", s.message());
       status = 1;

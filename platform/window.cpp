@@ -77,7 +77,7 @@ constexpr Uint32 kWindowFlags = SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_W
 
 }  // namespace
 
-std::unique_ptr<GameWindow> GameWindow::create(std::string& error, const WindowShape& shape) {
+std::unique_ptr<GameWindow> GameWindow::create(const WindowRequest& request, std::string& error) {
   if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS) != 0) {
     error = noWindowMessage();
     return nullptr;
@@ -90,8 +90,8 @@ std::unique_ptr<GameWindow> GameWindow::create(std::string& error, const WindowS
   }
   auto parts = std::make_unique<WindowParts>();
   GlWindow gl;
-  if (!openGameGlWindow("Cogstorm!", kWindowX, kWindowY, shape.width, shape.height, kWindowFlags, kGameGlSamples,
-                        gl, error)) {
+  if (!openGameGlWindow("Cogstorm!", kWindowX, kWindowY, request.width, request.height, kWindowFlags, kGameGlSamples,
+                        gl, error, request.profile)) {
     error = noWindowMessage();
     SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS);
     return nullptr;
@@ -110,7 +110,7 @@ std::unique_ptr<GameWindow> GameWindow::create(std::string& error, const WindowS
   }
   parts->controllers = std::make_unique<Controllers>();
   std::unique_ptr<GameWindow> window(new GameWindow(std::move(parts)));
-  if (shape.fullscreen) window->toggleFullscreen();
+  if (request.fullscreen) window->toggleFullscreen();
   return window;
 }
 

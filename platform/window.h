@@ -8,27 +8,29 @@
 #include <string>
 
 #include "platform/controller_map.h"
+#include "platform/gl_attributes.h"
 #include "platform/key_bindings.h"
 
 namespace cog {
 
-struct WindowParts;
-
-// The window's size in points and whether it starts fullscreen.
-struct WindowShape {
-  static constexpr int kDefaultSize = 512;
-  int width = kDefaultSize;
-  int height = kDefaultSize;
-  bool fullscreen = false;
+// What the window is opened with.
+struct WindowRequest {
+  GlProfile profile = GlProfile::Compatibility;  // the context the render device needs
+  int width = 512, height = 512;                 // in points
+  bool fullscreen = false;                       // starts fullscreen
 };
+
+struct WindowParts;
 
 class GameWindow {
  public:
-  // "Cogstorm!", 512 x 512 (or `shape`) at (100, 100), hidden until show().
-  // Null with a message when there is no display (suggesting --headless) or
-  // no OpenGL context to be had. On HiDPI screens the drawable has more
-  // pixels than the window has points.
-  static std::unique_ptr<GameWindow> create(std::string& error, const WindowShape& shape = WindowShape{});
+  // "Cogstorm!", 512 x 512 (or as requested) at (100, 100), hidden until
+  // show(). Null with a
+  // message when there is no display (suggesting --headless) or no OpenGL
+  // context to be had. On HiDPI screens the drawable has more pixels than
+  // the window has points.
+  static std::unique_ptr<GameWindow> create(std::string& error) { return create(WindowRequest{}, error); }
+  static std::unique_ptr<GameWindow> create(const WindowRequest& request, std::string& error);
   ~GameWindow();
   GameWindow(const GameWindow&) = delete;
   GameWindow& operator=(const GameWindow&) = delete;
