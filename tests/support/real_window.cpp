@@ -69,7 +69,8 @@ void RealWindowTest::TearDown() {
 std::vector<std::string> RealWindowTest::gameEnvironment() const {
   // Under the sanitizers, the X, D-Bus and Mesa libraries the window loads
   // leave allocations behind at exit that are theirs, not the game's.
-  return {"DISPLAY=" + display, "SDL_VIDEODRIVER=x11", "ALSOFT_DRIVERS=null", "ASAN_OPTIONS=detect_leaks=0"};
+  return {"DISPLAY=" + display, "SDL_VIDEODRIVER=x11", "ALSOFT_DRIVERS=null", "ASAN_OPTIONS=detect_leaks=0",
+          "XDG_CONFIG_HOME=" COGSTORM_TEST_CONFIG};
 }
 
 void RealWindowTest::startGame(const std::vector<std::string>& args, const std::vector<std::string>& env) {
