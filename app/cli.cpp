@@ -13,6 +13,7 @@
 
 #include "app/check.h"
 #include "app/headless.h"
+#include "app/how_to_play.h"
 #include "app/shipped_level.h"
 #include "app/sound_recording.h"
 #include "app/windowed.h"
@@ -118,6 +119,18 @@ int runCogstorm(int argc, char** argv) {
                  "Headless: record the run's sound to FILE (WAV, 44.1 kHz 16-bit stereo, 33 ms per tick)")
       ->type_name("FILE");
 
+  PresentationOptions presentation;
+  app.add_flag("--classic", presentation.classic,
+               "The original presentation: no cards, status line, feedback sounds or mouse turning, the picture "
+               "stretched to the window, Escape closing it at once; no settings read or written");
+  app.add_flag("--status-line", run.statusLine,
+               "Headless: draw the status line (robots left, frozen, music, paused) on the pictures");
+  const std::map<std::string, Card> cards{{"howto", Card::HowToPlay}, {"paused", Card::Paused}};
+  app.add_option("--card", run.card, "Headless: draw the how-to-play or the paused card on the pictures")
+      ->type_name("howto|paused")
+      ->transform(CLI::CheckedTransformer(cards, CLI::ignore_case));
+  app.footer("\n" + howToPlayHelpText());
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::Success& e) {
@@ -127,6 +140,7 @@ int runCogstorm(int argc, char** argv) {
     return 2;
   }
 
+  if (presentation.classic) sound.feedbackSounds = false;
   if (glInfo) return printGlInfo(run.draw.renderer, std::cout, std::cerr);
   if (!series.second.empty() && series.first < 1) {
     std::cerr << "cogstorm: --screenshot-every needs at least 1 tick between pictures\n";
@@ -145,6 +159,10 @@ int runCogstorm(int argc, char** argv) {
   if (headless && !run.draw.timedemoPath.empty()) run.inputPath = run.draw.timedemoPath;
   if (headless && !ticksGiven && !check && run.draw.timedemoPath.empty()) {
     std::cerr << "cogstorm: --headless needs --ticks N\n";
+    return 2;
+  }
+  if (!headless && (run.statusLine || run.card != Card::None)) {
+    std::cerr << "cogstorm: --status-line and --card go with --headless (the window has Tab and F1)\n";
     return 2;
   }
   if ((headless || check) && !recordPath.empty()) {
@@ -192,6 +210,7 @@ int runCogstorm(int argc, char** argv) {
   windowed.recordPath = recordPath;
   windowed.draw = run.draw;
   windowed.sound = run.sound;
+  windowed.presentation = presentation;
   return runWindowed(windowed, std::cerr);
 }
 

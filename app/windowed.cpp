@@ -10,6 +10,8 @@
 #include "app/feedback_sounds.h"
 #include "app/key_record.h"
 #include "app/key_script.h"
+#include "app/overlay_device.h"
+#include "app/play_shell.h"
 #include "game/keys.h"
 #include "game/game.h"
 #include "app/timedemo.h"
@@ -73,11 +75,17 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
     int drawableWidth = 0, drawableHeight = 0;
     window->drawableSize(drawableWidth, drawableHeight);
     renderDevice.setBackBufferSize(static_cast<uint32_t>(drawableWidth), static_cast<uint32_t>(drawableHeight));
+    // The game draws through the overlay, which lays the presentation over
+    // each frame and keeps it for a paused picture.
+    OverlayDevice overlayDevice(renderDevice);
+    PlayShell shell(options.presentation);
+    overlayDevice.setOverlay([&](const Viewport& viewport) { return shell.overlay(statusOf(*game), viewport); });
+    overlayDevice.setKeepFrames(!options.presentation.classic);
     if (!renderDevice.usable()) {
       err << "cogstorm: " << renderDevice.problem() << '\n';
       showMessageBox("Cogstorm!", renderDevice.problem());
       status = 1;
-    } else if (Status s = game->startDeviceAndLevel(renderDevice); !s) {
+    } else if (Status s = game->startDeviceAndLevel(overlayDevice); !s) {
       err << "cogstorm: " << s.message() << '\n';
       showMessageBox("Cogstorm!", s.message());
       status = 1;
@@ -92,6 +100,7 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
       // Every press, typed, from a controller or from the script, is
       // recorded as pressed just before the next tick.
       auto press = [&](uint32_t code) {
+        if (!shell.letThrough(code)) return;  // a card or a pause takes it
         if (recording.isOpen() && !recordFailed && !recording.write(tick + 1, code, error)) {
           err << "cogstorm: " << error << '\n';
           recordFailed = true;
@@ -115,8 +124,42 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
         }
         game->audio.startedEffects.clear();
       };
+      // The title follows the game; a paused picture is drawn again only
+      // when it changes.
+      std::string title;
+      const auto present = [&] {
+        const std::string now = shell.title(statusOf(*game));
+        if (now != title) window->setTitle(title = now);
+        window->captureMouse(shell.wantsMouse());
+        if (shell.paused() && shell.takeRedraw()) overlayDevice.presentKept();
+      };
+      WindowHooks hooks;
+      hooks.signal = [&](WindowSignal signal) {
+        bool quit = shell.signal(signal);
+        if (signal == WindowSignal::MouseClick && shell.clickFires()) press(static_cast<uint32_t>(kKeyFire));
+        present();
+        if (engine) engine->SetPaused(shell.paused());
+        return quit;
+      };
+      hooks.paused = [&] { return shell.paused(); };
+      hooks.idle = [&] {
+        shell.frame();
+        present();
+      };
+      hooks.mouseMoved = [&](int dx) {
+        for (uint32_t code : shell.mouseMoved(dx)) press(code);
+      };
+      const auto runPresentedTick = [&] {
+        shell.frame();
+        shell.takeRedraw();  // the tick draws anyway
+        runTick();
+        present();
+      };
+      if (shell.paused()) overlayDevice.presentKept();  // the how-to-play card first
+      present();
+      engine->SetPaused(shell.paused());
       if (draw.timedemoPath.empty()) {
-        window->run(runTick, press, maxTicks);
+        window->run(runPresentedTick, press, maxTicks, &hooks);
       } else {
         const int64_t ticks = maxTicks > 0 ? maxTicks : (script.empty() ? 0 : script.back().tick);
         if (window->runUnpaced(runTick, ticks)) std::cout << timedemoSummary(timer.frameMs()) << std::endl;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/draw_options.h"
+#include "app/play_shell.h"
 #include "app/sound_options.h"
 
 namespace cog {
@@ -18,6 +19,7 @@ struct WindowedOptions {
   std::string recordPath;  // key script of every key played; empty: none
   DrawOptions draw;        // with a timedemo script: play it unpaced and print frame times
   SoundOptions sound;      // SoundFont, mute
+  PresentationOptions presentation;  // cards, status line, mouse, --classic
 };
 
 // Runs in the working directory (the level folder) until the window is

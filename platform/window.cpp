@@ -20,6 +20,7 @@ struct WindowParts {
   std::atomic<bool> tickPending{false};
   std::unique_ptr<Controllers> controllers;
   std::function<void(int, int)> resized;
+  int32_t controllerInUse = -1;  // the controller that last pressed something
 };
 
 namespace {
@@ -168,30 +169,131 @@ bool GameWindow::runUnpaced(const std::function<void()>& tick, int64_t maxTicks)
   return true;
 }
 
+void GameWindow::setTitle(const std::string& title) { SDL_SetWindowTitle(parts_->window, title.c_str()); }
+
+void GameWindow::captureMouse(bool capture) { SDL_SetRelativeMouseMode(capture ? SDL_TRUE : SDL_FALSE); }
+
+bool GameWindow::mouseCaptured() const { return SDL_GetRelativeMouseMode() == SDL_TRUE; }
+
+namespace {
+
+// The presentation's keys; false for the keys that belong to the game.
+bool presentationKey(const SDL_KeyboardEvent& key, WindowSignal& signal) {
+  switch (key.keysym.sym) {
+    case SDLK_p:
+    case SDLK_PAUSE: signal = WindowSignal::Pause; return true;
+    case SDLK_F1: signal = WindowSignal::Help; return true;
+    case SDLK_TAB:
+      if ((key.keysym.mod & KMOD_ALT) != 0) return false;  // switching windows
+      signal = WindowSignal::StatusLine;
+      return true;
+    default: return false;
+  }
+}
+
+// A window or controller event as a signal; false when it is none.
+bool windowSignal(const SDL_Event& event, WindowParts& parts, WindowSignal& signal) {
+  switch (event.type) {
+    case SDL_WINDOWEVENT:
+      switch (event.window.event) {
+        case SDL_WINDOWEVENT_FOCUS_LOST: signal = WindowSignal::FocusLost; return true;
+        case SDL_WINDOWEVENT_MINIMIZED:
+        case SDL_WINDOWEVENT_HIDDEN: signal = WindowSignal::Hidden; return true;
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_RESTORED: signal = WindowSignal::Exposed; return true;
+        default: return false;
+      }
+    case SDL_CONTROLLERDEVICEADDED: signal = WindowSignal::ControllerAdded; return true;
+    case SDL_CONTROLLERDEVICEREMOVED:
+      if (event.cdevice.which != parts.controllerInUse) return false;
+      parts.controllerInUse = -1;
+      signal = WindowSignal::ControllerRemoved;
+      return true;
+    case SDL_CONTROLLERBUTTONDOWN:
+      parts.controllerInUse = event.cbutton.which;
+      if (event.cbutton.button != SDL_CONTROLLER_BUTTON_GUIDE) return false;
+      signal = WindowSignal::Pause;
+      return true;
+    case SDL_CONTROLLERAXISMOTION:
+      parts.controllerInUse = event.caxis.which;
+      return false;
+    case SDL_MOUSEBUTTONDOWN:
+      if (event.button.button != SDL_BUTTON_LEFT) return false;
+      signal = WindowSignal::MouseClick;
+      return true;
+    default: return false;
+  }
+}
+
+}  // namespace
+
 void GameWindow::run(const std::function<void()>& tick, const std::function<void(uint32_t)>& key,
-                     int64_t maxTicks) {
+                     int64_t maxTicks, const WindowHooks* hooks) {
   parts_->timer = SDL_AddTimer(kTickMilliseconds, onTimer, parts_.get());
+  const auto signal = [hooks](WindowSignal s) { return hooks != nullptr && hooks->signal && hooks->signal(s); };
+  const auto paused = [hooks] { return hooks != nullptr && hooks->paused && hooks->paused(); };
   int64_t ticks = 0;
+  bool escapeDown = false;
   SDL_Event event;
   while (SDL_WaitEvent(&event)) {
     if (event.type == SDL_QUIT) break;
     if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE) break;
-    if (handleWindowEvent(&event)) continue;
+    WindowSignal s{};
+    const bool isSignal = windowSignal(event, *parts_, s);
+    if (handleWindowEvent(&event)) {
+      if (isSignal && signal(s)) break;
+      continue;
+    }
     if (event.type == SDL_KEYDOWN) {
-      if (event.key.keysym.sym == SDLK_ESCAPE) break;  // Escape closes the window
+      if (event.key.keysym.sym == SDLK_ESCAPE) {
+        // Closing waits for the key to come up: the window must still be
+        // there for the rest of the key's events.
+        escapeDown = true;
+        if (signal(WindowSignal::Escape)) break;
+        continue;
+      }
+      if (hooks != nullptr && presentationKey(event.key, s)) {
+        if (event.key.repeat == 0 && signal(s)) break;
+        continue;
+      }
+      if (event.key.keysym.sym == SDLK_q && paused()) {
+        if (signal(WindowSignal::Quit)) break;
+        continue;
+      }
       const uint32_t code = gameKeyCode(event.key.keysym.sym);
-      if (code != 0) key(code);
+      if (code != 0) {
+        key(code);
+      } else if (signal(WindowSignal::OtherKey)) {
+        break;
+      }
+    } else if (event.type == SDL_KEYUP) {
+      if (hooks == nullptr && escapeDown && event.key.keysym.sym == SDLK_ESCAPE) break;  // Escape closes the window
+      if (signal(WindowSignal::KeyReleased)) break;
     } else if (event.type == parts_->tickEvent) {
       parts_->tickPending = false;
+      if (paused()) {
+        if (hooks->idle) hooks->idle();
+        continue;
+      }
       parts_->controllers->tick(key);
       tick();
       if (maxTicks > 0 && ++ticks >= maxTicks) break;
+    } else if (event.type == SDL_MOUSEMOTION) {
+      if (hooks != nullptr && hooks->mouseMoved && mouseCaptured() && event.motion.xrel != 0)
+        hooks->mouseMoved(event.motion.xrel);
     } else {
-      parts_->controllers->handle(event, key);
+      const bool guide = event.type == SDL_CONTROLLERBUTTONDOWN && event.cbutton.button == SDL_CONTROLLER_BUTTON_GUIDE;
+      if (!guide) parts_->controllers->handle(event, key);
+      if (isSignal && signal(s)) break;
     }
   }
+  captureMouse(false);
   SDL_RemoveTimer(parts_->timer);
   parts_->timer = 0;
+  // What is still queued for the window goes before it does.
+  SDL_PumpEvents();
+  SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
 }
 
 void showMessageBox(const std::string& caption, const std::string& text) {
