@@ -26,8 +26,7 @@ const std::vector<KeyHelp>& keyHelp() {
 
 std::string howToPlayHelpText() {
   std::ostringstream out;
-  out << "How to play:\n  " << kHowToPlayGoal << "\n";
-  for (const std::string& line : wrapWords(kHowToPlayRule, 76)) out << "  " << line << "\n";
+  out << "How to play:\n  " << kHowToPlayGoal << "\n  " << kHowToPlayRule << "\n";
   out << "\nKeys (game key codes after the names):\n";
   for (const KeyHelp& k : keyHelp()) {
     std::string line = std::string("  ") + k.keys;

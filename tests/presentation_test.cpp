@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/how_to_play.h"
 #include "app/play_shell.h"
 #include "platform/image_file.h"
 #include "render/overlay_font.h"
@@ -189,6 +190,29 @@ TEST(PresentationOptions, CardAndStatusLineGoWithHeadless) {
   for (const std::string args : {"--status-line", "--card paused", "--card nothing --headless --ticks 1"}) {
     const RunResult run = runProgram("--data " + kData + "/levels/arena " + args, "env -u DISPLAY ");
     EXPECT_EQ(run.exitCode, 2) << args << ": " << run.output;
+  }
+}
+
+// The card's words open the README, the man page and --help; --help
+// names each key first and its code after.
+TEST(HowToPlay, TheSameWordsEverywhere) {
+  const std::string root = kData + "/../..";
+  const RunResult help = runProgram("--help");
+  EXPECT_EQ(help.exitCode, 0);
+  for (const std::string& text :
+       {readFile(root + "/README.md"), readFile(root + "/data/desktop/cogstorm.6"), help.output}) {
+    EXPECT_NE(text.find(kHowToPlayGoal), std::string::npos) << text.substr(0, 200);
+    EXPECT_NE(text.find(kHowToPlayRule), std::string::npos) << text.substr(0, 200);
+  }
+  const size_t keys = help.output.find("Keys (");
+  ASSERT_NE(keys, std::string::npos);
+  for (const KeyHelp& k : keyHelp()) {
+    const size_t name = help.output.find(std::string("\n  ") + k.keys + " ", keys);
+    ASSERT_NE(name, std::string::npos) << k.keys;
+    const std::string line = help.output.substr(name, help.output.find('\n', name) - name);
+    if (k.codes[0] != '\0') {
+      EXPECT_NE(line.find(std::string("code ") + k.codes), std::string::npos) << line;
+    }
   }
 }
 
