@@ -209,7 +209,7 @@ TEST(HowToPlay, TheSameWordsEverywhere) {
   for (const KeyHelp& k : keyHelp()) {
     const size_t name = help.output.find(std::string("\n  ") + k.keys + " ", keys);
     ASSERT_NE(name, std::string::npos) << k.keys;
-    const std::string line = help.output.substr(name, help.output.find('\n', name) - name);
+    const std::string line = help.output.substr(name, help.output.find('\n', name + 1) - name);
     if (k.codes[0] != '\0') {
       EXPECT_NE(line.find(std::string("code ") + k.codes), std::string::npos) << line;
     }
