@@ -250,7 +250,7 @@ void GameWindow::run(const std::function<void()>& tick, const std::function<void
         // Closing waits for the key to come up: the window must still be
         // there for the rest of the key's events.
         escapeDown = true;
-        if (signal(WindowSignal::Escape)) break;
+        if (event.key.repeat == 0 && signal(WindowSignal::Escape)) break;  // a held Escape is one press
         continue;
       }
       if (hooks != nullptr && presentationKey(event.key, s)) {
@@ -258,7 +258,7 @@ void GameWindow::run(const std::function<void()>& tick, const std::function<void
         continue;
       }
       if (event.key.keysym.sym == SDLK_q && paused()) {
-        if (signal(WindowSignal::Quit)) break;
+        if (event.key.repeat == 0 && signal(WindowSignal::Quit)) break;
         continue;
       }
       const uint32_t code = gameKeyCode(event.key.keysym.sym);
