@@ -2,7 +2,6 @@
 
 #include <SDL.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <string>
 
@@ -15,9 +14,6 @@ namespace cog {
 struct WindowParts {
   SDL_Window* window = nullptr;
   SDL_GLContext context = nullptr;
-  Uint32 tickEvent = 0;
-  SDL_TimerID timer = 0;
-  std::atomic<bool> tickPending{false};
   std::unique_ptr<Controllers> controllers;
   std::function<void(int, int)> resized;
   int32_t controllerInUse = -1;  // the controller that last pressed something
@@ -29,18 +25,6 @@ constexpr int kWindowX = 100;
 constexpr int kWindowY = 100;
 constexpr int kWindowSize = 512;
 constexpr Uint32 kTickMilliseconds = 33;
-
-// Like the system's timer messages, ticks never pile up: while one waits
-// to be handled, the timer adds no other.
-Uint32 onTimer(Uint32 interval, void* param) {
-  WindowParts* parts = static_cast<WindowParts*>(param);
-  if (!parts->tickPending.exchange(true)) {
-    SDL_Event event{};
-    event.type = parts->tickEvent;
-    SDL_PushEvent(&event);
-  }
-  return interval;
-}
 
 bool hasEnv(const char* name) {
   const char* v = std::getenv(name);
@@ -95,16 +79,7 @@ std::unique_ptr<GameWindow> GameWindow::create(std::string& error) {
   }
   parts->window = gl.window;
   parts->context = gl.context;
-  SDL_GL_SetSwapInterval(0);  // the timer paces the frames
-  parts->tickEvent = SDL_RegisterEvents(1);
-  if (parts->tickEvent == static_cast<Uint32>(-1)) {
-    // Without its own event the timer could never wake the loop.
-    error = std::string("cannot register the game's timer event: ") + SDL_GetError();
-    SDL_GL_DeleteContext(gl.context);
-    SDL_DestroyWindow(gl.window);
-    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS);
-    return nullptr;
-  }
+  SDL_GL_SetSwapInterval(0);  // the 33 ms ticks pace the frames
   parts->controllers = std::make_unique<Controllers>();
   return std::unique_ptr<GameWindow>(new GameWindow(std::move(parts)));
 }
@@ -113,7 +88,6 @@ GameWindow::GameWindow(std::unique_ptr<WindowParts> parts) : parts_(std::move(pa
 
 GameWindow::~GameWindow() {
   parts_->controllers.reset();
-  if (parts_->timer) SDL_RemoveTimer(parts_->timer);
   SDL_GL_DeleteContext(parts_->context);
   SDL_DestroyWindow(parts_->window);
   SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS);
@@ -230,67 +204,72 @@ bool windowSignal(const SDL_Event& event, WindowParts& parts, WindowSignal& sign
 
 void GameWindow::run(const std::function<void()>& tick, const std::function<void(uint32_t)>& key,
                      int64_t maxTicks, const WindowHooks* hooks) {
-  parts_->timer = SDL_AddTimer(kTickMilliseconds, onTimer, parts_.get());
   const auto signal = [hooks](WindowSignal s) { return hooks != nullptr && hooks->signal && hooks->signal(s); };
   const auto paused = [hooks] { return hooks != nullptr && hooks->paused && hooks->paused(); };
-  int64_t ticks = 0;
   bool escapeDown = false;
-  SDL_Event event;
-  while (SDL_WaitEvent(&event)) {
-    if (event.type == SDL_QUIT) break;
-    if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE) break;
+  // One event; true when the run ends.
+  const auto handle = [&](const SDL_Event& event) {
+    if (event.type == SDL_QUIT) return true;
+    if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE) return true;
     WindowSignal s{};
     const bool isSignal = windowSignal(event, *parts_, s);
-    if (handleWindowEvent(&event)) {
-      if (isSignal && signal(s)) break;
-      continue;
-    }
+    if (handleWindowEvent(&event)) return isSignal && signal(s);
     if (event.type == SDL_KEYDOWN) {
       if (event.key.keysym.sym == SDLK_ESCAPE) {
         // Closing waits for the key to come up: the window must still be
         // there for the rest of the key's events.
         escapeDown = true;
-        if (event.key.repeat == 0 && signal(WindowSignal::Escape)) break;  // a held Escape is one press
-        continue;
+        return event.key.repeat == 0 && signal(WindowSignal::Escape);  // a held Escape is one press
       }
-      if (hooks != nullptr && presentationKey(event.key, s)) {
-        if (event.key.repeat == 0 && signal(s)) break;
-        continue;
-      }
-      if (event.key.keysym.sym == SDLK_q && paused()) {
-        if (event.key.repeat == 0 && signal(WindowSignal::Quit)) break;
-        continue;
-      }
+      if (hooks != nullptr && presentationKey(event.key, s)) return event.key.repeat == 0 && signal(s);
+      if (event.key.keysym.sym == SDLK_q && paused()) return event.key.repeat == 0 && signal(WindowSignal::Quit);
       const uint32_t code = gameKeyCode(event.key.keysym.sym);
-      if (code != 0) {
-        key(code);
-      } else if (signal(WindowSignal::OtherKey)) {
-        break;
-      }
-    } else if (event.type == SDL_KEYUP) {
-      if (hooks == nullptr && escapeDown && event.key.keysym.sym == SDLK_ESCAPE) break;  // Escape closes the window
-      if (signal(WindowSignal::KeyReleased)) break;
-    } else if (event.type == parts_->tickEvent) {
-      parts_->tickPending = false;
-      if (paused()) {
-        if (hooks->idle) hooks->idle();
-        continue;
-      }
-      parts_->controllers->tick(key);
-      tick();
-      if (maxTicks > 0 && ++ticks >= maxTicks) break;
-    } else if (event.type == SDL_MOUSEMOTION) {
+      if (code == 0) return signal(WindowSignal::OtherKey);
+      key(code);
+      return false;
+    }
+    if (event.type == SDL_KEYUP) {
+      if (hooks == nullptr) return escapeDown && event.key.keysym.sym == SDLK_ESCAPE;  // Escape closes the window
+      return signal(WindowSignal::KeyReleased);
+    }
+    if (event.type == SDL_MOUSEMOTION) {
       if (hooks != nullptr && hooks->mouseMoved && mouseCaptured() && event.motion.xrel != 0)
         hooks->mouseMoved(event.motion.xrel);
-    } else {
-      const bool guide = event.type == SDL_CONTROLLERBUTTONDOWN && event.cbutton.button == SDL_CONTROLLER_BUTTON_GUIDE;
-      if (!guide) parts_->controllers->handle(event, key);
-      if (isSignal && signal(s)) break;
+      return false;
     }
+    const bool guide = event.type == SDL_CONTROLLERBUTTONDOWN && event.cbutton.button == SDL_CONTROLLER_BUTTON_GUIDE;
+    if (!guide) parts_->controllers->handle(event, key);
+    return isSignal && signal(s);
+  };
+
+  // The ticks are timed here, on the loop's own thread: an event pushed
+  // from a timer thread would wake the waiting loop with an X event sent to
+  // the window, and one still on its way as the window goes is an X error
+  // that ends the program (exit 1). Like the system's timer messages, ticks
+  // never pile up: a late tick is followed by the next a whole period on.
+  int64_t ticks = 0;
+  Uint64 due = SDL_GetTicks64() + kTickMilliseconds;
+  bool done = false;
+  SDL_Event event;
+  while (!done) {
+    const Uint64 now = SDL_GetTicks64();
+    if (now < due) {
+      if (SDL_WaitEventTimeout(&event, static_cast<int>(due - now)) != 0) done = handle(event);
+      continue;
+    }
+    // The keys that came before the tick go first.
+    while (!done && SDL_PollEvent(&event)) done = handle(event);
+    if (done) break;
+    due = due + kTickMilliseconds > now ? due + kTickMilliseconds : now + kTickMilliseconds;
+    if (paused()) {
+      if (hooks->idle) hooks->idle();
+      continue;
+    }
+    parts_->controllers->tick(key);
+    tick();
+    if (maxTicks > 0 && ++ticks >= maxTicks) break;
   }
   captureMouse(false);
-  SDL_RemoveTimer(parts_->timer);
-  parts_->timer = 0;
   // What is still queued for the window goes before it does.
   SDL_PumpEvents();
   SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);

@@ -35,7 +35,7 @@ enum class WindowSignal {
 struct WindowHooks {
   // Each signal; true stops the run.
   std::function<bool(WindowSignal)> signal;
-  // While true, timer events call `idle` instead of the tick, and held
+  // While true, each 33 ms tick calls `idle` instead of the tick, and held
   // controller directions do not repeat.
   std::function<bool()> paused;
   std::function<void()> idle;
