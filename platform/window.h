@@ -67,9 +67,9 @@ class GameWindow {
   void toggleFullscreen();
   bool fullscreen() const;
 
-  // Runs until the window is closed or Escape is pressed (or `maxTicks`
-  // ticks have run, when it is positive): every 33 ms timer event runs
-  // `tick`, every key press (auto-repeat included) and every game
+  // Runs until the window is closed or Escape is let go (or `maxTicks`
+  // ticks have run, when it is positive): every 33 ms the loop runs
+  // `tick` (after the events that came before it), every key press (auto-repeat included) and every game
   // controller press (a held direction repeating before a tick) runs `key`
   // with the game's key code.
   // With `hooks`, Escape no longer closes the window by itself: the hooks
