@@ -16,7 +16,9 @@
 #include "app/how_to_play.h"
 #include "app/shipped_level.h"
 #include "app/sound_recording.h"
+#include "app/tick_count.h"
 #include "app/windowed.h"
+#include "audio/al/soundfont_search.h"
 
 namespace cog {
 
@@ -37,6 +39,10 @@ std::string findLevelFolder(const std::string& data, std::string& error) {
     std::error_code ec;
     if (!fs::is_directory(data, ec)) {
       error = data + ": no such level folder";
+      return {};
+    }
+    if (!fs::exists(fs::path(data) / "dat.txt", ec)) {
+      error = data + ": the folder holds no level (no \"dat.txt\")";
       return {};
     }
     return data;
@@ -73,15 +79,20 @@ int runCogstorm(int argc, char** argv) {
       ->type_name("DIR");
   app.add_flag("--check", check, "Load the level without window or sound, print a summary and exit");
   app.add_flag("--headless", headless, "Run without window or sound device, ticks back to back");
-  app.add_option_function<int64_t>(
+  app.add_option_function<std::string>(
          "--ticks",
-         [&](const int64_t& n) {
-           run.ticks = n;
+         [&](const std::string& text) {
+           readTickCount(text, run.ticks);
            ticksGiven = true;
          },
          "Stop after N ticks and exit 0 (in the window: 0 runs until it is closed)")
       ->type_name("N")
-      ->check(CLI::NonNegativeNumber);
+      ->check(CLI::Validator(
+          [](std::string& text) {
+            int64_t n = 0;
+            return readTickCount(text, n);
+          },
+          "N"));
   app.add_option("--input", run.inputPath,
                  "Key script: lines \"TICK CODE\", pressed just before that tick (in the window: at its pace)")
       ->type_name("FILE");
@@ -189,6 +200,16 @@ int runCogstorm(int argc, char** argv) {
   run.shots.seriesDir = absolute(run.shots.seriesDir);
   sound.audioOutPath = absolute(sound.audioOutPath);
   sound.soundFont = absolute(sound.soundFont);
+
+  // A SoundFont the player names must be there in every run, even one that
+  // plays no music; the runs that play it also refuse one that will not load.
+  if (!sound.soundFont.empty()) {
+    const SoundFontChoice named = chooseSoundFont(sound.soundFont);
+    if (named.path.empty()) {
+      std::cerr << "cogstorm: " << named.why << '\n';
+      return 1;
+    }
+  }
 
   std::string error;
   const std::string folder = findLevelFolder(data, error);

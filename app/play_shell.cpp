@@ -144,7 +144,10 @@ PlayShell::PlayShell(const PresentationOptions& options) : options_(options) {
     options_.mouseTurning = false;
   }
   statusLine_ = options_.statusLine;
-  if (options_.showHowToPlay) card_ = Card::HowToPlay;
+  if (options_.showHowToPlay) {
+    card_ = Card::HowToPlay;
+    redraw_ = true;
+  }
 }
 
 Card PlayShell::card() const {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/offscreen_gl.h"
+#include "platform/window.h"
 #include "render/gpu/texture_rules.h"
 #include "seams/render_device.h"
 
@@ -35,6 +36,25 @@ struct OffscreenDrawing {
 std::unique_ptr<OffscreenDrawing> makeOffscreenDrawing(RendererChoice choice, int width, int height,
                                                        TextureFilter filter, std::function<void()> beforeSwap,
                                                        std::string& error);
+
+// The game's window and the device drawing in it. The device goes first,
+// while the window's context lives.
+struct WindowDrawing {
+  std::unique_ptr<GameWindow> window;
+  std::unique_ptr<RenderDevice> device;
+  RendererChoice made = RendererChoice::Compat;  // never Auto
+  std::string deviceName;
+  // Both GL devices keep the drawable's size for the viewport and clears.
+  std::function<void(uint32_t, uint32_t)> setBackBufferSize;
+  ~WindowDrawing() { device.reset(); }
+};
+
+// Opens the window with the context `choice` needs and makes the device
+// in it, trying in auto's order; a frame is presented by swapping the
+// window's buffers. Null with `error` saying what each try lacked (or only
+// why no window can be opened at all, when that is the same for every try).
+std::unique_ptr<WindowDrawing> makeWindowDrawing(RendererChoice choice, const WindowRequest& request,
+                                                 TextureFilter filter, std::string& error);
 
 // --gl-info: prints the device chosen and its context; 0, or 1 with one
 // message when nothing can be made.

@@ -20,7 +20,7 @@
 #include "audio/rec/silent_engine.h"
 #include "audio/sound.h"
 #include "platform/window.h"
-#include "render/gl/gl_device.h"
+#include "app/render_choice.h"
 
 namespace cog {
 
@@ -59,33 +59,31 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
     return 1;
   }
 
-  std::unique_ptr<GameWindow> window = GameWindow::create(error);
-  if (!window) {
+  std::unique_ptr<WindowDrawing> drawing = makeWindowDrawing(
+      draw.renderer, WindowRequest{}, draw.smooth ? TextureFilter::Smooth : TextureFilter::Point, error);
+  if (!drawing) {
     err << "cogstorm: " << error << '\n';
+    if (error.rfind("cannot open a window", 0) != 0) showMessageBox("Cogstorm!", error);
     return 1;
   }
+  GameWindow* window = drawing->window.get();
+  RenderDevice& renderDevice = *drawing->device;
   int status = 0;
   {
-    GlDevice renderDevice([&window] { window->swapBuffers(); },
-                          draw.smooth ? TextureFilter::Smooth : TextureFilter::Point);
     // The picture fills the drawable, however the window is sized.
-    window->onDrawableResized([&renderDevice](int width, int height) {
-      renderDevice.setBackBufferSize(static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+    window->onDrawableResized([&drawing](int width, int height) {
+      drawing->setBackBufferSize(static_cast<uint32_t>(width), static_cast<uint32_t>(height));
     });
     int drawableWidth = 0, drawableHeight = 0;
     window->drawableSize(drawableWidth, drawableHeight);
-    renderDevice.setBackBufferSize(static_cast<uint32_t>(drawableWidth), static_cast<uint32_t>(drawableHeight));
+    drawing->setBackBufferSize(static_cast<uint32_t>(drawableWidth), static_cast<uint32_t>(drawableHeight));
     // The game draws through the overlay, which lays the presentation over
     // each frame and keeps it for a paused picture.
     OverlayDevice overlayDevice(renderDevice);
     PlayShell shell(options.presentation);
     overlayDevice.setOverlay([&](const Viewport& viewport) { return shell.overlay(statusOf(*game), viewport); });
     overlayDevice.setKeepFrames(!options.presentation.classic);
-    if (!renderDevice.usable()) {
-      err << "cogstorm: " << renderDevice.problem() << '\n';
-      showMessageBox("Cogstorm!", renderDevice.problem());
-      status = 1;
-    } else if (Status s = game->startDeviceAndLevel(overlayDevice); !s) {
+    if (Status s = game->startDeviceAndLevel(overlayDevice); !s) {
       err << "cogstorm: " << s.message() << '\n';
       showMessageBox("Cogstorm!", s.message());
       status = 1;
@@ -138,7 +136,7 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
         bool quit = shell.signal(signal);
         if (signal == WindowSignal::MouseClick && shell.clickFires()) press(static_cast<uint32_t>(kKeyFire));
         present();
-        if (engine) engine->SetPaused(shell.paused());
+        engine->SetPaused(shell.paused());
         return quit;
       };
       hooks.paused = [&] { return shell.paused(); };
@@ -155,8 +153,7 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
         runTick();
         present();
       };
-      if (shell.paused()) overlayDevice.presentKept();  // the how-to-play card first
-      present();
+      present();  // the how-to-play card first, on a first start
       engine->SetPaused(shell.paused());
       if (draw.timedemoPath.empty()) {
         window->run(runPresentedTick, press, maxTicks, &hooks);

@@ -23,7 +23,6 @@ namespace {
 
 constexpr int kWindowX = 100;
 constexpr int kWindowY = 100;
-constexpr int kWindowSize = 512;
 constexpr Uint32 kTickMilliseconds = 33;
 
 bool hasEnv(const char* name) {
@@ -58,7 +57,7 @@ constexpr Uint32 kWindowFlags = SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_W
 
 }  // namespace
 
-std::unique_ptr<GameWindow> GameWindow::create(std::string& error) {
+std::unique_ptr<GameWindow> GameWindow::create(const WindowRequest& request, std::string& error) {
   if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS) != 0) {
     error = noWindowMessage();
     return nullptr;
@@ -71,8 +70,8 @@ std::unique_ptr<GameWindow> GameWindow::create(std::string& error) {
   }
   auto parts = std::make_unique<WindowParts>();
   GlWindow gl;
-  if (!openGameGlWindow("Cogstorm!", kWindowX, kWindowY, kWindowSize, kWindowSize, kWindowFlags, kGameGlSamples,
-                        gl, error)) {
+  if (!openGameGlWindow("Cogstorm!", kWindowX, kWindowY, request.width, request.height, kWindowFlags, kGameGlSamples,
+                        gl, error, request.profile)) {
     error = noWindowMessage();
     SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS);
     return nullptr;

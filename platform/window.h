@@ -7,7 +7,15 @@
 #include <memory>
 #include <string>
 
+#include "platform/gl_attributes.h"
+
 namespace cog {
+
+// What the window is opened with.
+struct WindowRequest {
+  GlProfile profile = GlProfile::Compatibility;  // the context the render device needs
+  int width = 512, height = 512;                 // in points
+};
 
 struct WindowParts;
 
@@ -45,11 +53,13 @@ struct WindowHooks {
 
 class GameWindow {
  public:
-  // "Cogstorm!", 512 x 512 at (100, 100), hidden until show(). Null with a
+  // "Cogstorm!", 512 x 512 (or as requested) at (100, 100), hidden until
+  // show(). Null with a
   // message when there is no display (suggesting --headless) or no OpenGL
   // context to be had. On HiDPI screens the drawable has more pixels than
   // the window has points.
-  static std::unique_ptr<GameWindow> create(std::string& error);
+  static std::unique_ptr<GameWindow> create(std::string& error) { return create(WindowRequest{}, error); }
+  static std::unique_ptr<GameWindow> create(const WindowRequest& request, std::string& error);
   ~GameWindow();
   GameWindow(const GameWindow&) = delete;
   GameWindow& operator=(const GameWindow&) = delete;

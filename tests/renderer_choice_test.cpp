@@ -39,6 +39,23 @@ TEST(RendererChoice, GlInfoNamesTheDeviceAndContextEachChoiceMakes) {
   }
 }
 
+TEST(RendererChoice, EveryChoicePlaysInTheWindowWithTheHeadlessTrace) {
+  TempDir dir;
+  const std::string level = std::string(COGSTORM_TEST_DATA) + "/levels/arena";
+  const std::string keys = std::string(COGSTORM_TEST_DATA) + "/traces/lose.keys";
+  const std::string common = "--data " + level + " --ticks 40 --input " + keys + " --trace ";
+  const RunResult headless = runProgram("--headless " + common + (dir.path() / "headless.jsonl").string());
+  ASSERT_EQ(headless.exitCode, 0) << headless.output;
+  const std::string expected = readFile((dir.path() / "headless.jsonl").string());
+  for (const char* renderer : {"auto", "gl", "gles", "compat"}) {
+    const fs::path trace = dir.path() / (std::string(renderer) + ".jsonl");
+    const RunResult run = runProgram(std::string("--mute --renderer ") + renderer + " " + common + trace.string(),
+                                     "SDL_VIDEODRIVER=offscreen ");
+    EXPECT_EQ(run.exitCode, 0) << renderer << "\n" << run.output;
+    EXPECT_EQ(readFile(trace.string()), expected) << renderer;
+  }
+}
+
 // Share of pixels whose largest channel difference is beyond 5%.
 double differingShare(const ImageRgba& a, const ImageRgba& b) {
   size_t n = 0;

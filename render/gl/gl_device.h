@@ -175,8 +175,7 @@ class GlDevice : public RenderDevice {
   // The kept frame (KeepFrame) and the framebuffer that copies into it.
   std::unique_ptr<DeviceTexture> keptFrame_;
   uint32_t keptFramebuffer_ = 0;
-  bool scissorOn_ = false;
-  PixelRect scissor_;
+  ScissorTracker scissor_;
 };
 
 }  // namespace cog
