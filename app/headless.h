@@ -28,6 +28,7 @@ struct HeadlessOptions {
   // status line, and a card.
   bool statusLine = false;
   Card card = Card::None;
+  int frameWidth = 512, frameHeight = 512;  // the frames drawn with GL: the window's default size
 
   bool drawsWithGl() const { return shots.any() || !draw.timedemoPath.empty(); }
 };

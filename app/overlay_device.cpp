@@ -78,23 +78,34 @@ int32_t OverlayDevice::Present() {
 }
 
 void OverlayDevice::presentKept() {
+  // The kept frame is the whole back buffer, bars and all; the picture's
+  // own viewport (where the overlay goes) is put back after it.
+  const Viewport picture = inner_.GetViewport();
+  if (kept_ != nullptr)
+    inner_.SetViewport(Viewport{0, 0, static_cast<uint32_t>(kept_->width()), static_cast<uint32_t>(kept_->height()),
+                                0.0f, 1.0f});
   inner_.Clear(ClearFlags::Target | ClearFlags::ZBuffer, 0xFF000000u, 1.0f, 0);
   inner_.BeginScene();
   drawOverlay(kept_);
+  inner_.SetViewport(picture);
+  drawOverlay(nullptr);
   inner_.EndScene();
   inner_.Present();
 }
 
 void OverlayDevice::drawOverlay(const Texture* background) {
   if (!overlay_) return;
-  Overlay overlay = overlay_(inner_.GetViewport());
-  overlay.keptFrame = background;
+  Overlay overlay;
+  if (background != nullptr)
+    overlay.keptFrame = background;  // alone, over the whole of its viewport
+  else
+    overlay = overlay_(inner_.GetViewport());
   if (overlay.empty()) return;
   const Matrix4 world = inner_.GetTransform(TransformKind::World);
   const Matrix4 view = inner_.GetTransform(TransformKind::View);
   const Matrix4 projection = inner_.GetTransform(TransformKind::Projection);
   std::string error;
-  if (!cog::drawOverlay(inner_, overlay, buffer_, error)) problem_ = error;
+  if (!cog::drawOverlay(inner_, overlay, background != nullptr ? keptBuffer_ : buffer_, error)) problem_ = error;
   inner_.SetTransform(TransformKind::World, world);
   inner_.SetTransform(TransformKind::View, view);
   inner_.SetTransform(TransformKind::Projection, projection);

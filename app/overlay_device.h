@@ -63,8 +63,8 @@ class OverlayDevice : public RenderDevice {
   const Texture* KeepFrame() override { return inner_.KeepFrame(); }
 
  private:
-  // Draws the overlay (over `background` when given) and puts the game's
-  // states back.
+  // Draws the overlay, or with `background` that alone, and puts the
+  // game's states back.
   void drawOverlay(const Texture* background);
   void restoreGameStates();
 
@@ -73,6 +73,7 @@ class OverlayDevice : public RenderDevice {
   bool keepFrames_ = false;
   const Texture* kept_ = nullptr;
   std::unique_ptr<VertexBuffer> buffer_;
+  std::unique_ptr<VertexBuffer> keptBuffer_;  // the kept frame's quad
   std::string problem_;
 
   // What the game set last (what the overlay changes is put back from here).

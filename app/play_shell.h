@@ -16,6 +16,9 @@
 
 namespace cog {
 
+// Mouse turning's rate at sensitivity 1: 30 pixels a turn key.
+constexpr float kMouseDegreesPerPixel = 0.1f;
+
 // How the window presents the game (the settings may set these).
 struct PresentationOptions {
   // The original presentation: no cards, status line, notices, feedback
@@ -24,7 +27,7 @@ struct PresentationOptions {
   bool showHowToPlay = false;      // the how-to-play card first (a first start)
   bool statusLine = true;          // the status line on the picture (Tab)
   bool mouseTurning = true;        // a click captures the mouse to turn with it
-  float mouseDegreesPerPixel = 0.1f;
+  float mouseDegreesPerPixel = kMouseDegreesPerPixel;
 };
 
 // What the status line and the title tell of the game.

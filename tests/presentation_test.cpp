@@ -75,9 +75,9 @@ const std::vector<Row>& rows() {
       {"headless GL, no overlay", "--headless --screenshot-every 1000 DIR", false, true},
       {"headless GL, status line and how-to card", "--headless --status-line --card howto --screenshot-every 1000 DIR",
        false, true},
-      {"window, unpaced, status line and kept frames", "--mute --timedemo KEYS", true, true},
+      {"window, unpaced, status line and kept frames", "--no-settings --mute --timedemo KEYS", true, true},
       {"window, unpaced, classic", "--mute --classic --timedemo KEYS", true, true},
-      {"window at its pace, cards and pause ready", "--mute --input KEYS", true, true},
+      {"window at its pace, cards and pause ready", "--no-settings --mute --input KEYS", true, true},
   };
   return all;
 }
