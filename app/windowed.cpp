@@ -95,7 +95,9 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
     // each frame and keeps it for a paused picture.
     OverlayDevice overlayDevice(renderDevice);
     PresentationOptions presentation = options.presentation;
-    presentation.showHowToPlay = presentation.showHowToPlay || options.firstStart;
+    // A first start teaches; a run told its ticks or its keys is not a player's first look.
+    presentation.showHowToPlay =
+        presentation.showHowToPlay || (options.firstStart && maxTicks == 0 && options.inputPath.empty());
     presentation.statusLine = player.statusLine;
     presentation.mouseTurning = presentation.mouseTurning && options.mouseTurning;
     presentation.mouseDegreesPerPixel = static_cast<float>(kMouseDegreesPerPixel * options.mouseSensitivity);
