@@ -14,6 +14,7 @@
 
 #include "app/check.h"
 #include "app/headless.h"
+#include "app/how_to_play.h"
 #include "app/player_settings.h"
 #include "app/settings.h"
 #include "app/shipped_level.h"
@@ -132,6 +133,17 @@ int runCogstorm(int argc, char** argv) {
                  "Headless: record the run's sound to FILE (WAV, 44.1 kHz 16-bit stereo, 33 ms per tick)")
       ->type_name("FILE");
 
+  PresentationOptions presentation;
+  app.add_flag("--classic", presentation.classic,
+               "The original presentation: no cards, status line, feedback sounds or mouse turning, the picture "
+               "stretched to the window, Escape closing it at once; no settings read or written");
+  app.add_flag("--status-line", run.statusLine,
+               "Headless: draw the status line (robots left, frozen, music, paused) on the pictures");
+  const std::map<std::string, Card> cards{{"howto", Card::HowToPlay}, {"paused", Card::Paused}};
+  app.add_option("--card", run.card, "Headless: draw the how-to-play or the paused card on the pictures")
+      ->type_name("howto|paused")
+      ->transform(CLI::CheckedTransformer(cards, CLI::ignore_case));
+  app.footer("\n" + howToPlayHelpText());
   std::string windowSize;
   app.add_option("--window", windowSize,
                  "The window's size in pixels, each side " + std::to_string(kMinWindowSide) + " to " +
@@ -163,6 +175,7 @@ int runCogstorm(int argc, char** argv) {
     return 2;
   }
 
+  if (presentation.classic) sound.feedbackSounds = false;
   std::string error;
   if (glInfo) return printGlInfo(run.draw.renderer, std::cout, std::cerr);
   if (!series.second.empty() && series.first < 1) {
@@ -182,6 +195,10 @@ int runCogstorm(int argc, char** argv) {
   if (headless && !run.draw.timedemoPath.empty()) run.inputPath = run.draw.timedemoPath;
   if (headless && !ticksGiven && !check && run.draw.timedemoPath.empty()) {
     std::cerr << "cogstorm: --headless needs --ticks N\n";
+    return 2;
+  }
+  if (!headless && (run.statusLine || run.card != Card::None)) {
+    std::cerr << "cogstorm: --status-line and --card go with --headless (the window has Tab and F1)\n";
     return 2;
   }
   if ((headless || check) && !recordPath.empty()) {
@@ -257,6 +274,10 @@ int runCogstorm(int argc, char** argv) {
   windowed.recordPath = recordPath;
   windowed.draw = run.draw;
   windowed.sound = run.sound;
+  windowed.presentation = presentation;
+  // --classic is the original presentation: no settings read or written,
+  // the picture stretched over the window (unless --aspect says otherwise).
+  if (presentation.classic) noSettings = true;
 
   // The settings file, under what the command line says.
   const SettingsSession session =
@@ -269,7 +290,7 @@ int runCogstorm(int argc, char** argv) {
   player.musicVolume = file.musicVolume;
   player.effectsVolume = file.effectsVolume;
   player.statusLine = file.statusLine;
-  if (aspect.empty()) windowed.draw.aspect = file.aspect;
+  if (aspect.empty()) windowed.draw.aspect = presentation.classic ? AspectMode::Stretch : file.aspect;
   if (app.count("--renderer") == 0) windowed.draw.renderer = file.renderer;
   windowed.draw.smooth = windowed.draw.smooth || file.smoothTextures;
   windowed.sound.mute = windowed.sound.mute || file.mute;

@@ -9,6 +9,7 @@
 #include "game/keys.h"
 #include "game/game.h"
 #include "app/feedback_sounds.h"
+#include "app/overlay_device.h"
 #include "app/sound_recording.h"
 #include "app/timedemo.h"
 #include "app/trace.h"
@@ -90,13 +91,26 @@ int runHeadless(const HeadlessOptions& options, std::ostream& err) {
     }
   }
   AudioEngine& engine = recording ? recording->engine() : silent;
+  // The presentation laid over the frames, when asked for.
+  const Game* shown = nullptr;
+  OverlayDevice overlayDevice(*renderDevice);
+  if (options.statusLine || options.card != Card::None) {
+    overlayDevice.setOverlay([&](const Viewport& viewport) {
+      Overlay overlay;
+      const bool paused = options.card == Card::Paused;
+      if (options.statusLine) addStatusLine(overlay, statusText(statusOf(*shown), paused), "", viewport);
+      addCard(overlay, options.card, viewport);
+      return overlay;
+    });
+  }
   // Declared after the device and the engine, so it shuts down before them.
   auto game = std::make_unique<Game>();
+  shown = game.get();
   if (Status s = game->startAudio(engine); !s) {
     err << "cogstorm: " << kMediaMissingText << " (" << s.message() << ")\n";
     return 1;
   }
-  if (Status s = game->startDeviceAndLevel(*renderDevice); !s) {
+  if (Status s = game->startDeviceAndLevel(overlayDevice); !s) {
     err << "cogstorm: " << s.message() << '\n';
     return 1;
   }

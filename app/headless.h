@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/draw_options.h"
+#include "app/play_shell.h"
 #include "app/screenshot.h"
 #include "app/sound_options.h"
 
@@ -23,6 +24,10 @@ struct HeadlessOptions {
   ScreenshotOptions shots;
   DrawOptions draw;   // a timedemo's script is also `inputPath`
   SoundOptions sound;  // with an audio-out path the run is heard and recorded
+  // Laid over every frame (pictures of the window's presentation): the
+  // status line, and a card.
+  bool statusLine = false;
+  Card card = Card::None;
   int frameWidth = 512, frameHeight = 512;  // the frames drawn with GL: the window's default size
 
   bool drawsWithGl() const { return shots.any() || !draw.timedemoPath.empty(); }

@@ -10,6 +10,8 @@
 #include "app/feedback_sounds.h"
 #include "app/key_record.h"
 #include "app/key_script.h"
+#include "app/overlay_device.h"
+#include "app/play_shell.h"
 #include "game/keys.h"
 #include "game/game.h"
 #include "app/timedemo.h"
@@ -89,13 +91,27 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
     resized(drawableWidth, drawableHeight);
     window->setKeyBindings(options.keys);
     window->setStickZones(options.stick);
+    // The game draws through the overlay, which lays the presentation over
+    // each frame and keeps it for a paused picture.
+    OverlayDevice overlayDevice(renderDevice);
+    PresentationOptions presentation = options.presentation;
+    // A first start teaches; a run told its ticks or its keys is not a player's first look.
+    presentation.showHowToPlay =
+        presentation.showHowToPlay || (options.firstStart && maxTicks == 0 && options.inputPath.empty());
+    presentation.statusLine = player.statusLine;
+    presentation.mouseTurning = presentation.mouseTurning && options.mouseTurning;
+    presentation.mouseDegreesPerPixel = static_cast<float>(kMouseDegreesPerPixel * options.mouseSensitivity);
+    PlayShell shell(presentation);
+    overlayDevice.setOverlay([&](const Viewport& viewport) { return shell.overlay(statusOf(*game), viewport); });
+    overlayDevice.setKeepFrames(!presentation.classic);
     window->onPlayerKey([&](PlayerKey key) {
       const std::string line = applyVolumeKey(key, player);
       engine->SetVolumes(static_cast<float>(player.musicVolume) / 100.0f,
                          static_cast<float>(player.effectsVolume) / 100.0f);
+      shell.notice(line);
       if (options.notice) options.notice(line);
     });
-    if (Status s = game->startDeviceAndLevel(renderDevice); !s) {
+    if (Status s = game->startDeviceAndLevel(overlayDevice); !s) {
       err << "cogstorm: " << s.message() << '\n';
       showMessageBox("Cogstorm!", s.message());
       status = 1;
@@ -110,6 +126,7 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
       // Every press, typed, from a controller or from the script, is
       // recorded as pressed just before the next tick.
       auto press = [&](uint32_t code) {
+        if (!shell.letThrough(code)) return;  // a card or a pause takes it
         if (recording.isOpen() && !recordFailed && !recording.write(tick + 1, code, error)) {
           err << "cogstorm: " << error << '\n';
           recordFailed = true;
@@ -135,8 +152,41 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
         }
         game->audio.startedEffects.clear();
       };
+      // The title follows the game; a paused picture is drawn again only
+      // when it changes.
+      std::string title;
+      const auto present = [&] {
+        const std::string now = shell.title(statusOf(*game));
+        if (now != title) window->setTitle(title = now);
+        window->captureMouse(shell.wantsMouse());
+        if (shell.paused() && shell.takeRedraw()) overlayDevice.presentKept();
+      };
+      WindowHooks hooks;
+      hooks.signal = [&](WindowSignal signal) {
+        bool quit = shell.signal(signal);
+        if (signal == WindowSignal::MouseClick && shell.clickFires()) press(static_cast<uint32_t>(kKeyFire));
+        present();
+        engine->SetPaused(shell.paused());
+        return quit;
+      };
+      hooks.paused = [&] { return shell.paused(); };
+      hooks.idle = [&] {
+        shell.frame();
+        present();
+      };
+      hooks.mouseMoved = [&](int dx) {
+        for (uint32_t code : shell.mouseMoved(dx)) press(code);
+      };
+      const auto runPresentedTick = [&] {
+        shell.frame();
+        shell.takeRedraw();  // the tick draws anyway
+        runTick();
+        present();
+      };
+      present();  // the how-to-play card first, on a first start
+      engine->SetPaused(shell.paused());
       if (draw.timedemoPath.empty()) {
-        window->run(runTick, press, maxTicks);
+        window->run(runPresentedTick, press, maxTicks, &hooks);
       } else {
         const int64_t ticks = maxTicks > 0 ? maxTicks : (script.empty() ? 0 : script.back().tick);
         if (window->runUnpaced(runTick, ticks)) std::cout << timedemoSummary(timer.frameMs()) << std::endl;
@@ -147,6 +197,7 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
     game.reset();
     window->onDrawableResized(nullptr);
     window->onPlayerKey(nullptr);
+    player.statusLine = shell.statusLine();
     player.fullscreen = window->fullscreen();
     window->windowedSize(player.windowWidth, player.windowHeight);
     if (options.playerAtExit) options.playerAtExit->emplace(player);

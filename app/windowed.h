@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/draw_options.h"
+#include "app/play_shell.h"
 #include "app/player_settings.h"
 #include "app/sound_options.h"
 #include "platform/controller_map.h"
@@ -23,6 +24,7 @@ struct WindowedOptions {
   std::string recordPath;  // key script of every key played; empty: none
   DrawOptions draw;        // with a timedemo script: play it unpaced and print frame times
   SoundOptions sound;      // SoundFont, mute
+  PresentationOptions presentation;  // cards, status line, mouse, --classic
 
   // From the settings file and the command line; all presentation.
   PlayerState player;                    // window size, fullscreen, volumes, status line at the start

@@ -3,7 +3,6 @@
 #include <SDL.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdlib>
 #include <string>
 
@@ -16,11 +15,9 @@ namespace cog {
 struct WindowParts {
   SDL_Window* window = nullptr;
   SDL_GLContext context = nullptr;
-  Uint32 tickEvent = 0;
-  SDL_TimerID timer = 0;
-  std::atomic<bool> tickPending{false};
   std::unique_ptr<Controllers> controllers;
   std::function<void(int, int)> resized;
+  int32_t controllerInUse = -1;  // the controller that last pressed something
   KeyBindings keys;
   std::function<void(PlayerKey)> playerKey;
   bool fullscreen = false;
@@ -32,18 +29,6 @@ namespace {
 constexpr int kWindowX = 100;
 constexpr int kWindowY = 100;
 constexpr Uint32 kTickMilliseconds = 33;
-
-// Like the system's timer messages, ticks never pile up: while one waits
-// to be handled, the timer adds no other.
-Uint32 onTimer(Uint32 interval, void* param) {
-  WindowParts* parts = static_cast<WindowParts*>(param);
-  if (!parts->tickPending.exchange(true)) {
-    SDL_Event event{};
-    event.type = parts->tickEvent;
-    SDL_PushEvent(&event);
-  }
-  return interval;
-}
 
 bool hasEnv(const char* name) {
   const char* v = std::getenv(name);
@@ -98,16 +83,7 @@ std::unique_ptr<GameWindow> GameWindow::create(const WindowRequest& request, std
   }
   parts->window = gl.window;
   parts->context = gl.context;
-  SDL_GL_SetSwapInterval(0);  // the timer paces the frames
-  parts->tickEvent = SDL_RegisterEvents(1);
-  if (parts->tickEvent == static_cast<Uint32>(-1)) {
-    // Without its own event the timer could never wake the loop.
-    error = std::string("cannot register the game's timer event: ") + SDL_GetError();
-    SDL_GL_DeleteContext(gl.context);
-    SDL_DestroyWindow(gl.window);
-    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS);
-    return nullptr;
-  }
+  SDL_GL_SetSwapInterval(0);  // the 33 ms ticks pace the frames
   parts->controllers = std::make_unique<Controllers>();
   std::unique_ptr<GameWindow> window(new GameWindow(std::move(parts)));
   if (request.fullscreen) window->toggleFullscreen();
@@ -118,7 +94,6 @@ GameWindow::GameWindow(std::unique_ptr<WindowParts> parts) : parts_(std::move(pa
 
 GameWindow::~GameWindow() {
   parts_->controllers.reset();
-  if (parts_->timer) SDL_RemoveTimer(parts_->timer);
   SDL_GL_DeleteContext(parts_->context);
   SDL_DestroyWindow(parts_->window);
   SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS);
@@ -214,34 +189,140 @@ bool GameWindow::runUnpaced(const std::function<void()>& tick, int64_t maxTicks)
   return true;
 }
 
+void GameWindow::setTitle(const std::string& title) { SDL_SetWindowTitle(parts_->window, title.c_str()); }
+
+void GameWindow::captureMouse(bool capture) { SDL_SetRelativeMouseMode(capture ? SDL_TRUE : SDL_FALSE); }
+
+bool GameWindow::mouseCaptured() const { return SDL_GetRelativeMouseMode() == SDL_TRUE; }
+
+namespace {
+
+// The presentation's keys; false for the keys that belong to the game.
+bool presentationKey(const SDL_KeyboardEvent& key, WindowSignal& signal) {
+  switch (key.keysym.sym) {
+    case SDLK_p:
+    case SDLK_PAUSE: signal = WindowSignal::Pause; return true;
+    case SDLK_F1: signal = WindowSignal::Help; return true;
+    case SDLK_TAB:
+      if ((key.keysym.mod & KMOD_ALT) != 0) return false;  // switching windows
+      signal = WindowSignal::StatusLine;
+      return true;
+    default: return false;
+  }
+}
+
+// A window or controller event as a signal; false when it is none.
+bool windowSignal(const SDL_Event& event, WindowParts& parts, WindowSignal& signal) {
+  switch (event.type) {
+    case SDL_WINDOWEVENT:
+      switch (event.window.event) {
+        case SDL_WINDOWEVENT_FOCUS_LOST: signal = WindowSignal::FocusLost; return true;
+        case SDL_WINDOWEVENT_MINIMIZED:
+        case SDL_WINDOWEVENT_HIDDEN: signal = WindowSignal::Hidden; return true;
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_RESTORED: signal = WindowSignal::Exposed; return true;
+        default: return false;
+      }
+    case SDL_CONTROLLERDEVICEADDED: signal = WindowSignal::ControllerAdded; return true;
+    case SDL_CONTROLLERDEVICEREMOVED:
+      if (event.cdevice.which != parts.controllerInUse) return false;
+      parts.controllerInUse = -1;
+      signal = WindowSignal::ControllerRemoved;
+      return true;
+    case SDL_CONTROLLERBUTTONDOWN:
+      parts.controllerInUse = event.cbutton.which;
+      if (event.cbutton.button != SDL_CONTROLLER_BUTTON_GUIDE) return false;
+      signal = WindowSignal::Pause;
+      return true;
+    case SDL_CONTROLLERAXISMOTION:
+      parts.controllerInUse = event.caxis.which;
+      return false;
+    case SDL_MOUSEBUTTONDOWN:
+      if (event.button.button != SDL_BUTTON_LEFT) return false;
+      signal = WindowSignal::MouseClick;
+      return true;
+    default: return false;
+  }
+}
+
+}  // namespace
+
 void GameWindow::run(const std::function<void()>& tick, const std::function<void(uint32_t)>& key,
-                     int64_t maxTicks) {
-  parts_->timer = SDL_AddTimer(kTickMilliseconds, onTimer, parts_.get());
-  int64_t ticks = 0;
-  SDL_Event event;
-  while (SDL_WaitEvent(&event)) {
-    if (event.type == SDL_QUIT) break;
-    if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE) break;
-    if (handleWindowEvent(&event)) continue;
+                     int64_t maxTicks, const WindowHooks* hooks) {
+  const auto signal = [hooks](WindowSignal s) { return hooks != nullptr && hooks->signal && hooks->signal(s); };
+  const auto paused = [hooks] { return hooks != nullptr && hooks->paused && hooks->paused(); };
+  bool escapeDown = false;
+  // One event; true when the run ends.
+  const auto handle = [&](const SDL_Event& event) {
+    if (event.type == SDL_QUIT) return true;
+    if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE) return true;
+    WindowSignal s{};
+    const bool isSignal = windowSignal(event, *parts_, s);
+    if (handleWindowEvent(&event)) return isSignal && signal(s);
     if (event.type == SDL_KEYDOWN) {
-      if (event.key.keysym.sym == SDLK_ESCAPE) break;  // Escape closes the window
+      if (event.key.keysym.sym == SDLK_ESCAPE) {
+        // Closing waits for the key to come up: the window must still be
+        // there for the rest of the key's events.
+        escapeDown = true;
+        return event.key.repeat == 0 && signal(WindowSignal::Escape);  // a held Escape is one press
+      }
+      if (hooks != nullptr && presentationKey(event.key, s)) return event.key.repeat == 0 && signal(s);
+      if (event.key.keysym.sym == SDLK_q && paused()) return event.key.repeat == 0 && signal(WindowSignal::Quit);
       if (const PlayerKey own = parts_->keys.playerKey(event.key.keysym.sym); own != PlayerKey::None) {
         if (parts_->playerKey) parts_->playerKey(own);
-        continue;
+        return false;
       }
       const uint32_t code = parts_->keys.gameCode(event.key.keysym.sym);
-      if (code != 0) key(code);
-    } else if (event.type == parts_->tickEvent) {
-      parts_->tickPending = false;
-      parts_->controllers->tick(key);
-      tick();
-      if (maxTicks > 0 && ++ticks >= maxTicks) break;
-    } else {
-      parts_->controllers->handle(event, key);
+      if (code == 0) return signal(WindowSignal::OtherKey);
+      key(code);
+      return false;
     }
+    if (event.type == SDL_KEYUP) {
+      if (hooks == nullptr) return escapeDown && event.key.keysym.sym == SDLK_ESCAPE;  // Escape closes the window
+      return signal(WindowSignal::KeyReleased);
+    }
+    if (event.type == SDL_MOUSEMOTION) {
+      if (hooks != nullptr && hooks->mouseMoved && mouseCaptured() && event.motion.xrel != 0)
+        hooks->mouseMoved(event.motion.xrel);
+      return false;
+    }
+    const bool guide = event.type == SDL_CONTROLLERBUTTONDOWN && event.cbutton.button == SDL_CONTROLLER_BUTTON_GUIDE;
+    if (!guide) parts_->controllers->handle(event, key);
+    return isSignal && signal(s);
+  };
+
+  // The ticks are timed here, on the loop's own thread: an event pushed
+  // from a timer thread would wake the waiting loop with an X event sent to
+  // the window, and one still on its way as the window goes is an X error
+  // that ends the program (exit 1). Like the system's timer messages, ticks
+  // never pile up: a late tick is followed by the next a whole period on.
+  int64_t ticks = 0;
+  Uint64 due = SDL_GetTicks64() + kTickMilliseconds;
+  bool done = false;
+  SDL_Event event;
+  while (!done) {
+    const Uint64 now = SDL_GetTicks64();
+    if (now < due) {
+      if (SDL_WaitEventTimeout(&event, static_cast<int>(due - now)) != 0) done = handle(event);
+      continue;
+    }
+    // The keys that came before the tick go first.
+    while (!done && SDL_PollEvent(&event)) done = handle(event);
+    if (done) break;
+    due = due + kTickMilliseconds > now ? due + kTickMilliseconds : now + kTickMilliseconds;
+    if (paused()) {
+      if (hooks->idle) hooks->idle();
+      continue;
+    }
+    parts_->controllers->tick(key);
+    tick();
+    if (maxTicks > 0 && ++ticks >= maxTicks) break;
   }
-  SDL_RemoveTimer(parts_->timer);
-  parts_->timer = 0;
+  captureMouse(false);
+  // What is still queued for the window goes before it does.
+  SDL_PumpEvents();
+  SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
 }
 
 void showMessageBox(const std::string& caption, const std::string& text) {

@@ -22,6 +22,38 @@ struct WindowRequest {
 
 struct WindowParts;
 
+// What the window tells a run besides the game's key codes and its ticks:
+// the keys of the presentation around the game (they never get a game
+// code), the window losing focus or being hidden, controllers coming and
+// going, and the mouse.
+enum class WindowSignal {
+  Pause,              // P, the Pause key, or a controller's Guide button
+  Escape,             // Escape pressed
+  Quit,               // Q pressed while paused (otherwise Q is a game key)
+  KeyReleased,        // a key let go
+  Help,               // F1
+  StatusLine,         // Tab (without Alt)
+  OtherKey,           // a key pressed that has no game code
+  FocusLost,          // the window lost the keyboard focus
+  Hidden,             // minimised or unmapped
+  Exposed,            // shown again or uncovered: the picture wants drawing
+  ControllerAdded,    // a controller was plugged in
+  ControllerRemoved,  // a controller that had been played was unplugged
+  MouseClick,         // the left button pressed in the window
+};
+
+// A run's part in the event loop (all optional).
+struct WindowHooks {
+  // Each signal; true stops the run.
+  std::function<bool(WindowSignal)> signal;
+  // While true, each 33 ms tick calls `idle` instead of the tick, and held
+  // controller directions do not repeat.
+  std::function<bool()> paused;
+  std::function<void()> idle;
+  // Horizontal motion in pixels while the mouse is captured.
+  std::function<void(int)> mouseMoved;
+};
+
 class GameWindow {
  public:
   // "Cogstorm!", 512 x 512 (or as requested) at (100, 100), hidden until
@@ -58,12 +90,21 @@ class GameWindow {
   // Where a controller's left stick presses and lets go.
   void setStickZones(const StickZones& zones);
 
-  // Runs until the window is closed or Escape is pressed (or `maxTicks`
-  // ticks have run, when it is positive): every 33 ms timer event runs
-  // `tick`, every key press (auto-repeat included) and every game
+  // Runs until the window is closed or Escape is let go (or `maxTicks`
+  // ticks have run, when it is positive): every 33 ms the loop runs
+  // `tick` (after the events that came before it), every key press (auto-repeat included) and every game
   // controller press (a held direction repeating before a tick) runs `key`
   // with the game's key code.
-  void run(const std::function<void()>& tick, const std::function<void(uint32_t)>& key, int64_t maxTicks);
+  // With `hooks`, Escape no longer closes the window by itself: the hooks
+  // hear it (and every other signal) and say when to stop.
+  void run(const std::function<void()>& tick, const std::function<void(uint32_t)>& key, int64_t maxTicks,
+           const WindowHooks* hooks = nullptr);
+  // The caption, "Cogstorm!" until changed.
+  void setTitle(const std::string& title);
+  // Relative mouse mode: the pointer hidden and held, motion reported to
+  // WindowHooks::mouseMoved. Off again on release.
+  void captureMouse(bool capture);
+  bool mouseCaptured() const;
   // Runs `tick` back to back, without the timer, until `maxTicks` ticks
   // have run or the window is closed; keys other than the fullscreen
   // toggle are ignored. False when the window was closed first.

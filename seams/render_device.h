@@ -213,6 +213,14 @@ class RenderDevice {
   virtual void SetVertexShader(uint32_t fvf) = 0;
   virtual void DrawPrimitive(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount) = 0;
 
+  // Presentation's, never the game's: copies the frame drawn so far into a
+  // texture of the back buffer's size, its rows bottom first, so that a
+  // game standing still (paused) can show its last picture again: drawing
+  // the game's frame moves its models on, so it cannot simply be redrawn.
+  // The texture stays the device's and holds the frame until the next
+  // call; null when the device keeps no pictures (the recording device).
+  virtual const Texture* KeepFrame() { return nullptr; }
+
   void SetRenderState(RenderState state, Blend value) { SetRenderState(state, raw(value)); }
   void SetRenderState(RenderState state, Cull value) { SetRenderState(state, raw(value)); }
   void SetRenderState(RenderState state, Compare value) { SetRenderState(state, raw(value)); }

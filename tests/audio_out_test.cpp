@@ -158,8 +158,8 @@ TEST_F(AudioOut, TheWindowSaysWhatMattersOnce) {
 
 // The feedback sounds of the shipped level's win: the shot of tick 1 and
 // the first robot down on tick 22 are heard at their ticks, nothing else
-// differs, and with the feedback off neither is there; the trace is the
-// same either way.
+// differs, and with the feedback off (as with --classic) neither is there;
+// the trace is the same either way.
 TEST_F(AudioOut, FeedbackSoundsAtTheirTicksAndNoneWhenOff) {
   constexpr int64_t kFireTick = 1, kDownTick = 22, kRunTicks = 40;
   const fs::path before = fs::current_path();
@@ -180,6 +180,14 @@ TEST_F(AudioOut, FeedbackSoundsAtTheirTicksAndNoneWhenOff) {
   fs::current_path(before);
   EXPECT_EQ(readFile((dir / "on.jsonl").string()), readFile((dir / "off.jsonl").string()));
   ASSERT_EQ(on.samples.size(), off.samples.size());
+  // The program's --classic is the original presentation: not a sound of
+  // them, the same bytes as with the feedback off.
+  const RunResult classic =
+      runProgram("--data " + std::string(COGSTORM_SHIPPED_LEVEL_BUILD) + " --headless --classic --ticks " +
+                 std::to_string(kRunTicks) + " --input " + COGSTORM_DEMO_DIR + "/win.keys --audio-out " +
+                 (dir / "classic.wav").string());
+  EXPECT_EQ(classic.exitCode, 0) << classic.output;
+  EXPECT_TRUE(load("classic.wav").bytes == off.bytes) << "--classic plays feedback sounds";
 
   // What the feedback added: the difference of the two recordings.
   Recording added;

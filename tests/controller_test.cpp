@@ -167,6 +167,57 @@ TEST(ControllerWindow, AControllerPluggedInWhileTheGameRunsPlays) {
   EXPECT_EQ(seen, expected);
 }
 
+// The window tells the presentation about controllers: one plugged in, its
+// Guide button (pause; never a game code), and the unplugging of the one
+// that played. A controller that never played goes unremarked.
+TEST(ControllerWindow, GuidePausesAndTheControllerInUseGoingIsSignalled) {
+  setenv("SDL_VIDEODRIVER", "offscreen", 1);
+  setenv("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS", "1", 1);
+  std::string error;
+  std::unique_ptr<GameWindow> window = GameWindow::create(error);
+  ASSERT_TRUE(window) << error;
+  pinLoadedLibraries();
+  window->show();
+
+  int tick = 0;
+  int played = -1, idle = -1;
+  SDL_Joystick* joystick = nullptr;
+  std::vector<std::string> seen;
+  WindowHooks hooks;
+  hooks.signal = [&](WindowSignal s) {
+    if (s == WindowSignal::ControllerAdded) seen.push_back("added");
+    if (s == WindowSignal::ControllerRemoved) seen.push_back("removed");
+    if (s == WindowSignal::Pause) seen.push_back("pause");
+    return false;
+  };
+  const auto attach = [] {
+    return SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
+                                     SDL_CONTROLLER_BUTTON_MAX, 0);
+  };
+  window->run(
+      [&] {
+        ++tick;
+        if (tick == 2) {
+          played = attach();
+          joystick = played >= 0 ? SDL_JoystickOpen(played) : nullptr;
+        }
+        if (tick == 3) idle = attach();
+        if (!joystick) return;
+        if (tick == 5) SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_GUIDE, 1);
+        if (tick == 6) SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_GUIDE, 0);
+        if (tick == 8) SDL_JoystickDetachVirtual(idle);
+        if (tick == 10) {
+          SDL_JoystickClose(joystick);
+          joystick = nullptr;
+          SDL_JoystickDetachVirtual(played);
+        }
+      },
+      [&](uint32_t code) { seen.push_back(std::to_string(code)); }, 14, &hooks);
+  if (joystick) SDL_JoystickClose(joystick);
+  ASSERT_GE(played, 0) << SDL_GetError();
+  EXPECT_EQ(seen, (std::vector<std::string>{"added", "added", "pause", "removed"}));
+}
+
 }  // namespace
 
 }  // namespace cog

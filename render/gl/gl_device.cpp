@@ -98,6 +98,7 @@ GlDevice::~GlDevice() {
   // texture or buffer kept past this point never calls GL.
   registry_->closeDown();
   if (whiteTexture_ != 0) glDeleteTextures(1, &whiteTexture_);
+  if (keptFramebuffer_ != 0) glDeleteFramebuffers(1, &keptFramebuffer_);
 }
 
 void GlDevice::forgetTexture(uint32_t glName) {
@@ -291,6 +292,46 @@ void GlDevice::SetViewport(const Viewport& viewport) {
 }
 
 Viewport GlDevice::GetViewport() const { return viewport_; }
+
+const Texture* GlDevice::KeepFrame() {
+  const GLsizei width = static_cast<GLsizei>(backBufferWidth_);
+  const GLsizei height = static_cast<GLsizei>(backBufferHeight_);
+  if (width <= 0 || height <= 0) return nullptr;
+  while (glGetError() != GL_NO_ERROR) {
+  }
+  GLint drawn = 0, read = 0;
+  glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawn);
+  glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &read);
+  if (!keptFrame_ || keptFrame_->width() != width || keptFrame_->height() != height) {
+    keptFrame_.reset();
+    GLuint name = 0;
+    glActiveTexture(GL_TEXTURE0);
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    appliedStageTexture_[0].texture = ~0u;
+    stagesDirty_ = true;
+    if (keptFramebuffer_ == 0) glGenFramebuffers(1, &keptFramebuffer_);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, keptFramebuffer_);
+    glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, name, 0);
+    keptFrame_ = std::make_unique<DeviceTexture>(registry_, name, nextTextureId_++, width, height);
+  }
+  // The copy (a multisampled back buffer is resolved on the way) is cut by
+  // the scissor like a draw: none.
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(drawn));
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, keptFramebuffer_);
+  if (scissor_.on()) glDisable(GL_SCISSOR_TEST);
+  scissor_.turnedOff();
+  glBlitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  const GLenum status = glGetError();
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(read));
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(drawn));
+  return status == GL_NO_ERROR ? keptFrame_.get() : nullptr;
+}
 
 void GlDevice::setBackBufferSize(uint32_t width, uint32_t height) {
   backBufferWidth_ = width;

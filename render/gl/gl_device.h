@@ -94,6 +94,7 @@ class GlDevice : public RenderDevice {
   void SetStreamSource(uint32_t stream, const VertexBuffer* buffer, uint32_t stride) override;
   void SetVertexShader(uint32_t fvf) override;
   void DrawPrimitive(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount) override;
+  const Texture* KeepFrame() override;
 
  private:
   // Called through the registry as this device's textures and buffers are
@@ -171,6 +172,9 @@ class GlDevice : public RenderDevice {
   uint64_t stencilCulledDraws_ = 0;
 
   StencilBounds stencilBounds_;
+  // The kept frame (KeepFrame) and the framebuffer that copies into it.
+  std::unique_ptr<DeviceTexture> keptFrame_;
+  uint32_t keptFramebuffer_ = 0;
   ScissorTracker scissor_;
 };
 

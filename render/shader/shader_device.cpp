@@ -86,6 +86,7 @@ ShaderDevice::~ShaderDevice() {
   programs_.reset();
   if (whiteTexture_ != 0) glDeleteTextures(1, &whiteTexture_);
   if (vertexArray_ != 0) glDeleteVertexArrays(1, &vertexArray_);
+  if (keptFramebuffer_ != 0) glDeleteFramebuffers(1, &keptFramebuffer_);
 }
 
 uint64_t ShaderDevice::programsCompiled() const { return programs_ ? programs_->compiled() : 0; }
@@ -272,6 +273,45 @@ void ShaderDevice::SetViewport(const Viewport& viewport) {
 }
 
 Viewport ShaderDevice::GetViewport() const { return viewport_; }
+
+const Texture* ShaderDevice::KeepFrame() {
+  const GLsizei width = static_cast<GLsizei>(backBufferWidth_);
+  const GLsizei height = static_cast<GLsizei>(backBufferHeight_);
+  if (width <= 0 || height <= 0) return nullptr;
+  while (glGetError() != GL_NO_ERROR) {
+  }
+  GLint drawn = 0, read = 0;
+  glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawn);
+  glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &read);
+  if (!keptFrame_ || keptFrame_->width() != width || keptFrame_->height() != height) {
+    keptFrame_.reset();
+    GLuint name = 0;
+    glActiveTexture(GL_TEXTURE0);
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    appliedStageTexture_[0] = ~0u;
+    if (keptFramebuffer_ == 0) glGenFramebuffers(1, &keptFramebuffer_);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, keptFramebuffer_);
+    glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, name, 0);
+    keptFrame_ = std::make_unique<DeviceTexture>(registry_, name, nextTextureId_++, width, height);
+  }
+  // The copy (a multisampled back buffer is resolved on the way) is cut by
+  // the scissor like a draw: none.
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(drawn));
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, keptFramebuffer_);
+  if (scissor_.on()) glDisable(GL_SCISSOR_TEST);
+  scissor_.turnedOff();
+  glBlitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  const GLenum status = glGetError();
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(read));
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(drawn));
+  return status == GL_NO_ERROR ? keptFrame_.get() : nullptr;
+}
 
 void ShaderDevice::setBackBufferSize(uint32_t width, uint32_t height) {
   backBufferWidth_ = width;

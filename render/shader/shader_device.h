@@ -84,6 +84,7 @@ class ShaderDevice : public RenderDevice {
   void SetStreamSource(uint32_t stream, const VertexBuffer* buffer, uint32_t stride) override;
   void SetVertexShader(uint32_t fvf) override;
   void DrawPrimitive(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount) override;
+  const Texture* KeepFrame() override;
 
   static constexpr uint32_t kLightSlots = 8;
 
@@ -143,6 +144,9 @@ class ShaderDevice : public RenderDevice {
   std::string programError_;
 
   StencilBounds stencilBounds_;
+  // The kept frame (KeepFrame) and the framebuffer that copies into it.
+  std::unique_ptr<DeviceTexture> keptFrame_;
+  uint32_t keptFramebuffer_ = 0;
   ScissorTracker scissor_;
 };
 
