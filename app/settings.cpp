@@ -96,7 +96,7 @@ class TableReader {
       const int32_t key = keyFromName(*name);
       if (key == 0) return fail(item, "\"" + *name + "\" (for " + command.name + ") is not a key name");
       if (keyIsReserved(key))
-        return fail(item, "\"" + *name + "\" is kept for pausing, help, fullscreen or closing and cannot play " +
+        return fail(item, "\"" + *name + "\" is kept for pausing, help, the status line, fullscreen or closing and cannot play " +
                               command.name);
       auto [at, fresh] = used.emplace(key, command.name);
       if (!fresh) return fail(item, "\"" + *name + "\" plays both " + at->second + " and " + command.name);
@@ -277,7 +277,7 @@ std::string settingsText(const Settings& s) {
       << "stick_dead_zone = " << tomlNumber(s.stickDeadZone) << "\n"
       << "\n[keys]\n"
          "# The keys of each command, by name (\"Space\", \"Up\", \"V\", \"F7\", \"Keypad 2\", \"-\").\n"
-         "# A key plays one command; Escape, F1, F11, P and Pause are kept by the game.\n";
+         "# A key plays one command; Escape, F1, F11, P, Pause and Tab are kept by the game.\n";
   const std::vector<KeyCommand>& commands = keyCommands();
   for (size_t i = 0; i < commands.size(); ++i) {
     out << "# " << commands[i].what << "\n" << commands[i].name << " = [";

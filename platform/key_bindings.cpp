@@ -16,7 +16,8 @@ int32_t keyFromName(const std::string& name) {
 std::string keyName(int32_t key) { return SDL_GetKeyName(key); }
 
 bool keyIsReserved(int32_t key) {
-  return key == SDLK_ESCAPE || key == SDLK_F1 || key == SDLK_F11 || key == SDLK_p || key == SDLK_PAUSE;
+  return key == SDLK_ESCAPE || key == SDLK_F1 || key == SDLK_F11 || key == SDLK_p || key == SDLK_PAUSE ||
+         key == SDLK_TAB;
 }
 
 KeyBindings::KeyBindings() {

@@ -18,7 +18,7 @@ int32_t keyFromName(const std::string& name);
 // The name of a key, as keyFromName reads it back.
 std::string keyName(int32_t key);
 // Whether the window keeps a key for itself whatever the bindings say
-// (Escape, F1, F11, P, Pause).
+// (Escape, F1, F11, P, Pause, Tab).
 bool keyIsReserved(int32_t key);
 
 class KeyBindings {

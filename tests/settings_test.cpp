@@ -54,6 +54,7 @@ TEST(SettingsFile, EachValueIsCheckedAtItsLimitsAndAProblemNamesFileLineAndWhat)
       {"[keys]\nfire = \"Space\"", "s.toml:2: fire must be a list of key names"},
       {"[keys]\nfire = [\"Spce\"]", "s.toml:2: \"Spce\" (for fire) is not a key name"},
       {"[keys]\nfire = [\"F11\"]", "s.toml:2: \"F11\" is kept for"},
+      {"[keys]\nfire = [\"Tab\"]", "s.toml:2: \"Tab\" is kept for"},
       // A key left with its default command counts as taken.
       {"[keys]\nfire = [\"N\"]", "s.toml:2: \"N\" plays both new_game and fire"},
       {"[keys]\nfire = [\"N\"]\nnew_game = [\"Keypad .\"]", ""},
