@@ -84,7 +84,8 @@ target_link_libraries(cogaudio_web PUBLIC cogseams cogmedia PRIVATE cogplatform)
 cog_web_layer(coggame GLOBS ${S}/game/*.cpp)
 target_link_libraries(coggame PUBLIC cogsim cogrender)
 # app/: the run modes the browser has, and the web runs.
-cog_web_layer(cogapp GLOBS ${S}/app/web/*.cpp ${S}/app/trace.cpp ${S}/app/key_script.cpp ${S}/app/feedback_sounds.cpp)
+cog_web_layer(cogapp GLOBS ${S}/app/web/*.cpp ${S}/app/trace.cpp ${S}/app/key_script.cpp ${S}/app/feedback_sounds.cpp
+  ${S}/app/timedemo.cpp)
 target_link_libraries(cogapp PUBLIC coggame cogrender_rec cogrender_shader cogaudio_rec cogaudio_web cogplatform)
 
 set(COG_WEB_LINK -sALLOW_MEMORY_GROWTH=1 -sDISABLE_EXCEPTION_CATCHING=1 -sMINIFY_HTML=0)

@@ -23,10 +23,12 @@ add_custom_command(OUTPUT ${COG_SITE_FILES}
   DEPENDS ${CMAKE_SOURCE_DIR}/app/web/site/index.html ${CMAKE_SOURCE_DIR}/app/web/site/music.js)
 set(COG_SYNTH_FILES "")
 if(COG_WEB_SYNTH AND EXISTS ${COG_WEB_SYNTH}/dist/js-synthesizer.min.js AND EXISTS ${COG_WEB_SOUNDFONT})
-  set(COG_SYNTH_FILES ${COG_SITE}/js-synthesizer.min.js ${COG_SITE}/libfluidsynth.js ${COG_SITE}/TimGM6mb.sf2)
+  set(COG_SYNTH_FILES ${COG_SITE}/js-synthesizer.min.js ${COG_SITE}/js-synthesizer.worklet.min.js
+    ${COG_SITE}/libfluidsynth.js ${COG_SITE}/TimGM6mb.sf2)
   add_custom_command(OUTPUT ${COG_SYNTH_FILES}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${COG_SITE}
     COMMAND ${CMAKE_COMMAND} -E copy ${COG_WEB_SYNTH}/dist/js-synthesizer.min.js ${COG_SITE}/js-synthesizer.min.js
+    COMMAND ${CMAKE_COMMAND} -E copy ${COG_WEB_SYNTH}/dist/js-synthesizer.worklet.min.js ${COG_SITE}/
     COMMAND ${CMAKE_COMMAND} -E copy ${COG_WEB_SYNTH}/externals/libfluidsynth-2.3.0.js ${COG_SITE}/libfluidsynth.js
     COMMAND ${CMAKE_COMMAND} -E copy ${COG_WEB_SOUNDFONT} ${COG_SITE}/TimGM6mb.sf2
     DEPENDS ${COG_WEB_SYNTH}/dist/js-synthesizer.min.js ${COG_WEB_SOUNDFONT})

@@ -60,6 +60,9 @@ EM_JS(void, pageToggleFullscreen, (), {
 EM_JS(void, pageShowFailure, (const char* text), {
   if (Module.showFailure) Module.showFailure(UTF8ToString(text));
 });
+EM_JS(void, pageMarkFirstFrame, (), {
+  if (window.cogFirstFrame === undefined) window.cogFirstFrame = performance.now();
+});
 EM_JS(void, pageConsoleLine, (const char* line), { console.log(UTF8ToString(line)); });
 
 }  // namespace
@@ -74,6 +77,7 @@ bool openWebGl2(std::string& error) {
   attributes.stencil = EM_TRUE;
   attributes.antialias = EM_FALSE;
   attributes.premultipliedAlpha = EM_FALSE;
+  attributes.preserveDrawingBuffer = EM_TRUE;
   const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = emscripten_webgl_create_context(kCanvas, &attributes);
   if (context <= 0 || emscripten_webgl_make_context_current(context) != EMSCRIPTEN_RESULT_SUCCESS) {
     error = "this browser cannot draw the game: it has no WebGL 2";
@@ -118,6 +122,8 @@ void toggleFullscreen() { pageToggleFullscreen(); }
 void setTitle(const std::string& title) { emscripten_set_window_title(title.c_str()); }
 
 void showFailure(const std::string& text) { pageShowFailure(text.c_str()); }
+
+void markFirstFrame() { pageMarkFirstFrame(); }
 
 void consoleLine(const std::string& line) { pageConsoleLine(line.c_str()); }
 

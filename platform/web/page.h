@@ -32,6 +32,9 @@ void toggleFullscreen();
 void setTitle(const std::string& title);
 // Shows `text` in the page in place of the game (and in the console).
 void showFailure(const std::string& text);
+// Notes the time the first frame was drawn (performance.now(), in
+// window.cogFirstFrame) for whoever measures the page.
+void markFirstFrame();
 // One line on the browser's console.
 void consoleLine(const std::string& line);
 

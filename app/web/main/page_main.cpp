@@ -70,11 +70,15 @@ bool frame(PageRun& page, double now) {
   page.tickTimer.start();
   page.run->tick(page.options.trace ? &page.line : nullptr);
   page.tickTimer.stop();
+  if (page.run->ticks() == 1) web::markFirstFrame();
   if (page.options.trace) web::consoleLine(page.line);
   if (page.stopAt > 0 && page.run->ticks() >= page.stopAt) {
     if (page.options.unpaced) {
       web::consoleLine("tick work: " + timedemoSummary(page.tickTimer.frameMs()));
       if (!page.frameGaps.empty()) web::consoleLine("frame gaps: " + timedemoSummary(page.frameGaps));
+      web::consoleLine("device: " + std::to_string(page.device->programsCompiled()) + " programs, " +
+                       std::to_string(page.device->skippedDraws()) + " draws skipped, " +
+                       std::to_string(page.device->stencilCulledDraws()) + " culled by the stencil bounds");
     }
     web::setTitle("DONE " + std::to_string(page.run->ticks()));
     return false;

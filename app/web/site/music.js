@@ -63,14 +63,17 @@
         if (!r.ok) throw new Error("TimGM6mb.sf2: HTTP " + r.status);
         return r.arrayBuffer();
       });
-      script("libfluidsynth.js").then(() => script("js-synthesizer.min.js"))
-        .then(() => JSSynth.waitForReady())
+      // FluidSynth runs in the audio worklet, out of the way of the game's
+      // own module.
+      ctx.audioWorklet.addModule("libfluidsynth.js")
+        .then(() => ctx.audioWorklet.addModule("js-synthesizer.worklet.min.js"))
+        .then(() => script("js-synthesizer.min.js"))
         .then(() => {
-          synth = new JSSynth.Synthesizer();
+          synth = new JSSynth.AudioWorkletNodeSynthesizer();
           synth.init(ctx.sampleRate);
           gain = ctx.createGain();
           gain.gain.value = level;
-          synth.createAudioNode(ctx, 4096).connect(gain);
+          synth.createAudioNode(ctx).connect(gain);
           gain.connect(ctx.destination);
           return font;
         })
