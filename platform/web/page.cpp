@@ -36,8 +36,10 @@ EM_BOOL keyDown(int, const EmscriptenKeyboardEvent* event, void*) {
   const uint32_t code = domKeyCode(keyCode);
   if (code == 0) return EM_FALSE;
   if (hooks().key) hooks().key(code);
-  // Arrows and space would scroll the page; function keys stay the browser's.
-  return code < 112 || code > 123;
+  // Arrows and space would scroll the page. Of the function keys only F5
+  // and F7 are the game's (x-ray off, side-step left); the rest, F11 and
+  // F12 among them, stay the browser's.
+  return code < 112 || code > 123 || code == 116 || code == 118;
 }
 
 EM_BOOL visibilityChanged(int, const EmscriptenVisibilityChangeEvent* event, void*) {

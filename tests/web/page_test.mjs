@@ -5,8 +5,10 @@
 //         is not black, and the page logs no error.
 //   keys  the player's own game (sound on): keys sent to the page move the
 //         player, and the music's synthesizer starts on the first key.
+//   error an address naming a key script that is not there: "ERROR ..." in
+//         the title and the message in the page.
 // Either fails on any console error or page exception. Prints the measures.
-//   node page_test.mjs --case win|keys --site DIR --chromium PATH --native PATH
+//   node page_test.mjs --case win|keys|error --site DIR --chromium PATH --native PATH
 //                      --level DIR --demos DIR --out DIR
 import { spawn, execFileSync } from "node:child_process";
 import fs from "node:fs";
@@ -223,6 +225,20 @@ if (opt.case === "win") {
   if (music.length) fail(music.map((l) => l.text).join("\n"));
   await screenshot("keys.png");
   console.log(`the player moved ${moved.toFixed(1)} units forward; the synthesizer started`);
+} else if (opt.case === "error") {
+  // A key script that is not there: the page says so in its title and its
+  // text (the browser's own 404 line is expected here).
+  await page("Page.navigate", { url: `${base}/index.html?input=/demos/none.keys&mute=1` });
+  const title = await waitFor("ERROR", async () => {
+    problems.length = 0;
+    const t = await evaluate("document.title");
+    return t.startsWith("ERROR") || t.startsWith("DONE") ? t : null;
+  }, 60000);
+  const text = await evaluate("document.getElementById('message').hidden ? '' : document.getElementById('message').textContent");
+  if (!/^ERROR .*none\.keys/.test(title) || !text.includes("none.keys"))
+    fail(`expected the missing key script named in the title and the page: "${title}" / "${text}"`);
+  problems.length = 0;
+  console.log(`the page says: ${title}`);
 } else {
   fail("unknown case " + opt.case);
 }
