@@ -79,7 +79,6 @@ bool openWebGl2(std::string& error) {
   attributes.stencil = EM_TRUE;
   attributes.antialias = EM_FALSE;
   attributes.premultipliedAlpha = EM_FALSE;
-  attributes.preserveDrawingBuffer = EM_TRUE;
   const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = emscripten_webgl_create_context(kCanvas, &attributes);
   if (context <= 0 || emscripten_webgl_make_context_current(context) != EMSCRIPTEN_RESULT_SUCCESS) {
     error = "this browser cannot draw the game: it has no WebGL 2";
