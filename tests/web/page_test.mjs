@@ -220,11 +220,24 @@ if (opt.case === "win") {
   // The key started the sound: the synthesizer loads and the card is gone.
   await waitFor("the music's synthesizer", () => evaluate("typeof JSSynth !== 'undefined'"), 30000);
   if (await evaluate("!document.getElementById('card').hidden")) fail("the start card is still shown");
-  await sleep(1000);
+  // The music sounds: FluidSynth's player moves on.
+  const position = () => page("Runtime.evaluate", { expression: "Module.cogMusic.position()", awaitPromise: true,
+    returnByValue: true }).then((r) => r.result.value);
+  const first = await waitFor("the music to play", async () => (await position()) > 0 ? await position() : null, 30000);
+  await sleep(500);
+  const later = await position();
+  if (!(later > first)) fail(`the music does not move on: pulse ${first}, then ${later}`);
+  // Fire: the shot's sounds play on OpenAL.
+  await page("Input.dispatchKeyEvent", { type: "rawKeyDown", windowsVirtualKeyCode: 32, key: " ", code: "Space" });
+  await page("Input.dispatchKeyEvent", { type: "keyUp", windowsVirtualKeyCode: 32, key: " ", code: "Space" });
+  const effects = await waitFor("an effect to sound", () => evaluate(
+    "AL.currentCtx.audioCtx.state === 'running' && Object.values(AL.currentCtx.sources).filter((s) => s.state === 0x1012).length"),
+    10000);
   const music = consoleLines.filter((l) => l.text.startsWith("music:"));
   if (music.length) fail(music.map((l) => l.text).join("\n"));
   await screenshot("keys.png");
-  console.log(`the player moved ${moved.toFixed(1)} units forward; the synthesizer started`);
+  console.log(`the player moved ${moved.toFixed(1)} units forward; the music plays (pulse ${first} -> ${later}); ` +
+              `${effects} effect voice(s) sounding after a shot`);
 } else if (opt.case === "error") {
   // A key script that is not there: the page says so in its title and its
   // text (the browser's own 404 line is expected here).

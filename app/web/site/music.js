@@ -24,7 +24,7 @@
       synth.midiAllSoundsOff();
       await synth.resetPlayer();
       if (!now || !midi) return;
-      await synth.addSMFDataToPlayer(midi);
+      await synth.addSMFDataToPlayer(midi.slice().buffer);  // a copy: the worklet may take it
       synth.setPlayerLoop(now.loops);
       await synth.playPlayer();
       if (now.pulse > 0) synth.seekPlayer(now.pulse);
@@ -53,6 +53,9 @@
       level = v;
       if (gain) gain.gain.value = v;
     },
+    // Where the synthesizer's player is, in the file's pulses (null before
+    // it runs): for tests.
+    position() { return ready ? synth.retrievePlayerCurrentTick() : Promise.resolve(null); },
     // On the player's first click or key.
     start() {
       if (starting) return;
