@@ -31,7 +31,7 @@ for p in "${packages[@]}"; do
   v=$(apt-cache "${apt_opts[@]}" showsrc "$p" | awk '/^Version:/ {print $2}' | sort -V | tail -1)
   versions+="$p=$v "
 done
-key=$( (cat "$0"; echo "$versions"; emcc --version | head -1) | sha256sum | cut -c1-16)
+key=$( (cat "$0" "$here/wasm32_checks.cmake"; echo "$versions"; emcc --version | head -1) | sha256sum | cut -c1-16)
 prefix=$cache/deps-$key
 if [ -e "$prefix/.done" ]; then
   echo "$prefix"
@@ -53,7 +53,10 @@ mkdir -p "$prefix/lib" "$prefix/include"
 # put in place by hand.
 emlib() {  # emlib SOURCE BUILD TARGET [cmake options...]
   local src=$1 build=$2 target=$3; shift 3
-  emcmake cmake -S "$src" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF "$@" >"$build.log" 2>&1 ||
+  # The host's pkg-config must find nothing: only this prefix.
+  PKG_CONFIG_LIBDIR="$prefix/lib/pkgconfig" PKG_CONFIG_PATH="" \
+    emcmake cmake -C "$here/wasm32_checks.cmake" -S "$src" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DBUILD_SHARED_LIBS=OFF "$@" >"$build.log" 2>&1 ||
     { cat "$build.log"; return 1; }
   cmake --build "$build" -j "$jobs" --target "$target" >>"$build.log" 2>&1 || { tail -40 "$build.log"; return 1; }
 }
@@ -74,11 +77,9 @@ emlib "$src" build-png png_static -DPNG_SHARED=OFF -DPNG_TESTS=OFF -DPNG_EXECUTA
 cp build-png/libpng16.a "$prefix/lib/"
 cp "$src/png.h" "$src/pngconf.h" build-png/pnglibconf.h "$prefix/include/"
 
-# libjpeg-turbo: WebAssembly is 32-bit, which its type-size checks cannot
-# find out under Emscripten.
+# libjpeg-turbo: its type sizes come from wasm32_checks.cmake.
 src=$(echo libjpeg-turbo-*/)
-emlib "$src" build-jpeg jpeg-static -DENABLE_SHARED=OFF -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF \
-  -DSIZE_T=4 -DHAVE_SIZE_T=TRUE -DUNSIGNED_LONG=4 -DHAVE_UNSIGNED_LONG=TRUE
+emlib "$src" build-jpeg jpeg-static -DENABLE_SHARED=OFF -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF
 cp build-jpeg/libjpeg.a "$prefix/lib/"
 cp "$src/jpeglib.h" "$src/jmorecfg.h" "$src/jerror.h" build-jpeg/jconfig.h "$prefix/include/"
 
@@ -88,6 +89,8 @@ emlib "$src" build-sndfile sndfile -DENABLE_EXTERNAL_LIBS=OFF -DENABLE_MPEG=OFF 
   -DBUILD_EXAMPLES=OFF -DBUILD_TESTING=OFF -DENABLE_CPACK=OFF -DBUILD_REGTEST=OFF -DINSTALL_MANPAGES=OFF
 cp build-sndfile/libsndfile.a "$prefix/lib/"
 cp "$src/include/sndfile.h" "$prefix/include/"
+# The sizes it was configured with (a wrong one would misread sounds).
+grep -q '^#define SIZEOF_LONG 4$' build-sndfile/src/config.h || { echo "libsndfile: wrong type sizes" >&2; exit 1; }
 
 cd "$cache"
 rm -rf "$work"
