@@ -8,14 +8,19 @@
 #include <filesystem>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 
 #include "app/check.h"
 #include "app/headless.h"
+#include "app/player_settings.h"
+#include "app/settings.h"
 #include "app/shipped_level.h"
 #include "app/sound_recording.h"
+#include "app/tick_count.h"
 #include "app/windowed.h"
+#include "audio/al/soundfont_search.h"
 
 namespace cog {
 
@@ -36,6 +41,10 @@ std::string findLevelFolder(const std::string& data, std::string& error) {
     std::error_code ec;
     if (!fs::is_directory(data, ec)) {
       error = data + ": no such level folder";
+      return {};
+    }
+    if (!fs::exists(fs::path(data) / "dat.txt", ec)) {
+      error = data + ": the folder holds no level (no \"dat.txt\")";
       return {};
     }
     return data;
@@ -72,15 +81,20 @@ int runCogstorm(int argc, char** argv) {
       ->type_name("DIR");
   app.add_flag("--check", check, "Load the level without window or sound, print a summary and exit");
   app.add_flag("--headless", headless, "Run without window or sound device, ticks back to back");
-  app.add_option_function<int64_t>(
+  app.add_option_function<std::string>(
          "--ticks",
-         [&](const int64_t& n) {
-           run.ticks = n;
+         [&](const std::string& text) {
+           readTickCount(text, run.ticks);
            ticksGiven = true;
          },
          "Stop after N ticks and exit 0 (in the window: 0 runs until it is closed)")
       ->type_name("N")
-      ->check(CLI::NonNegativeNumber);
+      ->check(CLI::Validator(
+          [](std::string& text) {
+            int64_t n = 0;
+            return readTickCount(text, n);
+          },
+          "N"));
   app.add_option("--input", run.inputPath,
                  "Key script: lines \"TICK CODE\", pressed just before that tick (in the window: at its pace)")
       ->type_name("FILE");
@@ -118,6 +132,28 @@ int runCogstorm(int argc, char** argv) {
                  "Headless: record the run's sound to FILE (WAV, 44.1 kHz 16-bit stereo, 33 ms per tick)")
       ->type_name("FILE");
 
+  std::string windowSize;
+  app.add_option("--window", windowSize,
+                 "The window's size in pixels, each side " + std::to_string(kMinWindowSide) + " to " +
+                     std::to_string(kMaxWindowSide) + " (default 512x512; headless: the size of the pictures)")
+      ->type_name("WxH");
+  bool fullscreen = false;
+  app.add_flag("--fullscreen", fullscreen, "Start fullscreen (F11 or Alt+Enter switch while playing)");
+  std::string aspect;
+  app.add_option("--aspect", aspect,
+                 "How the picture fits a window of another shape: keep (square, centred, black bars; the "
+                 "default), stretch (over the whole window) or wide (the view widened to the window's shape)")
+      ->type_name("keep|stretch|wide");
+  std::string settingsPath;
+  bool noSettings = false;
+  CLI::Option* settingsOption =
+      app.add_option("--settings", settingsPath,
+                     "Settings file of a window run (default: $XDG_CONFIG_HOME/cogstorm/settings.toml, else "
+                     "~/.config/cogstorm/settings.toml; written with the defaults when missing); headless runs "
+                     "and --check read none")
+          ->type_name("FILE");
+  app.add_flag("--no-settings", noSettings, "Read and write no settings file")->excludes(settingsOption);
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::Success& e) {
@@ -127,6 +163,7 @@ int runCogstorm(int argc, char** argv) {
     return 2;
   }
 
+  std::string error;
   if (glInfo) return printGlInfo(run.draw.renderer, std::cout, std::cerr);
   if (!series.second.empty() && series.first < 1) {
     std::cerr << "cogstorm: --screenshot-every needs at least 1 tick between pictures\n";
@@ -161,6 +198,23 @@ int runCogstorm(int argc, char** argv) {
     return 2;
   }
 
+  int windowWidth = Settings{}.windowWidth, windowHeight = Settings{}.windowHeight;
+  if (!windowSize.empty() && !parseWindowSize(windowSize, windowWidth, windowHeight, error)) {
+    std::cerr << "cogstorm: --window: " << error << '\n';
+    return 2;
+  }
+  if ((headless || check) && (fullscreen || !settingsPath.empty())) {
+    std::cerr << "cogstorm: --fullscreen and --settings go with the window; headless runs and --check read no "
+                 "settings\n";
+    return 2;
+  }
+  if (!aspect.empty() && !parseAspect(aspect, run.draw.aspect)) {
+    std::cerr << "cogstorm: --aspect: \"" << aspect << "\" is not an aspect mode: keep, stretch or wide\n";
+    return 2;
+  }
+  run.frameWidth = windowWidth;
+  run.frameHeight = windowHeight;
+
   // Files named on the command line are taken from where the program was
   // started, before it changes into the level folder.
   run.inputPath = absolute(run.inputPath);
@@ -172,7 +226,18 @@ int runCogstorm(int argc, char** argv) {
   sound.audioOutPath = absolute(sound.audioOutPath);
   sound.soundFont = absolute(sound.soundFont);
 
-  std::string error;
+  settingsPath = absolute(settingsPath);
+
+  // A SoundFont the player names must be there in every run, even one that
+  // plays no music; the runs that play it also refuse one that will not load.
+  if (!sound.soundFont.empty()) {
+    const SoundFontChoice named = chooseSoundFont(sound.soundFont);
+    if (named.path.empty()) {
+      std::cerr << "cogstorm: " << named.why << '\n';
+      return 1;
+    }
+  }
+
   const std::string folder = findLevelFolder(data, error);
   if (folder.empty()) {
     std::cerr << "cogstorm: " << error << '\n';
@@ -192,7 +257,33 @@ int runCogstorm(int argc, char** argv) {
   windowed.recordPath = recordPath;
   windowed.draw = run.draw;
   windowed.sound = run.sound;
-  return runWindowed(windowed, std::cerr);
+
+  // The settings file, under what the command line says.
+  const SettingsSession session =
+      openSettings(noSettings ? std::string() : settingsPath.empty() ? defaultSettingsPath() : settingsPath, std::cerr);
+  const Settings& file = session.file;
+  PlayerState& player = windowed.player;
+  player.windowWidth = windowSize.empty() ? file.windowWidth : windowWidth;
+  player.windowHeight = windowSize.empty() ? file.windowHeight : windowHeight;
+  player.fullscreen = fullscreen || (windowSize.empty() && file.fullscreen);
+  player.musicVolume = file.musicVolume;
+  player.effectsVolume = file.effectsVolume;
+  player.statusLine = file.statusLine;
+  if (aspect.empty()) windowed.draw.aspect = file.aspect;
+  if (app.count("--renderer") == 0) windowed.draw.renderer = file.renderer;
+  windowed.draw.smooth = windowed.draw.smooth || file.smoothTextures;
+  windowed.sound.mute = windowed.sound.mute || file.mute;
+  windowed.keys = makeKeyBindings(file.keys);
+  windowed.stick = StickZones{static_cast<int32_t>(file.stickPress * 32767.0 + 0.5),
+                              static_cast<int32_t>(file.stickDeadZone * 32767.0 + 0.5)};
+  windowed.mouseTurning = file.mouseTurning;
+  windowed.mouseSensitivity = file.mouseSensitivity;
+  windowed.firstStart = session.firstStart;
+  std::optional<PlayerState> atExit;
+  windowed.playerAtExit = &atExit;
+  const int status = runWindowed(windowed, std::cerr);
+  if (atExit) saveSettings(session, player, *atExit, std::cerr);
+  return status;
 }
 
 }  // namespace cog

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/render_choice.h"
+#include "render/picture_layout.h"
 
 namespace cog {
 
@@ -11,6 +12,7 @@ struct DrawOptions {
   bool smooth = false;        // linear texture filtering with mipmaps
   std::string timedemoPath;   // key script played unpaced and timed; empty: none
   RendererChoice renderer = RendererChoice::Auto;  // which GL device draws
+  AspectMode aspect = AspectMode::Keep;            // how the picture fits a frame of another shape
 };
 
 }  // namespace cog

@@ -17,16 +17,10 @@
 #include "platform/gl_attributes.h"
 #include "platform/offscreen_gl.h"
 #include "render/gl/gl_device.h"
+#include "render/picture_layout.h"
 #include "render/rec/recording_device.h"
 
 namespace cog {
-
-namespace {
-
-// The window's size: an offscreen frame is the picture the window shows.
-constexpr int kFrameSize = 512;
-
-}  // namespace
 
 int runHeadless(const HeadlessOptions& options, std::ostream& err) {
   std::vector<KeyPress> presses;
@@ -57,7 +51,7 @@ int runHeadless(const HeadlessOptions& options, std::ostream& err) {
   std::string shotError;
   if (options.drawsWithGl()) {
     drawing = makeOffscreenDrawing(
-        options.draw.renderer, kFrameSize, kFrameSize,
+        options.draw.renderer, options.frameWidth, options.frameHeight,
         options.draw.smooth ? TextureFilter::Smooth : TextureFilter::Point,
         [&] {
           // The frame is read before the swap, while it is still there.
@@ -108,6 +102,12 @@ int runHeadless(const HeadlessOptions& options, std::ostream& err) {
   }
 
   FeedbackSounds feedback(*game, engine, options.sound.feedbackSounds);
+  // Frames drawn with GL have the window's shape, the picture placed in
+  // them as the aspect mode says; the recording device draws nothing.
+  const PictureLayout layout =
+      layoutPicture(options.draw.aspect, static_cast<uint32_t>(options.frameWidth),
+                    static_cast<uint32_t>(options.frameHeight));
+  const bool placed = options.drawsWithGl();
   FrameTimer timer;
   size_t next = 0;
   game->audio.startedEffects.clear();
@@ -120,6 +120,10 @@ int runHeadless(const HeadlessOptions& options, std::ostream& err) {
       return 1;
     }
     for (; next < presses.size() && presses[next].tick == tick; ++next) HandleKeyDown(*game, presses[next].code);
+    if (placed) {
+      placePicture(*renderDevice, layout);
+      game->viewAspect = layout.viewAspect;
+    }
     timer.start();
     GameTick(*game);
     timer.stop();

@@ -23,6 +23,7 @@ struct HeadlessOptions {
   ScreenshotOptions shots;
   DrawOptions draw;   // a timedemo's script is also `inputPath`
   SoundOptions sound;  // with an audio-out path the run is heard and recorded
+  int frameWidth = 512, frameHeight = 512;  // the frames drawn with GL: the window's default size
 
   bool drawsWithGl() const { return shots.any() || !draw.timedemoPath.empty(); }
 };

@@ -19,6 +19,7 @@
 #include "audio/sound.h"
 #include "platform/window.h"
 #include "app/render_choice.h"
+#include "render/picture_layout.h"
 
 namespace cog {
 
@@ -57,8 +58,15 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
     return 1;
   }
 
-  std::unique_ptr<WindowDrawing> drawing = makeWindowDrawing(
-      draw.renderer, WindowRequest{}, draw.smooth ? TextureFilter::Smooth : TextureFilter::Point, error);
+  PlayerState player = options.player;
+  engine->SetVolumes(static_cast<float>(player.musicVolume) / 100.0f,
+                     static_cast<float>(player.effectsVolume) / 100.0f);
+  WindowRequest request;
+  request.width = player.windowWidth;
+  request.height = player.windowHeight;
+  request.fullscreen = player.fullscreen;
+  std::unique_ptr<WindowDrawing> drawing =
+      makeWindowDrawing(draw.renderer, request, draw.smooth ? TextureFilter::Smooth : TextureFilter::Point, error);
   if (!drawing) {
     err << "cogstorm: " << error << '\n';
     if (error.rfind("cannot open a window", 0) != 0) showMessageBox("Cogstorm!", error);
@@ -68,13 +76,25 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
   RenderDevice& renderDevice = *drawing->device;
   int status = 0;
   {
-    // The picture fills the drawable, however the window is sized.
-    window->onDrawableResized([&drawing](int width, int height) {
+    // The back buffer is the drawable, however the window is sized; the
+    // picture sits in it as the aspect mode says.
+    PictureLayout layout;
+    const auto resized = [&drawing, &layout, &draw](int width, int height) {
       drawing->setBackBufferSize(static_cast<uint32_t>(width), static_cast<uint32_t>(height));
-    });
+      layout = layoutPicture(draw.aspect, static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+    };
+    window->onDrawableResized(resized);
     int drawableWidth = 0, drawableHeight = 0;
     window->drawableSize(drawableWidth, drawableHeight);
-    drawing->setBackBufferSize(static_cast<uint32_t>(drawableWidth), static_cast<uint32_t>(drawableHeight));
+    resized(drawableWidth, drawableHeight);
+    window->setKeyBindings(options.keys);
+    window->setStickZones(options.stick);
+    window->onPlayerKey([&](PlayerKey key) {
+      const std::string line = applyVolumeKey(key, player);
+      engine->SetVolumes(static_cast<float>(player.musicVolume) / 100.0f,
+                         static_cast<float>(player.effectsVolume) / 100.0f);
+      if (options.notice) options.notice(line);
+    });
     if (Status s = game->startDeviceAndLevel(renderDevice); !s) {
       err << "cogstorm: " << s.message() << '\n';
       showMessageBox("Cogstorm!", s.message());
@@ -101,6 +121,8 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
         if (silent) silent->advance(kTickMilliseconds);
         for (; nextScripted < script.size() && script[nextScripted].tick == tick + 1; ++nextScripted)
           press(script[nextScripted].code);
+        placePicture(renderDevice, layout);
+        game->viewAspect = layout.viewAspect;
         timer.start();
         GameTick(*game);
         timer.stop();
@@ -124,6 +146,10 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
     // window stops calling into the device before it goes.
     game.reset();
     window->onDrawableResized(nullptr);
+    window->onPlayerKey(nullptr);
+    player.fullscreen = window->fullscreen();
+    window->windowedSize(player.windowWidth, player.windowHeight);
+    if (options.playerAtExit) options.playerAtExit->emplace(player);
   }
   if (!trace.close(error)) {
     err << "cogstorm: " << error << '\n';

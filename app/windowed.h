@@ -3,11 +3,16 @@
 // sound device, real sound.
 
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
+#include <optional>
 #include <string>
 
 #include "app/draw_options.h"
+#include "app/player_settings.h"
 #include "app/sound_options.h"
+#include "platform/controller_map.h"
+#include "platform/key_bindings.h"
 
 namespace cog {
 
@@ -18,6 +23,20 @@ struct WindowedOptions {
   std::string recordPath;  // key script of every key played; empty: none
   DrawOptions draw;        // with a timedemo script: play it unpaced and print frame times
   SoundOptions sound;      // SoundFont, mute
+
+  // From the settings file and the command line; all presentation.
+  PlayerState player;                    // window size, fullscreen, volumes, status line at the start
+  KeyBindings keys;                      // which key plays which command
+  StickZones stick;                      // where a controller's stick presses and lets go
+  bool mouseTurning = true;
+  double mouseSensitivity = 1.0;
+  bool firstStart = false;  // no settings file existed before this run
+  // Shows a short line on the picture for a moment ("music volume 70%");
+  // unset: nothing is shown.
+  std::function<void(const std::string&)> notice;
+  // When set, receives what the player changed by the end of the run, once
+  // the window has opened (left empty when it never did).
+  std::optional<PlayerState>* playerAtExit = nullptr;
 };
 
 // Runs in the working directory (the level folder) until the window is

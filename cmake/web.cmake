@@ -53,9 +53,10 @@ endfunction()
 
 cog_web_layer(cogbase GLOBS ${S}/base/*.cpp)
 # platform/: files, images and PNG writing as natively; the SDL window,
-# controllers, GL attributes and offscreen surface stay native.
+# controllers, key bindings, GL attributes and offscreen surface stay native.
 cog_web_layer(cogplatform GLOBS ${S}/platform/*.cpp ${S}/platform/web/*.cpp
-  EXCLUDE platform/window.cpp platform/controller.cpp platform/offscreen_gl.cpp platform/gl_attributes.cpp)
+  EXCLUDE platform/window.cpp platform/controller.cpp platform/offscreen_gl.cpp platform/gl_attributes.cpp
+  platform/key_bindings.cpp)
 target_include_directories(cogplatform SYSTEM PRIVATE /usr/include/stb ${S}/platform/web/sdl_numbers)
 target_link_libraries(cogplatform PUBLIC cogbase PRIVATE cogweb_png cogweb_jpeg)
 cog_web_layer(cogseams GLOBS ${S}/seams/*.cpp)

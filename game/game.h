@@ -39,6 +39,7 @@ class Game {
   DrawFlags drawFlags;     // x-ray, out of sight, drawing objects
   BaseTextures textures;   // "blank.bmp" and "sky2.bmp"
   RenderDevice* device = nullptr;  // not owned; set by startDeviceAndLevel
+  float viewAspect = 1.0f;  // presentation: width over height of the view (the wide aspect mode)
 
   // Start-up in the game's order from the working directory, in two steps
   // for a run that opens its window between them: the music and sounds (a

@@ -36,7 +36,7 @@ int32_t GameTick(Game& game) {
   device.BeginScene();
 
   SetupLights(device, sim.player.position);
-  SetupCamera(device, sim.player.position, sim.player.heading);
+  SetupCamera(device, sim.player.position, sim.player.heading, game.viewAspect);
   sim.separationEnabled = 1;
   if (drawFlags.xrayMode) applyXrayStates(device);
   game.shell.currentRoom = locateRoom(level, sim.player.position);

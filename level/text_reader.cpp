@@ -4,6 +4,7 @@
 #include <stdlib.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -236,7 +237,14 @@ bool TextReader::readFloat(float& out, const char* what) {
   char buffer[kMaxFloatLength + 1];
   std::memcpy(buffer, text_.data() + pos_, length);
   buffer[length] = '\0';
-  out = strtof_l(buffer, nullptr, cLocale());
+  const float value = strtof_l(buffer, nullptr, cLocale());
+  // Past the largest 32-bit float the number rounds to infinity, which no
+  // coordinate, colour or time of a level can be.
+  if (!std::isfinite(value)) {
+    const std::string token = "the number " + quoteToken(std::string(buffer));
+    return fail(describe(token.c_str(), what) + " is too large for a 32-bit float (at most about 3.4e38)");
+  }
+  out = value;
   pos_ = p;
   return true;
 }

@@ -40,6 +40,8 @@ class TextReader {
   // carriage return, form feed, vertical tab). `what` names the value in
   // messages. On failure the reader's position is left at the bad token.
   bool readInt(int32_t& out, const char* what);
+  // Floats are decimal (no "nan", "inf" or hexadecimal) and must stay
+  // finite as 32-bit floats: "1e40" is refused, "3.4028235e38" is not.
   bool readFloat(float& out, const char* what);
   bool readWord(std::string& out, const char* what);
 

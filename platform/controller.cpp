@@ -54,7 +54,7 @@ void Controllers::handle(const SDL_Event& event, const std::function<void(uint32
     }
     case SDL_CONTROLLERAXISMOTION: {
       const uint64_t holder = controllerHolder(event.caxis.which, kStickSlot + event.caxis.axis);
-      press(holder, stickArrowCode(event.caxis.axis, event.caxis.value, repeat_.heldBy(holder)), key);
+      press(holder, stickArrowCode(event.caxis.axis, event.caxis.value, repeat_.heldBy(holder), zones_), key);
       return;
     }
     default:

@@ -27,6 +27,8 @@ class Controllers {
   // Handles a controller event (plugged in or out, button, stick), passing
   // the key codes it presses to `key`; other events are ignored.
   void handle(const SDL_Event& event, const std::function<void(uint32_t)>& key);
+  // Where the left stick presses and lets go of a direction.
+  void setStickZones(const StickZones& zones) { zones_ = zones; }
   // At each tick, before it runs: the held directions press again.
   void tick(const std::function<void(uint32_t)>& key);
 
@@ -36,6 +38,7 @@ class Controllers {
   bool ready_ = false;
   std::vector<_SDL_GameController*> open_;
   HeldKeyRepeat repeat_;
+  StickZones zones_;
   std::vector<uint32_t> due_;
 };
 

@@ -21,9 +21,6 @@ constexpr uint32_t kNewGame = 78;      // N
 constexpr uint32_t kXray = 84;         // T
 constexpr uint32_t kStrafeLeft = 86;   // V
 
-constexpr int kStickHold = 16384;    // half way
-constexpr int kStickRelease = 8192;  // a quarter
-
 }  // namespace
 
 uint32_t controllerButtonCode(int button) {
@@ -48,7 +45,7 @@ bool controllerButtonRepeats(int button) {
          button == SDL_CONTROLLER_BUTTON_DPAD_UP || button == SDL_CONTROLLER_BUTTON_DPAD_DOWN;
 }
 
-uint32_t stickArrowCode(int axis, int16_t value, uint32_t held) {
+uint32_t stickArrowCode(int axis, int16_t value, uint32_t held, const StickZones& zones) {
   uint32_t negative = 0, positive = 0;
   if (axis == SDL_CONTROLLER_AXIS_LEFTX) {
     negative = kLeft;
@@ -59,9 +56,9 @@ uint32_t stickArrowCode(int axis, int16_t value, uint32_t held) {
   } else {
     return 0;
   }
-  if (value <= -kStickHold) return negative;
-  if (value >= kStickHold) return positive;
-  if (value > -kStickRelease && value < kStickRelease) return 0;
+  if (value <= -zones.press) return negative;
+  if (value >= zones.press) return positive;
+  if (value > -zones.release && value < zones.release) return 0;
   // Between the two: keep what was held on this side.
   return held == (value < 0 ? negative : positive) ? held : 0;
 }

@@ -15,11 +15,18 @@ uint32_t controllerButtonCode(int button);
 // Whether a button is a direction that repeats while held (the d-pad).
 bool controllerButtonRepeats(int button);
 
+// How far the left stick goes before it presses a direction, and inside
+// what it lets go (its dead zone), out of 32767 each way.
+struct StickZones {
+  int32_t press = 16384;   // half way
+  int32_t release = 8192;  // a quarter
+};
+
 // The arrow code the left stick's `axis` holds at `value`, given the code
-// it held before (0 for none). Past half way it holds; back inside a
-// quarter it lets go; in between it keeps what it held, so a stick resting
-// near the edge does not flutter. Other axes hold nothing.
-uint32_t stickArrowCode(int axis, int16_t value, uint32_t held);
+// it held before (0 for none). Past `press` it holds; back inside `release`
+// it lets go; in between it keeps what it held, so a stick resting near the
+// edge does not flutter. Other axes hold nothing.
+uint32_t stickArrowCode(int axis, int16_t value, uint32_t held, const StickZones& zones = StickZones{});
 
 // Who holds a direction: one d-pad button or stick axis of one controller.
 uint64_t controllerHolder(int32_t controller, int slot);

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <string>
@@ -20,6 +21,10 @@ struct WindowParts {
   std::atomic<bool> tickPending{false};
   std::unique_ptr<Controllers> controllers;
   std::function<void(int, int)> resized;
+  KeyBindings keys;
+  std::function<void(PlayerKey)> playerKey;
+  bool fullscreen = false;
+  SDL_Rect windowed{};  // where the window was before fullscreen
 };
 
 namespace {
@@ -104,7 +109,9 @@ std::unique_ptr<GameWindow> GameWindow::create(const WindowRequest& request, std
     return nullptr;
   }
   parts->controllers = std::make_unique<Controllers>();
-  return std::unique_ptr<GameWindow>(new GameWindow(std::move(parts)));
+  std::unique_ptr<GameWindow> window(new GameWindow(std::move(parts)));
+  if (request.fullscreen) window->toggleFullscreen();
+  return window;
 }
 
 GameWindow::GameWindow(std::unique_ptr<WindowParts> parts) : parts_(std::move(parts)) {}
@@ -127,13 +134,53 @@ void GameWindow::drawableSize(int& width, int& height) const {
 
 void GameWindow::onDrawableResized(std::function<void(int, int)> resized) { parts_->resized = std::move(resized); }
 
+// On X11 fullscreen is a borderless window over the whole screen: SDL's
+// own desktop fullscreen asks the window manager, and without one the
+// window neither grows nor comes back. Elsewhere (Wayland) SDL's is the
+// only way, and the size is put back by hand on the way out.
 void GameWindow::toggleFullscreen() {
-  SDL_SetWindowFullscreen(parts_->window, fullscreen() ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+  SDL_Window* window = parts_->window;
+  const bool x11 = std::string(SDL_GetCurrentVideoDriver()) == "x11";
+  if (!parts_->fullscreen) {
+    SDL_Rect& was = parts_->windowed;
+    SDL_GetWindowPosition(window, &was.x, &was.y);
+    SDL_GetWindowSize(window, &was.w, &was.h);
+    SDL_Rect screen{};
+    if (x11 && SDL_GetDisplayBounds(std::max(SDL_GetWindowDisplayIndex(window), 0), &screen) == 0) {
+      SDL_SetWindowBordered(window, SDL_FALSE);
+      SDL_SetWindowPosition(window, screen.x, screen.y);
+      SDL_SetWindowSize(window, screen.w, screen.h);
+      SDL_RaiseWindow(window);
+    } else {
+      SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    }
+    parts_->fullscreen = true;
+  } else {
+    if (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP) SDL_SetWindowFullscreen(window, 0);
+    SDL_SetWindowBordered(window, SDL_TRUE);
+    const SDL_Rect& was = parts_->windowed;
+    SDL_SetWindowSize(window, was.w, was.h);
+    SDL_SetWindowPosition(window, was.x, was.y);
+    parts_->fullscreen = false;
+  }
 }
 
-bool GameWindow::fullscreen() const {
-  return (SDL_GetWindowFlags(parts_->window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
+bool GameWindow::fullscreen() const { return parts_->fullscreen; }
+
+void GameWindow::windowedSize(int& width, int& height) const {
+  if (parts_->fullscreen) {
+    width = parts_->windowed.w;
+    height = parts_->windowed.h;
+  } else {
+    SDL_GetWindowSize(parts_->window, &width, &height);
+  }
 }
+
+void GameWindow::setKeyBindings(const KeyBindings& bindings) { parts_->keys = bindings; }
+
+void GameWindow::onPlayerKey(std::function<void(PlayerKey)> playerKey) { parts_->playerKey = std::move(playerKey); }
+
+void GameWindow::setStickZones(const StickZones& zones) { parts_->controllers->setStickZones(zones); }
 
 bool GameWindow::handleWindowEvent(const void* sdlEvent) {
   const SDL_Event& event = *static_cast<const SDL_Event*>(sdlEvent);
@@ -178,7 +225,11 @@ void GameWindow::run(const std::function<void()>& tick, const std::function<void
     if (handleWindowEvent(&event)) continue;
     if (event.type == SDL_KEYDOWN) {
       if (event.key.keysym.sym == SDLK_ESCAPE) break;  // Escape closes the window
-      const uint32_t code = gameKeyCode(event.key.keysym.sym);
+      if (const PlayerKey own = parts_->keys.playerKey(event.key.keysym.sym); own != PlayerKey::None) {
+        if (parts_->playerKey) parts_->playerKey(own);
+        continue;
+      }
+      const uint32_t code = parts_->keys.gameCode(event.key.keysym.sym);
       if (code != 0) key(code);
     } else if (event.type == parts_->tickEvent) {
       parts_->tickPending = false;

@@ -7,7 +7,9 @@
 #include <memory>
 #include <string>
 
+#include "platform/controller_map.h"
 #include "platform/gl_attributes.h"
+#include "platform/key_bindings.h"
 
 namespace cog {
 
@@ -15,6 +17,7 @@ namespace cog {
 struct WindowRequest {
   GlProfile profile = GlProfile::Compatibility;  // the context the render device needs
   int width = 512, height = 512;                 // in points
+  bool fullscreen = false;                       // starts fullscreen
 };
 
 struct WindowParts;
@@ -41,9 +44,19 @@ class GameWindow {
   // fullscreen toggle, moving to a screen of another scale).
   void onDrawableResized(std::function<void(int, int)> resized);
   // Alt+Enter and F11 switch between the window and desktop fullscreen;
-  // the game never sees those keys. Nothing of it is kept after the run.
+  // the game never sees those keys. Leaving fullscreen puts the window back
+  // where it was, at the size it had, with or without a window manager.
   void toggleFullscreen();
   bool fullscreen() const;
+  // The window's size when not fullscreen, in points.
+  void windowedSize(int& width, int& height) const;
+
+  // Which key sends which game code, and the volume keys.
+  void setKeyBindings(const KeyBindings& bindings);
+  // Called for the keys the window keeps for the player (the volumes).
+  void onPlayerKey(std::function<void(PlayerKey)> playerKey);
+  // Where a controller's left stick presses and lets go.
+  void setStickZones(const StickZones& zones);
 
   // Runs until the window is closed or Escape is pressed (or `maxTicks`
   // ticks have run, when it is positive): every 33 ms timer event runs

@@ -13,12 +13,12 @@ Matrix4 playerViewMatrix(const Vec3& position, float heading) {
   return matrixLookAtLH(eye, target, Vec3(0.0f, 1.0f, 0.0f));
 }
 
-Matrix4 projectionMatrix() { return matrixPerspectiveFovLH(kFieldOfViewY, kAspect, kNearPlane, kFarPlane); }
+Matrix4 projectionMatrix(float aspect) { return matrixPerspectiveFovLH(kFieldOfViewY, aspect, kNearPlane, kFarPlane); }
 
-void SetupCamera(RenderDevice& device, const Vec3& position, float heading) {
+void SetupCamera(RenderDevice& device, const Vec3& position, float heading, float aspect) {
   device.SetTransform(TransformKind::World, Matrix4::identity());
   device.SetTransform(TransformKind::View, playerViewMatrix(position, heading));
-  device.SetTransform(TransformKind::Projection, projectionMatrix());
+  device.SetTransform(TransformKind::Projection, projectionMatrix(aspect));
 }
 
 }  // namespace cog

@@ -8,17 +8,19 @@
 namespace cog {
 
 constexpr float kFieldOfViewY = 0.6108652f;  // 35 degrees
-constexpr float kAspect = 1.0f;               // whatever the window's shape
+constexpr float kAspect = 1.0f;               // the game's square view, whatever the window's shape
 constexpr float kNearPlane = 1.0f;
 constexpr float kFarPlane = 7000.0f;
 
 // The first-person view: from the player's position towards the point one
 // unit ahead along the heading (degrees), at height 0.
 Matrix4 playerViewMatrix(const Vec3& position, float heading);
-Matrix4 projectionMatrix();
+// The projection with the game's vertical field of view, `aspect` (width
+// over height) wide.
+Matrix4 projectionMatrix(float aspect = kAspect);
 
 // Sets world (identity), view from the player's pose and projection, in
-// that order.
-void SetupCamera(RenderDevice& device, const Vec3& position, float heading);
+// that order. `aspect` is presentation: a wide window widens the view.
+void SetupCamera(RenderDevice& device, const Vec3& position, float heading, float aspect = kAspect);
 
 }  // namespace cog

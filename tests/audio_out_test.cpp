@@ -145,7 +145,7 @@ TEST_F(AudioOut, TheWindowSaysWhatMattersOnce) {
   // allocations behind at exit; the game's own memory is checked in-process.
   ScopedEnv leaks("ASAN_OPTIONS", "detect_leaks=0");
   ScopedEnv font("COGSTORM_SOUNDFONT", (dir / "none.sf2").string());
-  const RunResult r = runProgram("--data " + kArena + " --ticks 3");
+  const RunResult r = runProgram("--data " + kArena + " --no-settings --ticks 3");
   EXPECT_EQ(r.exitCode, 0) << r.output;
   EXPECT_EQ(r.output.find("ALSA lib"), std::string::npos) << r.output;
   EXPECT_EQ(r.output.find("AL lib"), std::string::npos) << r.output;
@@ -220,7 +220,7 @@ TEST_F(AudioOut, ANamedSoundFontThatCannotBeUsedIsAnError) {
     for (const std::string& mode :
          std::vector<std::string>{" --headless --ticks 3 --audio-out " + (dir / "x.wav").string(), " --ticks 3"}) {
       SCOPED_TRACE(f.file + mode);
-      const RunResult r = runProgram("--data " + kArena + mode + " --soundfont " + f.file);
+      const RunResult r = runProgram("--data " + kArena + " --no-settings" + mode + " --soundfont " + f.file);
       // No sound device: only a missing file can be told.
       if (mode == " --ticks 3" && r.output.find("playing without sound") != std::string::npos) continue;
       EXPECT_EQ(r.exitCode, 1) << r.output;

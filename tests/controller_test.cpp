@@ -56,6 +56,14 @@ TEST(ControllerMap, TheLeftStickHoldsPastHalfWayAndLetsGoInsideAQuarter) {
   for (const Case& c : table)
     EXPECT_EQ(stickArrowCode(c.axis, c.value, c.held), c.expected)
         << "axis " << c.axis << " value " << c.value << " held " << c.held;
+  // The player's zones from the settings, at their edges.
+  const StickZones zones{24000, 4000};
+  const Case player[] = {{SDL_CONTROLLER_AXIS_LEFTX, 23999, 0, 0},
+                         {SDL_CONTROLLER_AXIS_LEFTX, 24000, 0, kKeyRight},
+                         {SDL_CONTROLLER_AXIS_LEFTX, 4000, kKeyRight, kKeyRight},
+                         {SDL_CONTROLLER_AXIS_LEFTX, 3999, kKeyRight, 0}};
+  for (const Case& c : player)
+    EXPECT_EQ(stickArrowCode(c.axis, c.value, c.held, zones), c.expected) << "value " << c.value;
 }
 
 // Which codes each of a run of ticks presses again.

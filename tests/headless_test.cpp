@@ -141,6 +141,56 @@ TEST_F(Headless, BadCommandLinesFailWithAMessage) {
   EXPECT_NE(run.output.find("--headless"), std::string::npos);
 }
 
+// Each mistake a player or level author makes on the command line or in a
+// level file is told in words about what was meant, with the usual exit
+// status: 2 for the command line, 1 for a file or folder that cannot be used.
+TEST_F(Headless, MistakesAreToldInTheirOwnWords) {
+  fs::create_directories(dir / "empty");
+  fs::copy(kArena, dir / "huge");
+  {
+    std::string dat = readFile(kArena + "/dat.txt");
+    const std::string vertex = "\n-100 -90 -100   0 1 0   0 5\n";
+    ASSERT_NE(dat.find(vertex), std::string::npos);
+    dat.replace(dat.find(vertex), vertex.size(), "\n1e40 -90 -100   0 1 0   0 5\n");
+    std::ofstream(dir / "huge" / "dat.txt", std::ios::trunc) << dat;
+  }
+  const std::string arena = "--data " + kArena + " ";
+  const std::string missingFont = (dir / "none.sf2").string();
+  const std::string ticksWanted = "--ticks: expected a whole number of ticks (0 to 9223372036854775807), got ";
+  const struct {
+    std::string args;
+    int exitCode;
+    std::string message;  // in the output ("" : no complaint)
+  } cases[] = {
+      {arena + "--headless --ticks abc", 2, ticksWanted + "\"abc\""},
+      {arena + "--headless --ticks -1", 2, ticksWanted + "\"-1\""},
+      {arena + "--headless --ticks 1.5", 2, ticksWanted + "\"1.5\""},
+      {arena + "--headless --ticks 0x10", 2, ticksWanted + "\"0x10\""},
+      {arena + "--headless --ticks 9223372036854775808", 2, ticksWanted + "\"9223372036854775808\""},
+      {arena + "--check --ticks 9223372036854775807", 0, ""},
+      {arena + "--headless --ticks +2", 0, ""},
+      {"--data " + (dir / "empty").string() + " --check", 1,
+       (dir / "empty").string() + ": the folder holds no level (no \"dat.txt\")"},
+      {"--data " + (dir / "empty").string() + " --headless --ticks 1", 1, "the folder holds no level"},
+      {"--data " + (dir / "huge").string() + " --check", 1,
+       "cogstorm: dat.txt:17: the number \"1e40\" (vertex x) is too large for a 32-bit float"},
+      {"--data " + (dir / "huge").string() + " --headless --ticks 1", 1, "dat.txt:17: the number \"1e40\""},
+      {arena + "--headless --ticks 1 --soundfont " + missingFont, 1, missingFont + " named by --soundfont is not a file"},
+      {arena + "--check --soundfont " + missingFont, 1, missingFont + " named by --soundfont is not a file"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args);
+    const RunResult run = runProgram(c.args);
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.output;
+    if (c.message.empty()) {
+      EXPECT_EQ(run.output.find("expected"), std::string::npos) << run.output;
+    } else {
+      EXPECT_NE(run.output.find(c.message), std::string::npos) << run.output;
+      EXPECT_EQ(run.output.find("Roadsong"), std::string::npos) << run.output;
+    }
+  }
+}
+
 TEST_F(Headless, MissingMediaStopsTheStart) {
   fs::copy(kArena, dir / "level");
   fs::remove(dir / "level" / "gun.wav");

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -163,6 +164,42 @@ TEST(LevelReaderFloat, RejectsWhatIsNotADecimalNumber) {
   EXPECT_NE(floatError("inf").find("expected a number"), std::string::npos);
   EXPECT_NE(floatError("-.").find("expected a number"), std::string::npos);
   EXPECT_NE(floatError("(0.5").find("expected a number"), std::string::npos);
+}
+
+// A number past the largest 32-bit float rounds to infinity and is refused;
+// one that rounds down to the largest float, or underflows, is read as before.
+TEST(LevelReaderFloat, FiniteAsA32BitFloatOrRefused) {
+  const struct {
+    const char* text;
+    bool refused;
+  } cases[] = {
+      {"3.4028234e38", false},
+      {"3.40282356e38", false},  // just under halfway to 2^128: rounds down to the largest float
+      {"-3.40282356e38", false},
+      {"1e-50", false},          // underflows to 0, as strtof gives it
+      {"3.40282357e38", true},   // just past halfway: rounds to infinity
+      {"-3.40282357e38", true},
+      {"1e40", true},
+      {"1e999", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    if (!c.refused) {
+      EXPECT_EQ(floatOf(c.text), std::strtof(c.text, nullptr));
+    } else {
+      EXPECT_EQ(floatError(std::string("\n ") + c.text),
+                std::string("t.txt:2: the number \"") + c.text +
+                    "\" (x) is too large for a 32-bit float (at most about 3.4e38)");
+    }
+  }
+  EXPECT_EQ(floatOf("3.40282356e38"), FLT_MAX);
+  EXPECT_EQ(floatOf("-3.40282356e38"), -FLT_MAX);
+  // A refused number stays put, like any failed read.
+  TextReader in("t.txt", "1e40");
+  float v = 7;
+  EXPECT_FALSE(in.readFloat(v, "x"));
+  EXPECT_EQ(v, 7.0f);
+  EXPECT_EQ(in.remaining(), 4u);
 }
 
 TEST(LevelReaderWord, RunsOfNonWhitespaceUpToSeventyNineCharacters) {

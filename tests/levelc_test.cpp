@@ -11,8 +11,10 @@
 #include <string>
 
 #include "support/level_files.h"
+#include "support/run_program.h"
 #include "tools/levelc/compile.h"
 #include "tools/levelc/source.h"
+#include "tools/mediagen/game_media.h"
 
 namespace cog {
 
@@ -73,6 +75,14 @@ TEST(LevelCompiler, SourceErrorsNameTheFileTheLineAndWhatWasExpected) {
       {"prop on a robot's start", "at = [0, 230]", "at = [0, 380]", "[[prop]]", "a prop clear of robot 0's start (0, 400)"},
       {"overlapping rooms", "z = [800, 1600]", "z = [700, 1600]", "[[room]]\nname = \"back\"",
        "rooms that do not overlap, found \"back\" over \"start\""},
+      {"number past a 32-bit float", "tile = 200", "tile = 3.40282357e38", "tile = 3.4",
+       "a number within a 32-bit float's range (about 3.4e38) for \"tile\" in [level]"},
+      {"number past a 32-bit float in an array", "at = [0, 230]", "at = [0, -1e39]", "at = [0, -1e39]",
+       "a number within a 32-bit float's range (about 3.4e38) for \"at\" in [[prop]]"},
+      {"unknown media role", "[level]", "[media]\nsong = \"x.mid\"\n\n[level]", "song =",
+       "one of music, footstep, caught, fire, robot_down in [media], found \"song\""},
+      {"missing media file", "[level]", "[media]\nmusic = \"nowhere.mid\"\n\n[level]", "music =",
+       "a file for \"music\" in [media], found no file at \""},
   };
   const std::string example = exampleSource();
   TempDir dir;
@@ -113,17 +123,54 @@ TEST(LevelCompiler, TheSameSourceGivesTheSameBytes) {
   EXPECT_EQ(first.lightMaps, first.roomRecords - first.markers + 1);
   EXPECT_EQ(first.roomPairsInSight, 1);
 
-  // The game loads what the compiler wrote (with the arena's music and sounds).
-  for (const char* media : {"Roadsong.mid", "gun.wav", "dead.wav"})
-    fs::copy_file(testDataDir() / "levels" / "arena" / media, dir.path() / "a" / media);
-  const std::string command = std::string(COGSTORM_BINARY) + " --check --data " + (dir.path() / "a").string() + " 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
-  ASSERT_NE(pipe, nullptr);
-  std::string output;
-  char buf[512];
-  for (size_t n; (n = fread(buf, 1, sizeof buf, pipe)) > 0;) output.append(buf, n);
-  EXPECT_EQ(pclose(pipe), 0) << output;
-  EXPECT_NE(output.find("level ok"), std::string::npos) << output;
+  // The music and sounds are the media generator's.
+  EXPECT_EQ(first.generatedMedia, mediagen::gameMedia().size());
+  for (const mediagen::MediaFile& media : mediagen::gameMedia()) {
+    const std::vector<uint8_t> bytes = media.make();
+    EXPECT_EQ(readAll(dir.path() / "a" / media.name), std::string(bytes.begin(), bytes.end())) << media.name;
+  }
+  EXPECT_TRUE(first.warnings.empty());
+
+  // The folder as the compiler left it passes the game's check and plays.
+  for (const char* options : {"--check", "--headless --ticks 60"}) {
+    SCOPED_TRACE(options);
+    const RunResult run = runProgram("--data " + (dir.path() / "a").string() + " " + options + " 2>&1");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(run.output.find("warning"), std::string::npos) << run.output;
+    if (std::string(options) == "--check") {
+      EXPECT_NE(run.output.find("level ok"), std::string::npos) << run.output;
+    }
+  }
+}
+
+// A source names its own music and sounds in [media], each copied as the
+// game's file name; the ones it leaves out are the generator's. A level
+// whose fifth texture is not painted "xray" compiles with a warning.
+TEST(LevelCompiler, OwnMediaAndWarnings) {
+  TempDir dir;
+  const fs::path tune = dir.path() / "sounds" / "tune.mid";
+  fs::create_directories(tune.parent_path());
+  fs::copy_file(testDataDir() / "media" / "Roadsong.mid", tune);
+  std::string text = exampleSource();
+  text.insert(text.find("[level]"), "[media]\nmusic = \"sounds/tune.mid\"\n\n");
+  const fs::path source = dir.path() / "level.toml";
+  std::ofstream(source, std::ios::binary) << text;
+  CompileReport report;
+  std::string error;
+  ASSERT_TRUE(compileLevel(source.string(), (dir.path() / "out").string(), report, error)) << error;
+  EXPECT_EQ(readAll(dir.path() / "out" / "Roadsong.mid"), readAll(tune));
+  EXPECT_EQ(report.generatedMedia, mediagen::gameMedia().size() - 1);
+
+  // The fifth texture painted as something else: the x-ray view has none.
+  std::string plain = exampleSource();
+  plain.replace(plain.find("paint = \"xray\""), 14, "paint = \"concrete\"");
+  std::ofstream(source, std::ios::binary | std::ios::trunc) << plain;
+  ASSERT_TRUE(compileLevel(source.string(), (dir.path() / "plain").string(), report, error)) << error;
+  ASSERT_EQ(report.warnings.size(), 1u);
+  EXPECT_EQ(report.warnings[0], source.string() + ":" + std::to_string(lineOf(plain, "name = \"xray\"") - 1) +
+                                    ": the level has no x-ray texture: the fifth [[texture]] (\"xray\", paint "
+                                    "\"concrete\") is what the x-ray view paints rooms out of sight with; paint it "
+                                    "\"xray\"");
 }
 
 }  // namespace cog

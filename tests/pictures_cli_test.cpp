@@ -86,7 +86,7 @@ TEST_F(DrawingRun, BadPictureOptionsFailWithAMessage) {
 }
 
 TEST(NoDisplay, TheWindowSaysSoAndSuggestsHeadless) {
-  const RunResult run = runProgram(kArena + "--ticks 1", "env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER ");
+  const RunResult run = runProgram(kArena + "--no-settings --ticks 1", "env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER ");
   EXPECT_EQ(run.exitCode, 1) << run.output;
   EXPECT_NE(run.output.find("DISPLAY"), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("--headless"), std::string::npos) << run.output;

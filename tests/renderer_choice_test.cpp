@@ -49,7 +49,7 @@ TEST(RendererChoice, EveryChoicePlaysInTheWindowWithTheHeadlessTrace) {
   const std::string expected = readFile((dir.path() / "headless.jsonl").string());
   for (const char* renderer : {"auto", "gl", "gles", "compat"}) {
     const fs::path trace = dir.path() / (std::string(renderer) + ".jsonl");
-    const RunResult run = runProgram(std::string("--mute --renderer ") + renderer + " " + common + trace.string(),
+    const RunResult run = runProgram(std::string("--no-settings --mute --renderer ") + renderer + " " + common + trace.string(),
                                      "SDL_VIDEODRIVER=offscreen ");
     EXPECT_EQ(run.exitCode, 0) << renderer << "\n" << run.output;
     EXPECT_EQ(readFile(trace.string()), expected) << renderer;

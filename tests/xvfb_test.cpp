@@ -112,7 +112,7 @@ TEST_F(RealWindow, KeysTypedIntoTheWindowMoveThePlayer) {
   const fs::path level = walledArena(dir);
   ASSERT_FALSE(level.empty()) << "the arena's room count line has changed";
   const fs::path trace = dir / "trace.jsonl";
-  game = spawn({COGSTORM_BINARY, "--data", level.string(), "--ticks", "150", "--trace", trace.string()},
+  game = spawn({COGSTORM_BINARY, "--no-settings", "--data", level.string(), "--ticks", "150", "--trace", trace.string()},
                            // Under the sanitizers, the X, D-Bus and Mesa libraries
                            // the window loads leave allocations behind at exit
                            // that are theirs, not the game's; the game's own
@@ -157,7 +157,7 @@ TEST_F(RealWindow, ARecordedSessionReplaysToTheSameTrace) {
   const std::vector<std::string> env{"DISPLAY=" + display, "SDL_VIDEODRIVER=x11", "ALSOFT_DRIVERS=null",
                                      "ASAN_OPTIONS=detect_leaks=0"};
   const std::string ticks = "120";
-  game = spawn({COGSTORM_BINARY, "--data", level.string(), "--ticks", ticks, "--trace", (dir / "window.jsonl").string(),
+  game = spawn({COGSTORM_BINARY, "--no-settings", "--data", level.string(), "--ticks", ticks, "--trace", (dir / "window.jsonl").string(),
                 "--record", (dir / "keys.txt").string()},
                env);
   ASSERT_EQ(xdotool({"search", "--sync", "--onlyvisible", "--name", "^Cogstorm!$"}), 0);
@@ -187,14 +187,14 @@ TEST_F(RealWindow, ARecordedSessionReplaysToTheSameTrace) {
   EXPECT_EQ(std::count(windowTrace.begin(), windowTrace.end(), '\n'), 120);
   EXPECT_NE(windowTrace.find("\"music\":\"paused\""), std::string::npos);
   const int devNull = ::open("/dev/null", O_WRONLY);
-  EXPECT_EQ(waitExit(spawn({COGSTORM_BINARY, "--data", level.string(), "--headless", "--ticks", ticks, "--input",
+  EXPECT_EQ(waitExit(spawn({COGSTORM_BINARY, "--no-settings", "--data", level.string(), "--headless", "--ticks", ticks, "--input",
                             (dir / "keys.txt").string(), "--trace", (dir / "headless.jsonl").string()},
                            {}, devNull)),
             0);
   EXPECT_EQ(readFile(dir / "headless.jsonl"), windowTrace);
 
   // Played back in the window at its pace, and recorded again.
-  game = spawn({COGSTORM_BINARY, "--data", level.string(), "--ticks", ticks, "--input", (dir / "keys.txt").string(),
+  game = spawn({COGSTORM_BINARY, "--no-settings", "--data", level.string(), "--ticks", ticks, "--input", (dir / "keys.txt").string(),
                 "--trace", (dir / "replay.jsonl").string(), "--record", (dir / "again.txt").string()},
                env, devNull);
   EXPECT_EQ(waitExit(game), 0);

@@ -13,10 +13,23 @@ bool parsePageArguments(const std::vector<std::string>& args, PageOptions& optio
       options.trace = true;
     } else if (arg == "--mute") {
       options.mute = true;
-    } else if ((arg == "--input" || arg == "--ticks") && i + 1 < args.size()) {
+    } else if ((arg == "--input" || arg == "--ticks" || arg == "--aspect") && i + 1 < args.size()) {
       const std::string& value = args[++i];
       if (arg == "--input") {
         options.inputPath = value;
+        continue;
+      }
+      if (arg == "--aspect") {
+        if (value == "keep") {
+          options.aspect = AspectMode::Keep;
+        } else if (value == "stretch") {
+          options.aspect = AspectMode::Stretch;
+        } else if (value == "wide") {
+          options.aspect = AspectMode::Wide;
+        } else {
+          error = "aspect=" + value + " is not an aspect mode: keep, stretch or wide";
+          return false;
+        }
         continue;
       }
       char* end = nullptr;

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "render/picture_layout.h"
+
 namespace cog {
 
 struct PageOptions {
@@ -15,9 +17,10 @@ struct PageOptions {
   bool unpaced = false;   // one tick each frame, as --timedemo runs
   bool trace = false;     // each tick's trace line on the console
   bool mute = false;
+  AspectMode aspect = AspectMode::Keep;  // aspect=stretch|keep|wide, as the window's --aspect
 };
 
-// Reads --input PATH, --ticks N, --unpaced, --trace and --mute. False with
+// Reads --input PATH, --ticks N, --aspect MODE, --unpaced, --trace and --mute. False with
 // `error` on anything else.
 bool parsePageArguments(const std::vector<std::string>& args, PageOptions& options, std::string& error);
 

@@ -42,6 +42,10 @@ void WebRun::tick(std::string* traceLine) {
   ++tick_;
   clock_.advance(kTickMilliseconds);
   for (; next_ < script_.size() && script_[next_].tick == tick_; ++next_) HandleKeyDown(*game_, script_[next_].code);
+  if (hasLayout_ && game_->device != nullptr) {
+    placePicture(*game_->device, layout_);
+    game_->viewAspect = layout_.viewAspect;
+  }
   GameTick(*game_);
   feedback_->afterTick(*game_);
   if (traceLine != nullptr) {

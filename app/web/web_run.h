@@ -13,6 +13,7 @@
 #include "app/feedback_sounds.h"
 #include "app/key_script.h"
 #include "game/game.h"
+#include "render/picture_layout.h"
 
 namespace cog {
 
@@ -31,6 +32,12 @@ class WebRun {
                                        std::vector<KeyPress> script, bool feedbackSounds, std::string& error);
   ~WebRun();
 
+  // Where the picture goes in the back buffer from the next tick on, as the
+  // window places it (a run without one leaves the viewport as it is).
+  void setLayout(const PictureLayout& layout) {
+    layout_ = layout;
+    hasLayout_ = true;
+  }
   // A key typed or sent by a controller, pressed before the next tick.
   void press(uint32_t code);
   // Runs the next tick; with `traceLine` non-null, its trace line (without
@@ -51,6 +58,8 @@ class WebRun {
   int64_t tick_ = 0;
   std::unique_ptr<Game> game_;
   std::unique_ptr<FeedbackSounds> feedback_;
+  PictureLayout layout_;
+  bool hasLayout_ = false;
 };
 
 }  // namespace cog

@@ -171,8 +171,7 @@ class GlDevice : public RenderDevice {
   uint64_t stencilCulledDraws_ = 0;
 
   StencilBounds stencilBounds_;
-  bool scissorOn_ = false;
-  PixelRect scissor_;
+  ScissorTracker scissor_;
 };
 
 }  // namespace cog

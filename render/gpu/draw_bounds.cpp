@@ -1,6 +1,8 @@
 // Draw bounds: buffer boxes, light reach, screen rectangles and the vertex range check.
 #include "render/gpu/draw_bounds.h"
 
+#include "render/gpu/d3d_state.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -103,6 +105,19 @@ ClearArea clearArea(const Viewport& vp, uint32_t backBufferWidth, uint32_t backB
   area.width = vp.width;
   area.height = vp.height;
   return area;
+}
+
+ClearPlan planClear(ClearFlags flags, uint32_t argb, float z, uint32_t stencil, const Viewport& vp,
+                    uint32_t backBufferWidth, uint32_t backBufferHeight) {
+  ClearPlan plan;
+  plan.color = any(flags, ClearFlags::Target);
+  plan.depth = any(flags, ClearFlags::ZBuffer);
+  plan.stencil = any(flags, ClearFlags::Stencil);
+  colorFromArgb(argb, plan.rgba);
+  plan.z = std::clamp(z, 0.0f, 1.0f);
+  plan.stencilValue = static_cast<int32_t>(stencil & 0xFFu);
+  plan.area = clearArea(vp, backBufferWidth, backBufferHeight);
+  return plan;
 }
 
 }  // namespace cog

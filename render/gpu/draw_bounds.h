@@ -51,4 +51,16 @@ struct ClearArea {
 };
 ClearArea clearArea(const Viewport& vp, uint32_t backBufferWidth, uint32_t backBufferHeight);
 
+// A Direct3D clear as GL takes it: what to clear, the values, and where.
+struct ClearPlan {
+  bool color = false, depth = false, stencil = false;
+  float rgba[4] = {};
+  float z = 0.0f;          // clamped to 0..1
+  int32_t stencilValue = 0;  // the low 8 bits
+  ClearArea area;
+  bool any() const { return color || depth || stencil; }
+};
+ClearPlan planClear(ClearFlags flags, uint32_t argb, float z, uint32_t stencil, const Viewport& vp,
+                    uint32_t backBufferWidth, uint32_t backBufferHeight);
+
 }  // namespace cog

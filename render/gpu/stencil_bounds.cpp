@@ -17,6 +17,35 @@ PixelRect unite(const PixelRect& a, const PixelRect& b) {
 
 }  // namespace
 
+StencilStates stencilStatesFrom(const uint32_t* rs) {
+  StencilStates states;
+  states.enabled = rs[raw(RenderState::StencilEnable)] != 0;
+  states.func = rs[raw(RenderState::StencilFunc)];
+  states.ref = rs[raw(RenderState::StencilRef)];
+  states.mask = rs[raw(RenderState::StencilMask)];
+  states.writeMask = rs[raw(RenderState::StencilWriteMask)];
+  states.failOp = rs[raw(RenderState::StencilFail)];
+  states.zFailOp = rs[raw(RenderState::StencilZFail)];
+  states.passOp = rs[raw(RenderState::StencilPass)];
+  return states;
+}
+
+ScissorSwitch ScissorTracker::toward(const StencilBounds::Decision& d) {
+  ScissorSwitch s;
+  if (d.scissor) {
+    const PixelRect& r = d.rect;
+    s.enable = !on_;
+    s.setRect = !on_ || r.x0 != rect_.x0 || r.y0 != rect_.y0 || r.x1 != rect_.x1 || r.y1 != rect_.y1;
+    s.rect = r;
+    rect_ = r;
+    on_ = true;
+  } else if (on_) {
+    s.disable = true;
+    on_ = false;
+  }
+  return s;
+}
+
 void StencilBounds::cleared(uint32_t value, bool whole) {
   known_ = whole && (value & 0xFFu) == 0;
   bounds_ = PixelRect{};

@@ -24,6 +24,9 @@ struct StencilStates {
   uint32_t failOp = 0, zFailOp = 0, passOp = 0;
 };
 
+// The stencil states of a draw, read from Direct3D's render-state array.
+StencilStates stencilStatesFrom(const uint32_t* renderStates);
+
 class StencilBounds {
  public:
   // A clear of the stencil to `value`; `whole` when it covered the whole
@@ -47,6 +50,27 @@ class StencilBounds {
  private:
   bool known_ = false;
   PixelRect bounds_;
+};
+
+// The scissor GL has, so that a device changes it only when a draw needs
+// another: what to tell GL for a draw's decision.
+struct ScissorSwitch {
+  bool enable = false;   // glEnable(GL_SCISSOR_TEST)
+  bool setRect = false;  // glScissor(rect)
+  bool disable = false;  // glDisable(GL_SCISSOR_TEST)
+  PixelRect rect;
+};
+
+class ScissorTracker {
+ public:
+  ScissorSwitch toward(const StencilBounds::Decision& d);
+  // A clear used the scissor for itself and left it off.
+  void turnedOff() { on_ = false; }
+  bool on() const { return on_; }
+
+ private:
+  bool on_ = false;
+  PixelRect rect_;
 };
 
 }  // namespace cog

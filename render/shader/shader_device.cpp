@@ -180,39 +180,37 @@ void ShaderDevice::setWriteMasks() {
 
 void ShaderDevice::Clear(ClearFlags flags, uint32_t color, float z, uint32_t stencil) {
   if (!usable()) return;
+  const ClearPlan plan = planClear(flags, color, z, stencil, viewport_, backBufferWidth_, backBufferHeight_);
+  if (!plan.any()) return;
   GLbitfield bits = 0;
-  if (any(flags, ClearFlags::Target)) {
-    float c[4];
-    colorFromArgb(color, c);
-    glClearColor(c[0], c[1], c[2], c[3]);
+  if (plan.color) {
+    glClearColor(plan.rgba[0], plan.rgba[1], plan.rgba[2], plan.rgba[3]);
     bits |= GL_COLOR_BUFFER_BIT;
   }
-  if (any(flags, ClearFlags::ZBuffer)) {
-    setClearDepth(dialect_, std::clamp(z, 0.0f, 1.0f));
+  if (plan.depth) {
+    setClearDepth(dialect_, plan.z);
     bits |= GL_DEPTH_BUFFER_BIT;
   }
-  if (any(flags, ClearFlags::Stencil)) {
-    glClearStencil(static_cast<GLint>(stencil & 0xFFu));
+  if (plan.stencil) {
+    glClearStencil(plan.stencilValue);
     bits |= GL_STENCIL_BUFFER_BIT;
   }
-  if (bits == 0) return;
   // The whole of what it names, whatever the write states, within the
   // viewport (as Direct3D clears without rectangles).
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
   glDepthMask(GL_TRUE);
   glStencilMask(0xFFFFFFFFu);
-  const ClearArea area = clearArea(viewport_, backBufferWidth_, backBufferHeight_);
-  const bool whole = area.whole;
-  if (whole && scissorOn_) glDisable(GL_SCISSOR_TEST);
-  if (!whole) {
+  const ClearArea& area = plan.area;
+  if (area.whole && scissor_.on()) glDisable(GL_SCISSOR_TEST);
+  if (!area.whole) {
     glEnable(GL_SCISSOR_TEST);
     glScissor(static_cast<GLint>(area.x), static_cast<GLint>(area.y), static_cast<GLsizei>(area.width),
               static_cast<GLsizei>(area.height));
   }
   glClear(bits);
-  if (!whole) glDisable(GL_SCISSOR_TEST);
-  scissorOn_ = false;
-  if (any(flags, ClearFlags::Stencil)) stencilBounds_.cleared(stencil, whole);
+  if (!area.whole) glDisable(GL_SCISSOR_TEST);
+  scissor_.turnedOff();
+  if (plan.stencil) stencilBounds_.cleared(stencil, area.whole);
   setWriteMasks();
 }
 

@@ -143,8 +143,7 @@ class ShaderDevice : public RenderDevice {
   std::string programError_;
 
   StencilBounds stencilBounds_;
-  bool scissorOn_ = false;
-  PixelRect scissor_;
+  ScissorTracker scissor_;
 };
 
 }  // namespace cog

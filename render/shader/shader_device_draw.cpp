@@ -96,32 +96,16 @@ void ShaderDevice::applyViewport() {
 }
 
 bool ShaderDevice::applyStencilScissor() {
-  const uint32_t* rs = renderState_;
-  StencilStates states;
-  states.enabled = rs[raw(RenderState::StencilEnable)] != 0;
-  states.func = rs[raw(RenderState::StencilFunc)];
-  states.ref = rs[raw(RenderState::StencilRef)];
-  states.mask = rs[raw(RenderState::StencilMask)];
-  states.writeMask = rs[raw(RenderState::StencilWriteMask)];
-  states.failOp = rs[raw(RenderState::StencilFail)];
-  states.zFailOp = rs[raw(RenderState::StencilZFail)];
-  states.passOp = rs[raw(RenderState::StencilPass)];
-  const StencilBounds::Decision d = stencilBounds_.beforeDraw(states, [this] {
+  const StencilBounds::Decision d = stencilBounds_.beforeDraw(stencilStatesFrom(renderState_), [this] {
     return screenRect(streamBounds_, matrixMultiply(matrixMultiply(world_, view_), projection_), viewport_,
                       backBufferHeight_);
   });
   if (d.skip) return false;
-  if (d.scissor) {
-    if (!scissorOn_) glEnable(GL_SCISSOR_TEST);
-    const PixelRect& r = d.rect;
-    if (!scissorOn_ || r.x0 != scissor_.x0 || r.y0 != scissor_.y0 || r.x1 != scissor_.x1 || r.y1 != scissor_.y1)
-      glScissor(r.x0, r.y0, r.x1 - r.x0, r.y1 - r.y0);
-    scissor_ = r;
-    scissorOn_ = true;
-  } else if (scissorOn_) {
-    glDisable(GL_SCISSOR_TEST);
-    scissorOn_ = false;
-  }
+  const ScissorSwitch change = scissor_.toward(d);
+  if (change.enable) glEnable(GL_SCISSOR_TEST);
+  if (change.setRect)
+    glScissor(change.rect.x0, change.rect.y0, change.rect.x1 - change.rect.x0, change.rect.y1 - change.rect.y0);
+  if (change.disable) glDisable(GL_SCISSOR_TEST);
   return true;
 }
 

@@ -22,7 +22,7 @@ RunResult runCommand(const std::string& commandLine) {
 }
 
 RunResult runProgram(const std::string& args, const std::string& environment) {
-  return runCommand(environment + std::string(COGSTORM_BINARY) + " " + args);
+  return runCommand("XDG_CONFIG_HOME='" COGSTORM_TEST_CONFIG "' " + environment + COGSTORM_BINARY + " " + args);
 }
 
 std::string readFile(const std::string& path) {

@@ -14,7 +14,8 @@ struct RunResult {
 RunResult runCommand(const std::string& commandLine);
 
 // Runs the program with `args` (a shell command line tail), after
-// `environment` (e.g. "env -u DISPLAY "), and waits for it.
+// `environment` (e.g. "env -u DISPLAY "), and waits for it. Its settings
+// folder is the tests' own, in the build folder.
 RunResult runProgram(const std::string& args, const std::string& environment = "");
 
 // The whole of a file ("" when it cannot be read).

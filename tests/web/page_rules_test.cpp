@@ -68,6 +68,9 @@ void options() {
       {{"--ticks"}, false, 0},
       {{"--input"}, false, 0},
       {{"--fast"}, false, 0},
+      {{"--aspect", "wide"}, true, 0},
+      {{"--aspect", "square"}, false, 0},
+      {{"--aspect"}, false, 0},
   };
   for (const Case& c : cases) {
     PageOptions o;

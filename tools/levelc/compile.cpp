@@ -10,6 +10,7 @@
 #include "tools/levelc/source.h"
 #include "tools/levelc/visibility.h"
 #include "tools/levelc/writer.h"
+#include "tools/mediagen/game_media.h"
 
 namespace cog {
 
@@ -38,6 +39,29 @@ bool compileLevel(const std::string& sourcePath, const std::string& outDir, Comp
   }
   WriteCounts counts;
   if (!writeLevel(outDir, src, level, textures, lightMaps, counts, error)) return false;
+  for (const mediagen::MediaFile& file : mediagen::gameMedia()) {
+    const std::filesystem::path to = std::filesystem::path(outDir) / file.name;
+    const auto own = src.media.find(file.role);
+    if (own != src.media.end()) {
+      std::filesystem::copy_file(own->second, to, std::filesystem::copy_options::overwrite_existing, ec);
+      if (ec) {
+        error = own->second + ": cannot be copied to " + to.string() + " (" + ec.message() + ")";
+        return false;
+      }
+    } else {
+      if (!mediagen::writeMediaFile(to, file.make(), error)) return false;
+      report.generatedMedia += 1;
+    }
+    counts.files += 1;
+  }
+
+  // The x-ray view paints rooms out of sight with the fifth texture (index 4).
+  const TextureSource& xray = src.textures[4];
+  if (xray.paint != "xray")
+    report.warnings.push_back(sourcePath + ":" + std::to_string(xray.line) +
+                              ": the level has no x-ray texture: the fifth [[texture]] (\"" + xray.name +
+                              "\", paint \"" + xray.paint +
+                              "\") is what the x-ray view paints rooms out of sight with; paint it \"xray\"");
 
   report.rooms = src.rooms.size();
   report.roomRecords = level.rooms.size();

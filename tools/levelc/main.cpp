@@ -1,5 +1,5 @@
 // cogstorm-levelc: compiles a level source (TOML) into the game's level
-// folder. Usage: cogstorm-levelc [--quiet] SOURCE OUTDIR
+// folder, with its music and sounds. Usage: cogstorm-levelc [--quiet] SOURCE OUTDIR
 
 #include <CLI/CLI.hpp>
 
@@ -26,6 +26,7 @@ int programMain(int argc, char** argv) {
     std::fprintf(stderr, "cogstorm-levelc: %s\n", error.c_str());
     return 1;
   }
+  for (const std::string& warning : r.warnings) std::fprintf(stderr, "cogstorm-levelc: warning: %s\n", warning.c_str());
   if (!quiet) {
     const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
     std::printf("%s: %zu rooms, %zu room records (%zu markers, %d room pairs in sight), %zu prop records, "

@@ -1,10 +1,13 @@
 #include "tools/levelc/source.h"
 
 #include "tools/levelc/painter.h"
+#include "tools/mediagen/game_media.h"
 
 #include <toml++/toml.h>
 
 #include <algorithm>
+#include <cmath>
+#include <filesystem>
 
 #include <set>
 #include <sstream>
@@ -49,8 +52,16 @@ class Reader {
       if (fallback) return *fallback;
       fail(t.source(), std::string("a number \"") + key + "\" in " + section);
     }
-    if (auto v = n->value<double>()) return static_cast<float>(*v);
+    if (auto v = n->value<double>()) return finite(*v, *n, std::string("\"") + key + "\" in " + section);
     fail(n->source(), std::string("a number for \"") + key + "\" in " + section);
+  }
+
+  // The level files hold 32-bit floats: a number past their range is refused
+  // here rather than written as "inf".
+  float finite(double v, const toml::node& n, const std::string& what) const {
+    const float f = static_cast<float>(v);
+    if (!std::isfinite(f)) fail(n.source(), "a number within a 32-bit float's range (about 3.4e38) for " + what);
+    return f;
   }
 
   float number(const toml::table& t, const char* key, const std::string& section, float fallback) const {
@@ -95,7 +106,7 @@ class Reader {
     for (size_t i = 0; i < N; ++i) {
       auto v = (*a)[i].value<double>();
       if (!v) fail((*a)[i].source(), "a number in " + what);
-      out[i] = static_cast<float>(*v);
+      out[i] = finite(*v, (*a)[i], what);
     }
     return out;
   }
@@ -319,6 +330,30 @@ void readLights(const Reader& r, const toml::table& root, LevelSource& out) {
   }
 }
 
+void readMedia(const Reader& r, const toml::table& root, LevelSource& out) {
+  const toml::table* t = r.table(root, "media", false);
+  if (!t) return;
+  std::vector<const char*> roles;
+  for (const mediagen::MediaFile& f : mediagen::gameMedia()) roles.push_back(f.role);
+  for (const auto& [key, node] : *t) {
+    bool known = false;
+    for (const char* role : roles) known = known || key.str() == role;
+    if (!known) {
+      std::string list;
+      for (const char* role : roles) list += std::string(list.empty() ? "" : ", ") + role;
+      r.fail(node.source(), "one of " + list + " in [media], found \"" + std::string(key.str()) + "\"");
+    }
+    const std::string role(key.str());
+    const std::string file = r.text(*t, role.c_str(), "[media]");
+    std::filesystem::path path(file);
+    if (path.is_relative()) path = std::filesystem::path(r.path()).parent_path() / path;
+    std::error_code ec;
+    if (file.empty() || !std::filesystem::is_regular_file(path, ec))
+      r.fail(node.source(), "a file for \"" + role + "\" in [media], found no file at \"" + path.string() + "\"");
+    out.media[role] = path.string();
+  }
+}
+
 void readSigns(const Reader& r, const toml::table& root, LevelSource& out) {
   for (const toml::table* t : r.tables(root, "sign")) {
     const std::string s = "[[sign]]";
@@ -400,7 +435,8 @@ bool readLevelSource(const std::string& path, LevelSource& out, std::string& err
       error = text.str();
       return false;
     }
-    r.onlyKeys(root, {"level", "texture", "material", "room", "door", "mirror", "prop", "light", "sign", "robot", "shot"},
+    r.onlyKeys(root, {"level", "texture", "material", "room", "door", "mirror", "prop", "light", "sign", "robot", "shot",
+                      "media"},
                "the top level");
     const toml::table* lv = r.table(root, "level", true);
     r.onlyKeys(*lv, {"tile", "lightmap_size", "ambient", "default_material", "floor_offset", "hull"}, "[level]");
@@ -426,6 +462,7 @@ bool readLevelSource(const std::string& path, LevelSource& out, std::string& err
     readSigns(r, root, out);
     readModel(r, root, "robot", out, out.robot);
     readModel(r, root, "shot", out, out.shot);
+    readMedia(r, root, out);
   } catch (const SourceError& e) {
     error = e.what();
     return false;

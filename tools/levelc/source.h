@@ -5,6 +5,7 @@
 // at y -90 everywhere.
 
 #include <array>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -115,6 +116,11 @@ struct LevelSource {
   std::vector<SignSource> signs;
   ModelSource robot, shot;
   std::string defaultMaterial = "plain";
+  // [media]: the level's own music and sounds by role ("music", "footstep",
+  // "caught", "fire", "robot_down"), each a file path (relative ones are
+  // taken from the source's folder). A role not named gets the media
+  // generator's file.
+  std::map<std::string, std::string> media;
 };
 
 // Reads and checks a level source. On failure returns false with `error`

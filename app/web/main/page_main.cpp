@@ -48,13 +48,21 @@ int fail(const std::string& message) {
   return 1;
 }
 
+// The canvas is the back buffer; the picture sits in it as the window's
+// does (the square picture kept whole between bars).
+void resize(PageRun& page, int width, int height) {
+  const auto w = static_cast<uint32_t>(width), h = static_cast<uint32_t>(height);
+  page.device->setBackBufferSize(w, h);
+  if (page.run) page.run->setLayout(layoutPicture(page.options.aspect, w, h));
+}
+
 bool frame(PageRun& page, double now) {
   if (page.hidden) {
     page.lastTick = -1;
     return true;
   }
   int width = 0, height = 0;
-  if (web::fitCanvas(width, height)) page.device->setBackBufferSize(static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+  if (web::fitCanvas(width, height)) resize(page, width, height);
   const auto press = [&page](uint32_t code) { page.run->press(code); };
   page.pads.poll(press);
   if (!page.options.unpaced) {
@@ -102,6 +110,7 @@ int runPage(int argc, char** argv) {
   page->sound = PageSound::open(page->options.mute);
   page->run = WebRun::start(*page->device, page->sound.engine(), page->sound.clock(), std::move(script), true, error);
   if (!page->run) return fail(error);
+  resize(*page, width, height);
   page->stopAt = page->options.ticks > 0 ? page->options.ticks : (page->options.unpaced ? page->run->scriptEnd() : 0);
   web::onKey([p = page.get()](uint32_t code) { p->run->press(code); });
   web::onHidden([p = page.get()](bool hidden) {
