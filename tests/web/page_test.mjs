@@ -7,8 +7,9 @@
 //         player, and the music's synthesizer starts on the first key.
 //   error an address naming a key script that is not there: "ERROR ..." in
 //         the title and the message in the page.
+//   nowebgl Chromium without WebGL 2: the page says so in place of the game.
 // Either fails on any console error or page exception. Prints the measures.
-//   node page_test.mjs --case win|keys|error --site DIR --chromium PATH --native PATH
+//   node page_test.mjs --case win|keys|error|nowebgl --site DIR --chromium PATH --native PATH
 //                      --level DIR --demos DIR --out DIR
 import { spawn, execFileSync } from "node:child_process";
 import fs from "node:fs";
@@ -52,7 +53,8 @@ const base = `http://127.0.0.1:${server.address().port}`;
 const profile = fs.mkdtempSync(path.join(os.tmpdir(), "cogstorm-chromium-"));
 const chrome = spawn(opt.chromium, ["--headless=new", "--remote-debugging-pipe", "--no-first-run",
   "--no-default-browser-check", "--no-sandbox", `--user-data-dir=${profile}`, "--window-size=512,512",
-  "--autoplay-policy=no-user-gesture-required", "--use-angle=swiftshader", "about:blank"],
+  "--autoplay-policy=no-user-gesture-required", "--use-angle=swiftshader",
+  ...(opt.case === "nowebgl" ? ["--disable-webgl2"] : []), "about:blank"],
   { stdio: ["ignore", "ignore", "pipe", "pipe", "pipe"] });
 let chromeErr = "";
 chrome.stderr.on("data", (d) => { chromeErr += d; });
@@ -252,6 +254,17 @@ if (opt.case === "win") {
     fail(`expected the missing key script named in the title and the page: "${title}" / "${text}"`);
   problems.length = 0;
   console.log(`the page says: ${title}`);
+} else if (opt.case === "nowebgl") {
+  // A browser without WebGL 2: the page says so instead of the game.
+  await page("Page.navigate", { url: `${base}/index.html` });
+  const title = await waitFor("ERROR", async () => {
+    const t = await evaluate("document.title");
+    return t.startsWith("ERROR") || t.startsWith("DONE") ? t : null;
+  }, 30000);
+  const text = await evaluate("document.getElementById('message').hidden ? '' : document.getElementById('message').textContent");
+  if (!text.includes("no WebGL 2") || !title.includes("WebGL 2")) fail(`"${title}" / "${text}"`);
+  await screenshot("nowebgl.png");
+  console.log(`the page says: ${text}`);
 } else {
   fail("unknown case " + opt.case);
 }
