@@ -49,7 +49,7 @@ int fail(const std::string& message) {
 }
 
 // The canvas is the back buffer; the picture sits in it as the window's
-// does (the square picture kept whole between bars).
+// does, as the aspect mode says (keep: the square picture whole between bars).
 void resize(PageRun& page, int width, int height) {
   const auto w = static_cast<uint32_t>(width), h = static_cast<uint32_t>(height);
   page.device->setBackBufferSize(w, h);
