@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Cogstorm developer entry point for a Debian 12 machine.
 #   ./dev.sh play [game options]   build and start the game with the shipped level
-#   ./dev.sh test                  build and run the whole test suite under ASan/UBSan
+#   ./dev.sh test                  build and run the whole test suite under ASan/UBSan, then the web tests
+#   ./dev.sh web build             build the browser version into build-web/site/
+#   ./dev.sh web                   build it and serve it at http://127.0.0.1:8080/ (PORT to change)
 # Each installs the Debian packages it needs when they are missing.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -11,6 +13,10 @@ BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config
   libsdl2-dev libpng-dev libjpeg-dev libsndfile1-dev
   libopenal-dev libfluidsynth-dev timgm6mb-soundfont libgl-dev libegl-dev libgl1-mesa-dri
   python3-glad libcli11-dev nlohmann-json3-dev libtomlplusplus-dev libgtest-dev libbenchmark-dev librsvg2-bin)
+
+# The browser build: Emscripten, headless Chromium for its tests, stb_image
+# for BMP, dpkg-dev to unpack Debian's library sources (tools/web/).
+WEB_PACKAGES=(emscripten chromium libstb-dev dpkg-dev timgm6mb-soundfont)
 
 install_missing() {
   local missing=()
@@ -31,6 +37,19 @@ configure() {  # configure DIR [cmake options...]
   cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
 }
 
+web_packages() {
+  install_missing "${BUILD_PACKAGES[@]}" "${WEB_PACKAGES[@]}"
+  command -v node >/dev/null || install_missing nodejs
+  command -v npm >/dev/null || install_missing npm
+}
+
+# The browser build's tests (the simulation under Node against native traces,
+# the page in headless Chromium), on the native build folder $1.
+web_test() {
+  web_packages
+  tools/web/web.sh test "${1:-build}"
+}
+
 cmd=${1:-}
 shift || true
 case "$cmd" in
@@ -47,9 +66,19 @@ case "$cmd" in
     configure build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCOGSTORM_SANITIZE=ON
     cmake --build build-sanitize -j "$(nproc)"
     (cd build-sanitize && ctest --output-on-failure -j "$(nproc)")
+    # The browser build, against this build's traces.
+    web_test build-sanitize
+    ;;
+  web)
+    web_packages
+    case "${1:-serve}" in
+      build) tools/web/web.sh build ;;
+      serve) tools/web/web.sh serve ;;
+      *) echo "usage: $0 web [build]" >&2; exit 2 ;;
+    esac
     ;;
   *)
-    echo "usage: $0 play [game options] | test" >&2
+    echo "usage: $0 play [game options] | test | web [build]" >&2
     exit 2
     ;;
 esac

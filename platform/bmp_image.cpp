@@ -1,6 +1,15 @@
 #include "platform/bmp_image.h"
 
+#if defined(__EMSCRIPTEN__)
+// The browser build has no SDL: stb_image (libstb-dev) reads the same layouts.
+#define STB_IMAGE_IMPLEMENTATION
+#define STBI_ONLY_BMP
+#define STBI_NO_STDIO
+#define STBI_ASSERT(x) ((void)0)
+#include <stb_image.h>
+#else
 #include <SDL.h>
+#endif
 
 #include <bit>
 #include <cstring>
@@ -121,6 +130,21 @@ bool decodeMasked(const uint8_t* data, size_t size, const BmpHeader& h, ImageRgb
   return true;
 }
 
+#if defined(__EMSCRIPTEN__)
+bool decodeWithSdl(const uint8_t* data, size_t size, ImageRgba& image, std::string& what) {
+  int w = 0, h = 0, channels = 0;
+  stbi_uc* pixels = stbi_load_from_memory(data, static_cast<int>(size), &w, &h, &channels, 4);
+  if (pixels == nullptr) {
+    what = std::string("corrupt BMP data (") + stbi_failure_reason() + ")";
+    return false;
+  }
+  image.width = w;
+  image.height = h;
+  image.pixels.assign(pixels, pixels + static_cast<size_t>(w) * h * 4);
+  stbi_image_free(pixels);
+  return true;
+}
+#else
 bool decodeWithSdl(const uint8_t* data, size_t size, ImageRgba& image, std::string& what) {
   SDL_RWops* rw = SDL_RWFromConstMem(data, static_cast<int>(size));
   if (rw == nullptr) {
@@ -156,6 +180,7 @@ bool decodeWithSdl(const uint8_t* data, size_t size, ImageRgba& image, std::stri
   SDL_FreeSurface(rgba);
   return true;
 }
+#endif
 
 }  // namespace
 

@@ -20,7 +20,8 @@
 # Beside them: platform/ (SDL, files, images) uses only base/; the media
 # readers (media/) use the seams, platform/ and base/; render/gpu (what the
 # GL devices share, without GL calls) uses the seams, platform/ and base/;
-# each backend (render/gl, render/rec, audio/al, audio/rec) uses its seam,
+# each backend (render/gl, render/shader, render/rec, audio/al, audio/rec,
+# audio/web) uses its seam,
 # render/gpu, the media readers, platform/ and base/, and only its own
 # folder among the backends.
 
@@ -38,7 +39,7 @@ set(COG_KNOWN_EXCEPTIONS "")
 
 # The layer of a repository file, by its path from ROOT.
 function(cog_layer_of path out)
-  if(path MATCHES "^(render/gl|render/shader|render/rec|audio/al|audio/rec)/")
+  if(path MATCHES "^(render/gl|render/shader|render/rec|audio/al|audio/rec|audio/web)/")
     set(layer "backend:${CMAKE_MATCH_1}")
   elseif(path MATCHES "^render/gpu/")
     set(layer gpu)

@@ -1,0 +1,33 @@
+# Runs a key script through native cogstorm and through the WebAssembly
+# simulation under Node and fails unless the two traces are the same bytes.
+#   cmake -DNODE= -DWASM= -DNATIVE= -DDATA= -DTICKS= -DKEYS= -DOUT= -P trace_compare.cmake
+file(MAKE_DIRECTORY ${OUT})
+execute_process(COMMAND ${NATIVE} --headless --data ${DATA} --ticks ${TICKS} --input ${KEYS} --trace ${OUT}/native.jsonl
+  RESULT_VARIABLE native_rc)
+if(NOT native_rc EQUAL 0)
+  message(FATAL_ERROR "native cogstorm failed (${native_rc})")
+endif()
+execute_process(COMMAND ${NODE} ${WASM} --data ${DATA} --ticks ${TICKS} --input ${KEYS} --trace ${OUT}/wasm.jsonl
+  RESULT_VARIABLE wasm_rc)
+if(NOT wasm_rc EQUAL 0)
+  message(FATAL_ERROR "the WebAssembly run failed (${wasm_rc})")
+endif()
+file(STRINGS ${OUT}/native.jsonl native)
+file(STRINGS ${OUT}/wasm.jsonl wasm)
+list(LENGTH native n)
+list(LENGTH wasm m)
+if(NOT n EQUAL TICKS OR NOT m EQUAL TICKS)
+  message(FATAL_ERROR "expected ${TICKS} trace lines: native has ${n}, WebAssembly ${m}")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${OUT}/native.jsonl ${OUT}/wasm.jsonl RESULT_VARIABLE same)
+if(NOT same EQUAL 0)
+  foreach(i RANGE 0 ${n})
+    list(GET native ${i} a)
+    list(GET wasm ${i} b)
+    if(NOT a STREQUAL b)
+      math(EXPR tick "${i} + 1")
+      message(FATAL_ERROR "traces differ from tick ${tick}:\n  native: ${a}\n  wasm:   ${b}")
+    endif()
+  endforeach()
+endif()
+message(STATUS "${TICKS} ticks, the same trace")
