@@ -113,19 +113,26 @@ TEST(ControllerMap, HeldDirectionsRepeatAfterTheDelayOncePerTickUntilNobodyHolds
   EXPECT_EQ(ticks(repeat, 1), (Presses{{}}));
 }
 
+// A shown window on the offscreen driver. It never has the keyboard focus;
+// controllers play all the same.
+std::unique_ptr<GameWindow> openControllerWindow() {
+  setenv("SDL_VIDEODRIVER", "offscreen", 1);
+  setenv("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS", "1", 1);
+  std::string error;
+  std::unique_ptr<GameWindow> window = GameWindow::create(error);
+  EXPECT_TRUE(window) << error;
+  if (!window) return nullptr;
+  pinLoadedLibraries();
+  window->show();
+  return window;
+}
+
 // A controller plugged in while the window runs: the presses reach the
 // game with the keyboard's codes, a held d-pad repeats, a stick pushed
 // walks, and an unplugged controller's held direction stops.
 TEST(ControllerWindow, AControllerPluggedInWhileTheGameRunsPlays) {
-  setenv("SDL_VIDEODRIVER", "offscreen", 1);
-  // The offscreen window never has the keyboard focus; controllers play
-  // all the same.
-  setenv("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS", "1", 1);
-  std::string error;
-  std::unique_ptr<GameWindow> window = GameWindow::create(error);
-  ASSERT_TRUE(window) << error;
-  pinLoadedLibraries();
-  window->show();
+  std::unique_ptr<GameWindow> window = openControllerWindow();
+  ASSERT_TRUE(window);
 
   int tick = 0;
   int device = -1;
@@ -171,13 +178,8 @@ TEST(ControllerWindow, AControllerPluggedInWhileTheGameRunsPlays) {
 // Guide button (pause; never a game code), and the unplugging of the one
 // that played. A controller that never played goes unremarked.
 TEST(ControllerWindow, GuidePausesAndTheControllerInUseGoingIsSignalled) {
-  setenv("SDL_VIDEODRIVER", "offscreen", 1);
-  setenv("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS", "1", 1);
-  std::string error;
-  std::unique_ptr<GameWindow> window = GameWindow::create(error);
-  ASSERT_TRUE(window) << error;
-  pinLoadedLibraries();
-  window->show();
+  std::unique_ptr<GameWindow> window = openControllerWindow();
+  ASSERT_TRUE(window);
 
   int tick = 0;
   int played = -1, idle = -1;
