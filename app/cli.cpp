@@ -16,6 +16,7 @@
 #include "app/headless.h"
 #include "app/how_to_play.h"
 #include "app/player_settings.h"
+#include "app/sample_memo.h"
 #include "app/settings.h"
 #include "app/shipped_level.h"
 #include "app/sound_recording.h"
@@ -300,6 +301,7 @@ int runCogstorm(int argc, char** argv) {
   windowed.mouseTurning = file.mouseTurning;
   windowed.mouseSensitivity = file.mouseSensitivity;
   windowed.firstStart = session.firstStart;
+  windowed.sampleMemoPath = defaultSampleMemoPath();
   std::optional<PlayerState> atExit;
   windowed.playerAtExit = &atExit;
   const int status = runWindowed(windowed, std::cerr);

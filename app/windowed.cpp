@@ -21,6 +21,7 @@
 #include "audio/sound.h"
 #include "platform/window.h"
 #include "app/render_choice.h"
+#include "app/sample_memo.h"
 #include "render/picture_layout.h"
 
 namespace cog {
@@ -67,6 +68,8 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
   request.width = player.windowWidth;
   request.height = player.windowHeight;
   request.fullscreen = player.fullscreen;
+  GlSampleMemo sampleMemo = readSampleMemo(options.sampleMemoPath);
+  request.sampleMemo = &sampleMemo;
   std::unique_ptr<WindowDrawing> drawing =
       makeWindowDrawing(draw.renderer, request, draw.smooth ? TextureFilter::Smooth : TextureFilter::Point, error);
   if (!drawing) {
@@ -74,6 +77,7 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
     if (error.rfind("cannot open a window", 0) != 0) showMessageBox("Cogstorm!", error);
     return 1;
   }
+  if (sampleMemo.learned) writeSampleMemo(options.sampleMemoPath, sampleMemo);
   GameWindow* window = drawing->window.get();
   RenderDevice& renderDevice = *drawing->device;
   int status = 0;

@@ -6,6 +6,8 @@
 #include <dlfcn.h>
 #include <link.h>
 
+#include <algorithm>
+
 namespace cog {
 
 namespace {
@@ -82,25 +84,52 @@ bool open(const char* title, int x, int y, int width, int height, uint32_t flags
 }  // namespace
 
 bool openGameGlWindow(const char* title, int x, int y, int width, int height, uint32_t sdlFlags, int samples,
-                      GlWindow& out, std::string& error, GlProfile profile) {
-  if (samples > 0 && open(title, x, y, width, height, sdlFlags, samples, profile, out)) {
+                      GlWindow& out, std::string& error, GlProfile profile, GlSampleMemo* memo) {
+  int made = 0;
+  const auto openOne = [&](int asked) {
+    ++made;
+    const bool ok = open(title, x, y, width, height, sdlFlags, asked, profile, out);
+    out.windowsMade = made;
+    return ok;
+  };
+  const auto remembered = [memo](const std::string& key) {
+    return memo != nullptr && std::find(memo->inexact.begin(), memo->inexact.end(), key) != memo->inexact.end();
+  };
+  if (samples > 0 && memo != nullptr && !memo->inexact.empty() && openOne(0)) {
+    if (remembered(currentGlContextKey())) return true;
+    close(out);  // another GL than last time: ask it
+  }
+  if (samples > 0 && openOne(samples)) {
     int granted = 0;
     SDL_GL_GetAttribute(SDL_GL_MULTISAMPLESAMPLES, &granted);
     if (granted == samples) return true;
+    const std::string key = currentGlContextKey();
     close(out);
+    if (memo != nullptr && !remembered(key)) {
+      memo->inexact.push_back(key);
+      memo->learned = true;
+    }
   }
-  if (open(title, x, y, width, height, sdlFlags, 0, profile, out)) return true;
+  if (openOne(0)) return true;
   error = SDL_GetError();
   return false;
 }
 
 void* glProcAddress(const char* name) { return SDL_GL_GetProcAddress(name); }
 
+namespace {
+
+std::string glText(GLenum what) {
+  const auto* s = reinterpret_cast<const char*>(glGetString(what));
+  return std::string(s != nullptr ? s : "?");
+}
+
+}  // namespace
+
+std::string currentGlContextKey() { return glText(GL_VENDOR) + " / " + glText(GL_RENDERER) + " / " + glText(GL_VERSION); }
+
 GlContextInfo currentGlContextInfo() {
-  const auto text = [](GLenum what) {
-    const auto* s = reinterpret_cast<const char*>(glGetString(what));
-    return std::string(s != nullptr ? s : "?");
-  };
+  const auto text = glText;
   GlContextInfo info;
   info.vendor = text(GL_VENDOR);
   info.renderer = text(GL_RENDERER);

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct SDL_Window;
 
@@ -28,15 +29,32 @@ void requestGameGlAttributes(int samples, GlProfile profile = GlProfile::Compati
 struct GlWindow {
   SDL_Window* window = nullptr;
   void* context = nullptr;  // SDL_GLContext, current on success
+  int windowsMade = 0;      // windows opened on the way, the one kept included
+};
+
+// The GLs known not to grant the game's samples exactly, each as
+// currentGlContextKey() gave it. Finding that out costs a multisampled
+// window and context, which on Mesa's llvmpipe take about 150 ms and 28 MB
+// more than a plain one; a run that remembers it opens the plain one at
+// once and only asks again when the GL turns out to be another.
+struct GlSampleMemo {
+  std::vector<std::string> inexact;
+  bool learned = false;  // `inexact` changed and wants keeping
 };
 
 // Makes a window with an OpenGL context, asking for `samples` per pixel.
 // Multisampling is used only as asked: a driver that grants more samples
 // than asked (Mesa's llvmpipe only has 4, and there every sample costs
-// processor time) or none at that count gets a surface without it. False
-// with `error` (SDL's reason) when no window or context could be made.
+// processor time) or none at that count gets a surface without it. With a
+// memo, a GL it names is not asked again. False with `error` (SDL's
+// reason) when no window or context could be made.
 bool openGameGlWindow(const char* title, int x, int y, int width, int height, uint32_t sdlFlags, int samples,
-                      GlWindow& out, std::string& error, GlProfile profile = GlProfile::Compatibility);
+                      GlWindow& out, std::string& error, GlProfile profile = GlProfile::Compatibility,
+                      GlSampleMemo* memo = nullptr);
+
+// The current context as "vendor / renderer / version": the version names
+// the profile and the driver's release.
+std::string currentGlContextKey();
 
 // The current context's GL function `name` (SDL_GL_GetProcAddress).
 void* glProcAddress(const char* name);

@@ -76,7 +76,7 @@ std::unique_ptr<GameWindow> GameWindow::create(const WindowRequest& request, std
   auto parts = std::make_unique<WindowParts>();
   GlWindow gl;
   if (!openGameGlWindow("Cogstorm!", kWindowX, kWindowY, request.width, request.height, kWindowFlags, kGameGlSamples,
-                        gl, error, request.profile)) {
+                        gl, error, request.profile, request.sampleMemo)) {
     error = noWindowMessage();
     SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS);
     return nullptr;

@@ -18,6 +18,7 @@ struct WindowRequest {
   GlProfile profile = GlProfile::Compatibility;  // the context the render device needs
   int width = 512, height = 512;                 // in points
   bool fullscreen = false;                       // starts fullscreen
+  GlSampleMemo* sampleMemo = nullptr;            // what earlier runs learnt of the GL's samples, kept up to date
 };
 
 struct WindowParts;
