@@ -1,11 +1,13 @@
 // The window's sample memo on disk: read leniently, written whole through a temporary file.
 #include "app/sample_memo.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
+#include <vector>
+
+#include "platform/file_bytes.h"
 
 namespace cog {
 
@@ -21,14 +23,16 @@ std::string defaultSampleMemoPath() {
 
 GlSampleMemo readSampleMemo(const std::string& path) {
   GlSampleMemo memo;
-  if (path.empty()) return memo;
-  std::ifstream in(path, std::ios::binary);
-  std::string line;
-  // Lines are read a bounded piece at a time: a file that is not ours
-  // (one long line, no line ends) costs nothing.
-  char piece[kSampleMemoLineLength + 2];
-  while (memo.inexact.size() < kSampleMemoLines && in.getline(piece, sizeof piece)) {
-    line = piece;
+  std::vector<uint8_t> bytes;
+  std::string error;
+  if (path.empty() || !readFileBytes(path, kSampleMemoBytes, "the GL sample memo", bytes, error)) return memo;
+  const std::string text(bytes.begin(), bytes.end());
+  size_t from = 0;
+  while (from < text.size() && memo.inexact.size() < kSampleMemoLines) {
+    size_t end = text.find('\n', from);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(from, end - from);
+    from = end + 1;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty() || line[0] == '#' || line.size() > kSampleMemoLineLength) continue;
     memo.inexact.push_back(line);
@@ -57,8 +61,9 @@ bool writeSampleMemo(const std::string& path, const GlSampleMemo& memo) {
     }
   }
   fs::rename(temporary, path, ec);
-  if (ec) fs::remove(temporary, ec);
-  return !ec;
+  if (!ec) return true;
+  fs::remove(temporary, ec);
+  return false;
 }
 
 }  // namespace cog

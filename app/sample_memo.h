@@ -5,6 +5,7 @@
 // cache: a missing, unreadable or odd file is as good as an empty one, and
 // deleting it only makes the next start ask again.
 
+#include <cstddef>
 #include <string>
 
 #include "platform/gl_attributes.h"
@@ -14,8 +15,9 @@ namespace cog {
 // The file's place; empty when neither XDG_CACHE_HOME (absolute) nor HOME is set.
 std::string defaultSampleMemoPath();
 
-// What `path` remembers: its lines that are not comments, at most
-// kSampleMemoLines of them, none longer than kSampleMemoLineLength.
+// What `path` remembers: its first kSampleMemoLines lines that are neither
+// comments nor longer than kSampleMemoLineLength; nothing from a file
+// larger than kSampleMemoBytes.
 GlSampleMemo readSampleMemo(const std::string& path);
 
 // Keeps `memo` at `path` (its folder made when missing), whole or not at
@@ -24,5 +26,6 @@ bool writeSampleMemo(const std::string& path, const GlSampleMemo& memo);
 
 constexpr size_t kSampleMemoLines = 16;
 constexpr size_t kSampleMemoLineLength = 512;
+constexpr size_t kSampleMemoBytes = 64 * 1024;
 
 }  // namespace cog

@@ -18,7 +18,7 @@ struct OffscreenParts {
 
 
 std::unique_ptr<OffscreenGl> OffscreenGl::create(int width, int height, int samples, std::string& error,
-                                                 GlProfile profile) {
+                                                 GlProfile profile, GlSampleMemo* memo) {
   setenv("SDL_VIDEODRIVER", "offscreen", 1);
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     error = std::string("SDL's offscreen video driver did not start: ") + SDL_GetError();
@@ -26,7 +26,7 @@ std::unique_ptr<OffscreenGl> OffscreenGl::create(int width, int height, int samp
   }
   auto parts = std::make_unique<OffscreenParts>();
   GlWindow gl;
-  if (!openGameGlWindow("Cogstorm!", 0, 0, width, height, SDL_WINDOW_HIDDEN, samples, gl, error, profile)) {
+  if (!openGameGlWindow("Cogstorm!", 0, 0, width, height, SDL_WINDOW_HIDDEN, samples, gl, error, profile, memo)) {
     error = std::string("no offscreen surface with an ") + glProfileName(profile) + " context: " + error;
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return nullptr;
@@ -36,7 +36,9 @@ std::unique_ptr<OffscreenGl> OffscreenGl::create(int width, int height, int samp
   SDL_GL_SetSwapInterval(0);
   pinLoadedLibraries();
   glViewport(0, 0, width, height);
-  return std::unique_ptr<OffscreenGl>(new OffscreenGl(std::move(parts), width, height));
+  std::unique_ptr<OffscreenGl> surface(new OffscreenGl(std::move(parts), width, height));
+  surface->windowsMade_ = gl.windowsMade;
+  return surface;
 }
 
 OffscreenGl::OffscreenGl(std::unique_ptr<OffscreenParts> parts, int width, int height)

@@ -19,9 +19,11 @@ struct OffscreenParts;
 class OffscreenGl {
  public:
   // A width x height surface whose context is current on return. Null with
-  // `error` saying which step failed and why. `samples` as the window asks.
+  // `error` saying which step failed and why. `samples` and `memo` as
+  // the window asks.
   static std::unique_ptr<OffscreenGl> create(int width, int height, int samples, std::string& error,
-                                             GlProfile profile = GlProfile::Compatibility);
+                                             GlProfile profile = GlProfile::Compatibility,
+                                             GlSampleMemo* memo = nullptr);
   ~OffscreenGl();
   OffscreenGl(const OffscreenGl&) = delete;
   OffscreenGl& operator=(const OffscreenGl&) = delete;
@@ -42,12 +44,15 @@ class OffscreenGl {
   std::string rendererName() const;
   // Samples per pixel the driver granted (0: not multisampled).
   int samples() const;
+  // Surfaces opened to make this one, itself included.
+  int windowsMade() const { return windowsMade_; }
 
  private:
   OffscreenGl(std::unique_ptr<OffscreenParts> parts, int width, int height);
   std::unique_ptr<OffscreenParts> parts_;
   int width_;
   int height_;
+  int windowsMade_ = 0;
 };
 
 }  // namespace cog
