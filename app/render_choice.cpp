@@ -93,6 +93,7 @@ std::unique_ptr<WindowDrawing> tryWindow(RendererChoice c, WindowRequest request
     problem = gl->problem();
     GlDevice* device = gl.get();
     drawing->setBackBufferSize = [device](uint32_t w, uint32_t h) { device->setBackBufferSize(w, h); };
+    drawing->setImagePrefetch = [device](ImagePrefetch* p) { device->setImagePrefetch(p); };
     drawing->device = std::move(gl);
     drawing->deviceName = "fixed-function device (OpenGL compatibility)";
   } else {
@@ -101,6 +102,7 @@ std::unique_ptr<WindowDrawing> tryWindow(RendererChoice c, WindowRequest request
     problem = shader->problem();
     ShaderDevice* device = shader.get();
     drawing->setBackBufferSize = [device](uint32_t w, uint32_t h) { device->setBackBufferSize(w, h); };
+    drawing->setImagePrefetch = [device](ImagePrefetch* p) { device->setImagePrefetch(p); };
     drawing->device = std::move(shader);
     drawing->deviceName = std::string("shader device (") + glProfileName(profileOf(c)) + ")";
   }

@@ -46,6 +46,8 @@ struct WindowDrawing {
   std::string deviceName;
   // Both GL devices keep the drawable's size for the viewport and clears.
   std::function<void(uint32_t, uint32_t)> setBackBufferSize;
+  // Images decoded ahead for the device's textures (null: none).
+  std::function<void(ImagePrefetch*)> setImagePrefetch;
   ~WindowDrawing() { device.reset(); }
 };
 

@@ -19,6 +19,7 @@
 #include "app/sound_start.h"
 #include "audio/rec/silent_engine.h"
 #include "audio/sound.h"
+#include "platform/image_prefetch.h"
 #include "platform/window.h"
 #include "app/render_choice.h"
 #include "app/sample_memo.h"
@@ -47,6 +48,11 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
     err << "cogstorm: " << error << '\n';
     return 1;
   }
+  // The level's images are decoded on a second thread while the sound
+  // starts and the window and its context open, which is most of the wait
+  // before the first frame; the device takes them as the level load asks.
+  auto prefetch = std::make_unique<ImagePrefetch>(Game::startImageFiles);
+
   // Sound first: a machine without a sound device still plays, silently.
   SilentAudioEngine* silent = nullptr;
   std::unique_ptr<AudioEngine> engine = openWindowSound(options.sound, silent, err);
@@ -115,9 +121,13 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
       shell.notice(line);
       if (options.notice) options.notice(line);
     });
-    if (Status s = game->startDeviceAndLevel(overlayDevice); !s) {
-      err << "cogstorm: " << s.message() << '\n';
-      showMessageBox("Cogstorm!", s.message());
+    drawing->setImagePrefetch(prefetch.get());
+    const Status started = game->startDeviceAndLevel(overlayDevice);
+    drawing->setImagePrefetch(nullptr);
+    prefetch.reset();
+    if (!started) {
+      err << "cogstorm: " << started.message() << '\n';
+      showMessageBox("Cogstorm!", started.message());
       status = 1;
     } else {
       window->show();

@@ -1,6 +1,8 @@
 // The game object: start-up and shut-down in the game's order.
 #include "game/game.h"
 
+#include <iterator>
+
 #include "game/level_start.h"
 
 namespace cog {
@@ -27,6 +29,12 @@ Status Game::start(RenderDevice& renderDevice, AudioEngine& engine) {
 
 Status Game::startLevelFrom(const LevelFileOpener& open) {
   return startLevel(*this, [&open](RenderDevice& d, LevelData& l, Actors& a) { return loadLevelFrom(open, d, l, a); });
+}
+
+std::vector<std::string> Game::startImageFiles() {
+  std::vector<std::string> files(std::begin(kBaseImageFiles), std::end(kBaseImageFiles));
+  for (std::string& name : levelImageNames()) files.push_back(std::move(name));
+  return files;
 }
 
 void Game::shutdown() {

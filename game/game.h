@@ -4,6 +4,9 @@
 // order, ticks it and feeds it keys; destroying it shuts the game down in
 // the game's order, whatever happened before.
 
+#include <string>
+#include <vector>
+
 #include "audio/sound.h"
 #include "base/status.h"
 #include "game/game_state.h"
@@ -57,6 +60,10 @@ class Game {
   // a fresh game: the level's textures and buffers and the base textures
   // go back before the device may; the audio stops. Safe at any time.
   void shutdown();
+
+  // The image files startDeviceAndLevel reads from the working directory,
+  // in its order, as far as the level files name them: to decode ahead.
+  static std::vector<std::string> startImageFiles();
 
   World world() { return World{sim, actors, level, audio}; }
   Scene scene() { return Scene{*device, level, drawFlags}; }

@@ -135,6 +135,24 @@ Status loadLevel(RenderDevice& device, LevelData& level, Actors& actors) {
   return loadLevelFrom(openFromWorkingDirectory, device, level, actors);
 }
 
+std::vector<std::string> levelImageNames() {
+  std::vector<std::string> names;
+  LevelBudget budget;
+  for (const char* file : {"Lbank.txt", "dat.txt"}) {
+    TextReader in;
+    int32_t count = 0;
+    if (!openFromWorkingDirectory(file, in) || !readCount(in, count, "count", 1)) break;
+    in.limits.budget = &budget;
+    if (!chargeImageNames(in, count)) break;
+    for (int32_t i = 0; i < count; ++i) {
+      std::string name;
+      if (!in.readWord(name, "file name")) return names;
+      names.push_back(std::move(name));
+    }
+  }
+  return names;
+}
+
 Status loadLevelFrom(const LevelFileOpener& open, RenderDevice& device, LevelData& level, Actors& actors) {
   level.clear();
   for (Actor& robot : actors.robots) robot.model.reset();

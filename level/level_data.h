@@ -39,6 +39,11 @@ struct LevelData {
 // the line and what was wrong.
 Status loadLevel(RenderDevice& device, LevelData& level, Actors& actors);
 
+// The image files loadLevel will read, in its order: the light maps, then
+// the textures. Only what is read well enough to name them; what is wrong
+// is the load's to say.
+std::vector<std::string> levelImageNames();
+
 class TextReader;
 // Opens the level file `fileName` into `reader`; false, with the reader
 // holding the message, when it cannot.

@@ -12,9 +12,9 @@ Result<BaseTextures> initDevice(RenderDevice& device, const Vec3& playerPosition
   SetupLights(device, playerPosition);
   BaseTextures textures;
   std::string error;
-  textures.blank = device.CreateTextureFromFile("blank.bmp", error);
+  textures.blank = device.CreateTextureFromFile(kBaseImageFiles[0], error);
   if (!textures.blank) return Status::failure(error);
-  textures.sky = device.CreateTextureFromFile("sky2.bmp", error);
+  textures.sky = device.CreateTextureFromFile(kBaseImageFiles[1], error);
   if (!textures.sky) return Status::failure(error);
   return textures;
 }

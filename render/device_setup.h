@@ -16,6 +16,9 @@ struct BaseTextures {
   std::unique_ptr<Texture> sky;
 };
 
+// The base textures' files, in the order initDevice loads them.
+inline constexpr const char* kBaseImageFiles[] = {"blank.bmp", "sky2.bmp"};
+
 // With `device` already made: the start-up render states, the lights (the
 // player at `playerPosition`), then "blank.bmp" and "sky2.bmp" from the
 // working directory. A failure names the image and what was wrong with it.

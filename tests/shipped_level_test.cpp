@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -59,6 +61,19 @@ void collectParts(const ModelPart* p, std::vector<const ModelPart*>& out) {
 }
 
 }  // namespace
+
+// The window decodes these ahead: they must be the files start-up asks
+// the device for, in its order (a file named twice is asked for once).
+TEST_F(ShippedLevel, StartImageFilesAreWhatStartUpReadsInItsOrder) {
+  std::vector<std::string> asked;
+  for (uint32_t id = 1; id <= dev.texturesCreated(); ++id) asked.push_back(dev.textureFileName(id));
+  std::vector<std::string> listed;
+  for (const std::string& name : Game::startImageFiles())
+    if (std::find(listed.begin(), listed.end(), name) == listed.end()) listed.push_back(name);
+  ASSERT_LE(listed.size(), asked.size());
+  EXPECT_GT(listed.size(), 300u);
+  EXPECT_EQ(listed, std::vector<std::string>(asked.begin(), asked.begin() + static_cast<std::ptrdiff_t>(listed.size())));
+}
 
 TEST_F(ShippedLevel, MirrorPaneIsRecordZero) {
   const MeshRecord& pane = level.rooms.at(0);

@@ -151,7 +151,7 @@ std::unique_ptr<VertexBuffer> GlDevice::CreateVertexBuffer(const void* data, uin
 
 std::unique_ptr<Texture> GlDevice::CreateTextureFromFile(const std::string& fileName, std::string& error) {
   ImageRgba image;
-  if (!loadTextureImage(fileName, maxTextureSize_, image, error)) return nullptr;
+  if (!loadTextureImage(fileName, maxTextureSize_, prefetch_, image, error)) return nullptr;
   while (glGetError() != GL_NO_ERROR) {
   }
   GLuint name = 0;

@@ -64,6 +64,10 @@ class GlDevice : public RenderDevice {
   // viewport becomes the whole of it, as after a Direct3D device reset.
   void setBackBufferSize(uint32_t width, uint32_t height);
 
+  // Images decoded ahead, taken by CreateTextureFromFile before it reads a
+  // file itself; null: none. Not owned.
+  void setImagePrefetch(ImagePrefetch* prefetch) { prefetch_ = prefetch; }
+
   // How many draws were skipped (no primitives, no usable stream, or a
   // range past the end of the buffer); for tests and diagnostics.
   uint64_t skippedDraws() const { return skippedDraws_; }
@@ -125,6 +129,7 @@ class GlDevice : public RenderDevice {
   std::string problem_;
   std::shared_ptr<ResourceRegistry> registry_;
   TextureFilter filter_ = TextureFilter::Point;
+  ImagePrefetch* prefetch_ = nullptr;
 
   uint32_t backBufferWidth_ = 0;
   uint32_t backBufferHeight_ = 0;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/image_file.h"
+#include "platform/image_prefetch.h"
 
 namespace cog {
 
@@ -14,8 +15,10 @@ namespace cog {
 // mipmaps) is for players who prefer it.
 enum class TextureFilter { Point, Smooth };
 
-// Reads `fileName` for a GL whose largest texture side is `maxTextureSize`.
-// False with `error` naming the file when it cannot be used.
-bool loadTextureImage(const std::string& fileName, int maxTextureSize, ImageRgba& image, std::string& error);
+// Reads `fileName` for a GL whose largest texture side is `maxTextureSize`,
+// taken from `prefetch` when it decoded the file ahead (null: none). False
+// with `error` naming the file when it cannot be used.
+bool loadTextureImage(const std::string& fileName, int maxTextureSize, ImagePrefetch* prefetch, ImageRgba& image,
+                      std::string& error);
 
 }  // namespace cog

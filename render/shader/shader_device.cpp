@@ -140,7 +140,7 @@ std::unique_ptr<Texture> ShaderDevice::CreateTextureFromFile(const std::string& 
     return nullptr;
   }
   ImageRgba image;
-  if (!loadTextureImage(fileName, maxTextureSize_, image, error)) return nullptr;
+  if (!loadTextureImage(fileName, maxTextureSize_, prefetch_, image, error)) return nullptr;
   while (glGetError() != GL_NO_ERROR) {
   }
   GLuint name = 0;

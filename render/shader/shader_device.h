@@ -56,6 +56,10 @@ class ShaderDevice : public RenderDevice {
 
   void setBackBufferSize(uint32_t width, uint32_t height);
 
+  // Images decoded ahead, taken by CreateTextureFromFile before it reads a
+  // file itself; null: none. Not owned.
+  void setImagePrefetch(ImagePrefetch* prefetch) { prefetch_ = prefetch; }
+
   uint64_t skippedDraws() const { return skippedDraws_; }
   uint64_t stencilCulledDraws() const { return stencilCulledDraws_; }
   // Program variants compiled so far (none after the first frames).
@@ -111,6 +115,7 @@ class ShaderDevice : public RenderDevice {
   std::shared_ptr<ResourceRegistry> registry_;
   std::unique_ptr<ProgramCache> programs_;
   TextureFilter filter_ = TextureFilter::Point;
+  ImagePrefetch* prefetch_ = nullptr;
 
   uint32_t backBufferWidth_ = 0, backBufferHeight_ = 0;
   Viewport viewport_;
