@@ -2,13 +2,14 @@
 #include "platform/image_prefetch.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <exception>
 #include <utility>
 
 namespace cog {
 
-ImagePrefetch::ImagePrefetch(Names names, size_t ahead)
-    : ahead_(std::max<size_t>(ahead, 1)), worker_([this, names = std::move(names)] { work(names); }) {}
+ImagePrefetch::ImagePrefetch(Names names, size_t aheadBytes)
+    : aheadBytes_(aheadBytes), worker_([this, names = std::move(names)] { work(names); }) {}
 
 ImagePrefetch::~ImagePrefetch() {
   {
@@ -40,7 +41,7 @@ void ImagePrefetch::work(const Names& names) {
     std::string path;
     {
       std::unique_lock<std::mutex> lock(mutex_);
-      changed_.wait(lock, [&] { return stop_ || i >= slots_.size() || i < wanted_ + ahead_; });
+      changed_.wait(lock, [&] { return stop_ || i >= slots_.size() || i < wanted_ || heldBytes_ < aheadBytes_; });
       if (stop_ || i >= slots_.size()) return;
       if (slots_[i].taken) continue;  // the caller read it itself
       path = slots_[i].path;
@@ -52,6 +53,7 @@ void ImagePrefetch::work(const Names& names) {
       Slot& slot = slots_[i];
       slot.ok = decoded.ok;
       slot.image = std::move(decoded.image);
+      heldBytes_ += slot.image.pixels.size();
       slot.error = std::move(decoded.error);
       slot.done = true;
     }
@@ -71,6 +73,7 @@ std::optional<bool> ImagePrefetch::take(const std::string& path, ImageRgba& imag
   Slot& slot = slots_[i];
   slot.taken = true;
   ++taken_;
+  heldBytes_ -= slot.image.pixels.size();
   image = std::move(slot.image);
   slot.image = ImageRgba{};
   if (!slot.ok) error = std::move(slot.error);

@@ -22,9 +22,9 @@ class ImagePrefetch {
   using Names = std::function<std::vector<std::string>()>;
 
   // Starts the worker: it asks `names` for the files (so that reading the
-  // list costs the caller nothing), then decodes them in that order, at
-  // most `ahead` past the last one taken.
-  explicit ImagePrefetch(Names names, size_t ahead = 64);
+  // list costs the caller nothing), then decodes them in that order while
+  // the pixels decoded and not yet taken are fewer than `aheadBytes`.
+  explicit ImagePrefetch(Names names, size_t aheadBytes = size_t{64} << 20);
   // Stops the worker; what was not taken is dropped.
   ~ImagePrefetch();
   ImagePrefetch(const ImagePrefetch&) = delete;
@@ -53,8 +53,9 @@ class ImagePrefetch {
   std::unordered_map<std::string, size_t> index_;
   bool listed_ = false;  // slots_ is filled
   bool stop_ = false;
-  size_t ahead_;
-  size_t wanted_ = 0;  // one past the furthest slot asked for
+  size_t aheadBytes_;
+  size_t heldBytes_ = 0;  // decoded, not taken
+  size_t wanted_ = 0;     // one past the furthest slot asked for
   size_t taken_ = 0;
   std::thread worker_;
 };

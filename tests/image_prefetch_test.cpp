@@ -30,7 +30,8 @@ TEST(ImagePrefetch, HandsOverWhatLoadImageFileReadsOnceEach) {
       {kImages + "bad_crc.png", true},  {kImages + "empty.bmp", false}, {kImages + "missing.png", true},
       {kImages + "good.jpg", true},
   };
-  for (const size_t ahead : {size_t{1}, size_t{64}}) {
+  // One image's pixels at most ahead (each waits to be asked for), and all.
+  for (const size_t ahead : {size_t{1}, size_t{64} << 20}) {
     ImagePrefetch prefetch([&] { return listed; }, ahead);
     size_t handed = 0;
     for (const Take& t : takes) {
@@ -53,11 +54,12 @@ TEST(ImagePrefetch, HandsOverWhatLoadImageFileReadsOnceEach) {
 TEST(ImagePrefetch, AWorkerNeverAskedOrWithoutAListStopsWithThePrefetch) {
   const std::vector<std::string> many(500, kImages + "good.png");
   std::vector<std::string> distinct;
-  for (int i = 0; i < 200; ++i) distinct.push_back(kImages + "good.png?" + std::to_string(i));
+  std::string dots;  // "images/./good.png", "images/././good.png": one file, names apart
+  for (int i = 0; i < 200; ++i) distinct.push_back(kImages + (dots += "./") + "good.png");
   const ImagePrefetch::Names lists[] = {
-      [&] { return distinct; },                                         // waits, one ahead, for a take that never comes
-      [&] { return many; },                                             // one name, many times
-      []() -> std::vector<std::string> { throw std::runtime_error("no list"); },  // nothing ahead
+      [&] { return distinct; },  // waits, one image ahead, for a take that never comes
+      [&] { return many; },      // one name, many times
+      []() -> std::vector<std::string> { throw std::runtime_error("no list"); },
       nullptr,
   };
   for (const ImagePrefetch::Names& names : lists) {
