@@ -22,6 +22,7 @@ struct WindowParts {
   std::function<void(PlayerKey)> playerKey;
   bool fullscreen = false;
   SDL_Rect windowed{};  // where the window was before fullscreen
+  Uint64 timerStarted = 0;  // when the window was made; 0 once the loop has run
 };
 
 namespace {
@@ -83,6 +84,7 @@ std::unique_ptr<GameWindow> GameWindow::create(const WindowRequest& request, std
   }
   parts->window = gl.window;
   parts->context = gl.context;
+  parts->timerStarted = SDL_GetTicks64();
   SDL_GL_SetSwapInterval(0);  // the 33 ms ticks pace the frames
   parts->controllers = std::make_unique<Controllers>();
   std::unique_ptr<GameWindow> window(new GameWindow(std::move(parts)));
@@ -298,7 +300,8 @@ void GameWindow::run(const std::function<void()>& tick, const std::function<void
   // that ends the program (exit 1). Like the system's timer messages, ticks
   // never pile up: a late tick is followed by the next a whole period on.
   int64_t ticks = 0;
-  Uint64 due = SDL_GetTicks64() + kTickMilliseconds;
+  Uint64 due = (parts_->timerStarted != 0 ? parts_->timerStarted : SDL_GetTicks64()) + kTickMilliseconds;
+  parts_->timerStarted = 0;
   bool done = false;
   SDL_Event event;
   while (!done) {

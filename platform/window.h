@@ -93,7 +93,10 @@ class GameWindow {
 
   // Runs until the window is closed or Escape is let go (or `maxTicks`
   // ticks have run, when it is positive): every 33 ms the loop runs
-  // `tick` (after the events that came before it), every key press (auto-repeat included) and every game
+  // `tick` (after the events that came before it). The timer starts when
+  // the window is made, before the device and the level load, as the
+  // game's did: when loading took longer than a period, the first tick
+  // comes as soon as the loop runs. Every key press (auto-repeat included) and every game
   // controller press (a held direction repeating before a tick) runs `key`
   // with the game's key code.
   // With `hooks`, Escape no longer closes the window by itself: the hooks
