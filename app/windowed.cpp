@@ -2,6 +2,8 @@
 
 #include <iostream>
 #include <memory>
+#include <sstream>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -48,28 +50,30 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
     err << "cogstorm: " << error << '\n';
     return 1;
   }
-  // The level's images are decoded on a second thread while the sound
-  // starts and the window and its context open, which is most of the wait
-  // before the first frame; the device takes them as the level load asks.
+  // The level's images are decoded on a second thread, and the sound
+  // starts on a third, while the window and its context open, which is
+  // most of the wait before the first frame. The window stays hidden until
+  // the level is in, so a game without its music or sounds still stops
+  // before the player sees a window.
   auto prefetch = std::make_unique<ImagePrefetch>(Game::startImageFiles);
 
-  // Sound first: a machine without a sound device still plays, silently.
+  PlayerState player = options.player;
+  // A machine without a sound device still plays, silently.
   SilentAudioEngine* silent = nullptr;
-  std::unique_ptr<AudioEngine> engine = openWindowSound(options.sound, silent, err);
-  if (!engine) return 1;
-
+  std::unique_ptr<AudioEngine> engine;
   // Declared after the engine, so it shuts down before it; its level goes
   // back to the device inside the block below, while the context lives.
   auto game = std::make_unique<Game>();
-  if (Status s = game->startAudio(*engine); !s) {
-    err << "cogstorm: " << kMediaMissingText << " (" << s.message() << ")\n";
-    showMessageBox(kMediaMissingCaption, kMediaMissingText);
-    return 1;
-  }
+  std::ostringstream soundSays;
+  Status audioStarted = okStatus();
+  std::jthread soundStart([&options, &player, &silent, &engine, &game, &soundSays, &audioStarted] {
+    engine = openWindowSound(options.sound, silent, soundSays);
+    if (!engine) return;
+    engine->SetVolumes(static_cast<float>(player.musicVolume) / 100.0f,
+                       static_cast<float>(player.effectsVolume) / 100.0f);
+    audioStarted = game->startAudio(*engine);
+  });
 
-  PlayerState player = options.player;
-  engine->SetVolumes(static_cast<float>(player.musicVolume) / 100.0f,
-                     static_cast<float>(player.effectsVolume) / 100.0f);
   WindowRequest request;
   request.width = player.windowWidth;
   request.height = player.windowHeight;
@@ -78,6 +82,16 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
   request.sampleMemo = &sampleMemo;
   std::unique_ptr<WindowDrawing> drawing =
       makeWindowDrawing(draw.renderer, request, draw.smooth ? TextureFilter::Smooth : TextureFilter::Point, error);
+
+  // What the sound said comes first, as it started first.
+  soundStart.join();
+  err << soundSays.str();
+  if (!engine) return 1;
+  if (!audioStarted) {
+    err << "cogstorm: " << kMediaMissingText << " (" << audioStarted.message() << ")\n";
+    showMessageBox(kMediaMissingCaption, kMediaMissingText);
+    return 1;
+  }
   if (!drawing) {
     err << "cogstorm: " << error << '\n';
     if (error.rfind("cannot open a window", 0) != 0) showMessageBox("Cogstorm!", error);
