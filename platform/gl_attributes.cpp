@@ -95,7 +95,12 @@ bool openGameGlWindow(const char* title, int x, int y, int width, int height, ui
   const auto remembered = [memo](const std::string& key) {
     return memo != nullptr && std::find(memo->inexact.begin(), memo->inexact.end(), key) != memo->inexact.end();
   };
-  if (samples > 0 && memo != nullptr && !memo->inexact.empty() && openOne(0)) {
+  if (samples > 0 && memo != nullptr && !memo->inexact.empty()) {
+    // Where a plain surface cannot be made, a multisampled one cannot either.
+    if (!openOne(0)) {
+      error = SDL_GetError();
+      return false;
+    }
     if (remembered(currentGlContextKey())) return true;
     close(out);  // another GL than last time: ask it
   }
