@@ -211,4 +211,10 @@ bool decodeBmp(const uint8_t* data, size_t size, ImageRgba& image, std::string& 
   return decodeWithSdl(data, size, image, what);
 }
 
+void releaseBmpThreadState() {
+#if !defined(__EMSCRIPTEN__)
+  SDL_TLSCleanup();
+#endif
+}
+
 }  // namespace cog

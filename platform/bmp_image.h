@@ -15,4 +15,8 @@ namespace cog {
 // returns false and sets `what` to what was wrong, without the file name.
 bool decodeBmp(const uint8_t* data, size_t size, ImageRgba& image, std::string& what);
 
+// Frees what the reader keeps for the calling thread (SDL's error text);
+// for a thread of our own that decoded BMPs, before it ends.
+void releaseBmpThreadState();
+
 }  // namespace cog

@@ -6,6 +6,8 @@
 #include <exception>
 #include <utility>
 
+#include "platform/bmp_image.h"
+
 namespace cog {
 
 ImagePrefetch::ImagePrefetch(Names names, size_t aheadBytes)
@@ -21,6 +23,9 @@ ImagePrefetch::~ImagePrefetch() {
 }
 
 void ImagePrefetch::work(const Names& names) {
+  struct ThreadEnd {
+    ~ThreadEnd() { releaseBmpThreadState(); }
+  } threadEnd;
   std::vector<std::string> list;
   try {
     if (names) list = names();

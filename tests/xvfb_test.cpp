@@ -29,6 +29,7 @@ namespace {
 pid_t spawn(const std::vector<std::string>& args, const std::vector<std::string>& env, int stdoutFd = -1) {
   const pid_t pid = fork();
   if (pid == 0) {
+    setenv("XDG_CACHE_HOME", COGSTORM_TEST_CACHE, 1);
     for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
     if (stdoutFd >= 0) dup2(stdoutFd, 1);
     std::vector<char*> argv;

@@ -17,6 +17,7 @@ namespace fs = std::filesystem;
 pid_t spawnProgram(const std::vector<std::string>& args, const std::vector<std::string>& env, int outputFd) {
   const pid_t pid = fork();
   if (pid == 0) {
+    setenv("XDG_CACHE_HOME", COGSTORM_TEST_CACHE, 1);
     for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
     if (outputFd >= 0) {
       dup2(outputFd, 1);

@@ -22,7 +22,8 @@ RunResult runCommand(const std::string& commandLine) {
 }
 
 RunResult runProgram(const std::string& args, const std::string& environment) {
-  return runCommand("XDG_CONFIG_HOME='" COGSTORM_TEST_CONFIG "' " + environment + COGSTORM_BINARY + " " + args);
+  return runCommand("XDG_CONFIG_HOME='" COGSTORM_TEST_CONFIG "' XDG_CACHE_HOME='" COGSTORM_TEST_CACHE "' " + environment +
+                    COGSTORM_BINARY + " " + args);
 }
 
 std::string readFile(const std::string& path) {
