@@ -3,8 +3,8 @@
 #include <iostream>
 #include <memory>
 #include <sstream>
-#include <thread>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "game/game_tick.h"

@@ -34,9 +34,9 @@ struct GlWindow {
 
 // The GLs known not to grant the game's samples exactly, each as
 // currentGlContextKey() gave it. Finding that out costs a multisampled
-// window and context, which on Mesa's llvmpipe take about 150 ms and 28 MB
-// more than a plain one; a run that remembers it opens the plain one at
-// once and only asks again when the GL turns out to be another.
+// window and context, which on Mesa's llvmpipe take about 150 ms more than
+// a plain one; a run that remembers it opens the plain one at once and
+// only asks again when the GL turns out to be another.
 struct GlSampleMemo {
   std::vector<std::string> inexact;
   bool learned = false;  // `inexact` changed and wants keeping

@@ -48,7 +48,6 @@ void ImagePrefetch::work(const Names& names) {
       std::unique_lock<std::mutex> lock(mutex_);
       changed_.wait(lock, [&] { return stop_ || i >= slots_.size() || i < wanted_ || heldBytes_ < aheadBytes_; });
       if (stop_ || i >= slots_.size()) return;
-      if (slots_[i].taken) continue;  // the caller read it itself
       path = slots_[i].path;
     }
     Slot decoded;
