@@ -1,20 +1,16 @@
 #include "app/settings.h"
 
 #include <cctype>
-#include <cerrno>
 #include <cmath>
-#include <cstdlib>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <set>
 #include <sstream>
 #include <toml++/toml.h>
 
-namespace cog {
+#include "app/user_dirs.h"
+#include "platform/output_file.h"
 
-namespace fs = std::filesystem;
+namespace cog {
 
 namespace {
 
@@ -155,14 +151,7 @@ bool parseAspect(const std::string& name, AspectMode& mode) {
   return true;
 }
 
-std::string defaultSettingsPath() {
-  // A relative XDG_CONFIG_HOME is to be ignored, as the base directory rules say.
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  if (config != nullptr && config[0] == '/') return (fs::path(config) / "cogstorm" / "settings.toml").string();
-  const char* home = std::getenv("HOME");
-  if (home != nullptr && home[0] != '\0') return (fs::path(home) / ".config" / "cogstorm" / "settings.toml").string();
-  return {};
-}
+std::string defaultSettingsPath() { return userFile("XDG_CONFIG_HOME", ".config", "settings.toml"); }
 
 Result<Settings> parseSettings(const std::string& text, const std::string& path) {
   toml::table file;
@@ -289,27 +278,7 @@ std::string settingsText(const Settings& s) {
 }
 
 Status writeSettings(const std::string& path, const Settings& settings) {
-  std::error_code ec;
-  const fs::path file(path);
-  if (file.has_parent_path()) fs::create_directories(file.parent_path(), ec);
-  if (ec) return Status::failure(file.parent_path().string() + ": cannot make the settings folder: " + ec.message());
-  const std::string temporary = path + ".new";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out << settingsText(settings);
-    out.flush();
-    if (!out) {
-      const std::string reason = std::strerror(errno);
-      fs::remove(temporary, ec);
-      return Status::failure(path + ": cannot write the settings: " + reason);
-    }
-  }
-  fs::rename(temporary, file, ec);
-  if (ec) {
-    fs::remove(temporary, ec);
-    return Status::failure(path + ": cannot write the settings: " + ec.message());
-  }
-  return okStatus();
+  return writeWholeFile(path, settingsText(settings), "the settings");
 }
 
 bool parseWindowSize(const std::string& text, int& width, int& height, std::string& error) {

@@ -41,6 +41,12 @@ class OutputFile {
   std::unique_ptr<std::FILE, Closer> file_;
 };
 
+// Writes `text` to `path` whole or not at all: into "PATH.new" first, then
+// renamed over `path`, its folder made when missing. A failure says
+// "PATH: cannot write WHAT: REASON", or "FOLDER: cannot make the folder
+// for WHAT: REASON", and leaves no "PATH.new" behind.
+Status writeWholeFile(const std::string& path, const std::string& text, const std::string& what);
+
 // For callers that report as `bool` plus a message: false with the
 // message in `error` when `status` failed.
 inline bool reportInto(const Status& status, std::string& error) {

@@ -61,6 +61,34 @@ TEST(OutputFile, FailuresNameTheFileWhatAndWhy) {
   EXPECT_NE(never.write("x", 1).message().find("cannot write the sound"), std::string::npos);
 }
 
+// Settings and the GL sample memo are written whole or not at all.
+TEST(OutputFile, AWholeFileReplacesTheOldOrLeavesIt) {
+  TempDir dir;
+  const std::string fresh = (dir.path() / "made" / "for" / "it.txt").string();
+  ASSERT_TRUE(writeWholeFile(fresh, "one", "the test").ok());
+  ASSERT_TRUE(writeWholeFile(fresh, "two", "the test").ok());
+  EXPECT_EQ(fileText(fresh), "two");
+
+  const std::string blocker = (dir.path() / "plain").string();
+  ASSERT_TRUE(writeWholeFile(blocker, "old", "the test").ok());
+  const std::string folderTaken = (dir.path() / "taken").string();
+  std::filesystem::create_directories(folderTaken);
+  const struct {
+    std::string path;
+    std::string message;
+  } cases[] = {
+      {blocker + "/under.txt", blocker + ": cannot make the folder for the test: Not a directory"},
+      {folderTaken, folderTaken + ": cannot write the test: Is a directory"},
+  };
+  for (const auto& c : cases) {
+    const Status status = writeWholeFile(c.path, std::string(1 << 16, 'x'), "the test");
+    ASSERT_FALSE(status.ok()) << c.path;
+    EXPECT_EQ(status.message(), c.message);
+    EXPECT_FALSE(std::filesystem::exists(c.path + ".new")) << c.path;
+  }
+  EXPECT_EQ(fileText(blocker), "old");
+}
+
 TEST(OutputFile, TheWritersKeepTheirWords) {
   TempDir dir;
   const std::string missing = (dir.path() / "no" / "f").string();

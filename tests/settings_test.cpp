@@ -14,6 +14,7 @@
 #include "app/key_commands.h"
 #include "app/player_settings.h"
 #include "app/settings.h"
+#include "app/user_dirs.h"
 #include "game/keys.h"
 #include "platform/window.h"
 #include "render/picture_layout.h"
@@ -241,6 +242,38 @@ TEST(AspectModes, WhereThePictureSitsAndHowWideTheViewIs) {
     EXPECT_EQ(layout.viewAspect, c.aspect) << c.w << "x" << c.h;
     EXPECT_EQ(layout.bars, c.bars) << c.w << "x" << c.h;
   }
+}
+
+// The player's files by the base directory rules: the settings under
+// XDG_CONFIG_HOME, the GL sample memo under XDG_CACHE_HOME.
+TEST(UserFiles, FollowTheBaseDirectoryRules) {
+  const std::string savedHome = std::getenv("HOME") != nullptr ? std::getenv("HOME") : "";
+  const char* savedCache = std::getenv("XDG_CACHE_HOME");
+  const std::string cache = savedCache != nullptr ? savedCache : "";
+  const struct {
+    const char* variable;  // null: unset
+    const char* home;      // null: unset
+    std::string want;
+  } cases[] = {
+      {"/x/cache", "/home/p", "/x/cache/cogstorm/gl-samples.txt"},
+      {"relative/cache", "/home/p", "/home/p/.cache/cogstorm/gl-samples.txt"},
+      {nullptr, "/home/p", "/home/p/.cache/cogstorm/gl-samples.txt"},
+      {nullptr, nullptr, ""},
+      {"", "", ""},
+  };
+  for (const auto& c : cases) {
+    const auto set = [](const char* name, const char* value) {
+      if (value != nullptr) setenv(name, value, 1);
+      else unsetenv(name);
+    };
+    set("XDG_CACHE_HOME", c.variable);
+    set("HOME", c.home);
+    EXPECT_EQ(userFile("XDG_CACHE_HOME", ".cache", "gl-samples.txt"), c.want)
+        << (c.variable ? c.variable : "(unset)") << ", " << (c.home ? c.home : "(unset)");
+  }
+  setenv("HOME", savedHome.c_str(), 1);
+  if (savedCache != nullptr) setenv("XDG_CACHE_HOME", cache.c_str(), 1);
+  else unsetenv("XDG_CACHE_HOME");
 }
 
 }  // namespace
