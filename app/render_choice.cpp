@@ -27,6 +27,36 @@ GlProfile profileOf(RendererChoice c) {
   return GlProfile::Compatibility;
 }
 
+// The device for `c` on the current context, its name, and a window's
+// hooks into it; `problem` says what the context lacks for it.
+struct MadeDevice {
+  std::unique_ptr<RenderDevice> device;
+  std::string name;
+  std::function<void(uint32_t, uint32_t)> setBackBufferSize;
+  std::function<void(ImagePrefetch*)> setImagePrefetch;
+};
+
+template <typename Device>
+MadeDevice madeOf(std::unique_ptr<Device> device, std::string name, std::string& problem) {
+  MadeDevice made;
+  problem = device->problem();
+  Device* d = device.get();
+  made.setBackBufferSize = [d](uint32_t w, uint32_t h) { d->setBackBufferSize(w, h); };
+  made.setImagePrefetch = [d](ImagePrefetch* p) { d->setImagePrefetch(p); };
+  made.device = std::move(device);
+  made.name = std::move(name);
+  return made;
+}
+
+MadeDevice makeDevice(RendererChoice c, std::function<void()> present, TextureFilter filter, std::string& problem) {
+  if (c == RendererChoice::Compat)
+    return madeOf(std::make_unique<GlDevice>(std::move(present), filter), "fixed-function device (OpenGL compatibility)",
+                  problem);
+  return madeOf(std::make_unique<ShaderDevice>(c == RendererChoice::Gles ? GlDialect::Gles30 : GlDialect::Gl33Core,
+                                               glProcAddress, std::move(present), filter),
+                std::string("shader device (") + glProfileName(profileOf(c)) + ")", problem);
+}
+
 std::unique_ptr<OffscreenDrawing> tryOne(RendererChoice c, int width, int height, TextureFilter filter,
                                          const std::function<void()>& beforeSwap, std::string& problem) {
   auto drawing = std::make_unique<OffscreenDrawing>();
@@ -38,18 +68,9 @@ std::unique_ptr<OffscreenDrawing> tryOne(RendererChoice c, int width, int height
     surface->swap();
   };
   drawing->made = c;
-  if (c == RendererChoice::Compat) {
-    auto gl = std::make_unique<GlDevice>(present, filter);
-    problem = gl->problem();
-    drawing->device = std::move(gl);
-    drawing->deviceName = "fixed-function device (OpenGL compatibility)";
-  } else {
-    auto shader = std::make_unique<ShaderDevice>(c == RendererChoice::Gles ? GlDialect::Gles30 : GlDialect::Gl33Core,
-                                                 glProcAddress, present, filter);
-    problem = shader->problem();
-    drawing->device = std::move(shader);
-    drawing->deviceName = std::string("shader device (") + glProfileName(profileOf(c)) + ")";
-  }
+  MadeDevice made = makeDevice(c, present, filter, problem);
+  drawing->device = std::move(made.device);
+  drawing->deviceName = std::move(made.name);
   if (!problem.empty()) return nullptr;
   return drawing;
 }
@@ -88,24 +109,11 @@ std::unique_ptr<WindowDrawing> tryWindow(RendererChoice c, WindowRequest request
   GameWindow* window = drawing->window.get();
   auto present = [window] { window->swapBuffers(); };
   drawing->made = c;
-  if (c == RendererChoice::Compat) {
-    auto gl = std::make_unique<GlDevice>(present, filter);
-    problem = gl->problem();
-    GlDevice* device = gl.get();
-    drawing->setBackBufferSize = [device](uint32_t w, uint32_t h) { device->setBackBufferSize(w, h); };
-    drawing->setImagePrefetch = [device](ImagePrefetch* p) { device->setImagePrefetch(p); };
-    drawing->device = std::move(gl);
-    drawing->deviceName = "fixed-function device (OpenGL compatibility)";
-  } else {
-    auto shader = std::make_unique<ShaderDevice>(c == RendererChoice::Gles ? GlDialect::Gles30 : GlDialect::Gl33Core,
-                                                 glProcAddress, present, filter);
-    problem = shader->problem();
-    ShaderDevice* device = shader.get();
-    drawing->setBackBufferSize = [device](uint32_t w, uint32_t h) { device->setBackBufferSize(w, h); };
-    drawing->setImagePrefetch = [device](ImagePrefetch* p) { device->setImagePrefetch(p); };
-    drawing->device = std::move(shader);
-    drawing->deviceName = std::string("shader device (") + glProfileName(profileOf(c)) + ")";
-  }
+  MadeDevice made = makeDevice(c, present, filter, problem);
+  drawing->device = std::move(made.device);
+  drawing->deviceName = std::move(made.name);
+  drawing->setBackBufferSize = std::move(made.setBackBufferSize);
+  drawing->setImagePrefetch = std::move(made.setImagePrefetch);
   if (!problem.empty()) return nullptr;
   return drawing;
 }
