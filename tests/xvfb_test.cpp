@@ -19,33 +19,13 @@
 #include <string>
 #include <vector>
 
+#include "support/real_window.h"
+
 namespace cog {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// Starts a program with the given environment additions; returns its pid.
-pid_t spawn(const std::vector<std::string>& args, const std::vector<std::string>& env, int stdoutFd = -1) {
-  const pid_t pid = fork();
-  if (pid == 0) {
-    setenv("XDG_CACHE_HOME", COGSTORM_TEST_CACHE, 1);
-    for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
-    if (stdoutFd >= 0) dup2(stdoutFd, 1);
-    std::vector<char*> argv;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execvp(argv[0], argv.data());
-    _exit(127);
-  }
-  return pid;
-}
-
-int waitExit(pid_t pid) {
-  int status = 0;
-  if (waitpid(pid, &status, 0) != pid) return -1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 class RealWindow : public ::testing::Test {
  protected:
@@ -53,7 +33,7 @@ class RealWindow : public ::testing::Test {
     int fds[2];
     ASSERT_EQ(pipe(fds), 0);
     // -displayfd: the server picks a free display and tells us its number.
-    xvfb = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "800x600x24", "-nolisten", "tcp"},
+    xvfb = spawnProgram({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "800x600x24", "-nolisten", "tcp"},
                  {}, -1);
     close(fds[1]);
     char buf[32] = {};
@@ -82,7 +62,7 @@ class RealWindow : public ::testing::Test {
     full.insert(full.end(), args.begin(), args.end());
     // search prints the window ids it finds: not wanted in the test log.
     const int devNull = ::open("/dev/null", O_WRONLY);
-    const int code = waitExit(spawn(full, {"DISPLAY=" + display}, devNull));
+    const int code = waitExit(spawnProgram(full, {"DISPLAY=" + display}, devNull));
     if (devNull >= 0) close(devNull);
     return code;
   }
@@ -114,7 +94,7 @@ TEST_F(RealWindow, KeysTypedIntoTheWindowMoveThePlayer) {
   const fs::path level = walledArena(dir);
   ASSERT_FALSE(level.empty()) << "the arena's room count line has changed";
   const fs::path trace = dir / "trace.jsonl";
-  game = spawn({COGSTORM_BINARY, "--no-settings", "--data", level.string(), "--ticks", "150", "--trace", trace.string()},
+  game = spawnProgram({COGSTORM_BINARY, "--no-settings", "--data", level.string(), "--ticks", "150", "--trace", trace.string()},
                            // Under the sanitizers, the X, D-Bus and Mesa libraries
                            // the window loads leave allocations behind at exit
                            // that are theirs, not the game's; the game's own
@@ -159,7 +139,7 @@ TEST_F(RealWindow, ARecordedSessionReplaysToTheSameTrace) {
   const std::vector<std::string> env{"DISPLAY=" + display, "SDL_VIDEODRIVER=x11", "ALSOFT_DRIVERS=null",
                                      "ASAN_OPTIONS=detect_leaks=0"};
   const std::string ticks = "120";
-  game = spawn({COGSTORM_BINARY, "--no-settings", "--data", level.string(), "--ticks", ticks, "--trace", (dir / "window.jsonl").string(),
+  game = spawnProgram({COGSTORM_BINARY, "--no-settings", "--data", level.string(), "--ticks", ticks, "--trace", (dir / "window.jsonl").string(),
                 "--record", (dir / "keys.txt").string()},
                env);
   ASSERT_EQ(xdotool({"search", "--sync", "--onlyvisible", "--name", "^Cogstorm!"}), 0);
@@ -189,14 +169,14 @@ TEST_F(RealWindow, ARecordedSessionReplaysToTheSameTrace) {
   EXPECT_EQ(std::count(windowTrace.begin(), windowTrace.end(), '\n'), 120);
   EXPECT_NE(windowTrace.find("\"music\":\"paused\""), std::string::npos);
   const int devNull = ::open("/dev/null", O_WRONLY);
-  EXPECT_EQ(waitExit(spawn({COGSTORM_BINARY, "--no-settings", "--data", level.string(), "--headless", "--ticks", ticks, "--input",
+  EXPECT_EQ(waitExit(spawnProgram({COGSTORM_BINARY, "--no-settings", "--data", level.string(), "--headless", "--ticks", ticks, "--input",
                             (dir / "keys.txt").string(), "--trace", (dir / "headless.jsonl").string()},
                            {}, devNull)),
             0);
   EXPECT_EQ(readFile(dir / "headless.jsonl"), windowTrace);
 
   // Played back in the window at its pace, and recorded again.
-  game = spawn({COGSTORM_BINARY, "--no-settings", "--data", level.string(), "--ticks", ticks, "--input", (dir / "keys.txt").string(),
+  game = spawnProgram({COGSTORM_BINARY, "--no-settings", "--data", level.string(), "--ticks", ticks, "--input", (dir / "keys.txt").string(),
                 "--trace", (dir / "replay.jsonl").string(), "--record", (dir / "again.txt").string()},
                env, devNull);
   EXPECT_EQ(waitExit(game), 0);
@@ -222,7 +202,7 @@ TEST_F(RealWindow, PauseStopsTheTicksAndHidingTheWindowPauses) {
   const fs::path level = walledArena(dir);
   ASSERT_FALSE(level.empty());
   const fs::path trace = dir / "trace.jsonl";
-  game = spawn({COGSTORM_BINARY, "--no-settings", "--data", level.string(), "--ticks", "120", "--trace", trace.string()},
+  game = spawnProgram({COGSTORM_BINARY, "--no-settings", "--data", level.string(), "--ticks", "120", "--trace", trace.string()},
                {"DISPLAY=" + display, "SDL_VIDEODRIVER=x11", "ALSOFT_DRIVERS=null", "ASAN_OPTIONS=detect_leaks=0"});
   ASSERT_EQ(xdotool({"search", "--sync", "--onlyvisible", "--name", "^Cogstorm!"}), 0);
   ASSERT_EQ(xdotool({"search", "--onlyvisible", "--name", "^Cogstorm!", "windowfocus", "--sync", "key", "p"}), 0);
@@ -264,7 +244,7 @@ TEST_F(RealWindow, EscapeShowsTheCardAndASecondEscapeQuits) {
       std::vector<std::string> args{COGSTORM_BINARY, "--no-settings", "--data",
                                     std::string(COGSTORM_TEST_DATA) + "/levels/arena", "--mute"};
       args.insert(args.end(), c.extra.begin(), c.extra.end());
-      game = spawn(args, {"DISPLAY=" + display, "SDL_VIDEODRIVER=x11", "ASAN_OPTIONS=detect_leaks=0"});
+      game = spawnProgram(args, {"DISPLAY=" + display, "SDL_VIDEODRIVER=x11", "ASAN_OPTIONS=detect_leaks=0"});
       // xdotool's search fails itself when a window it walks past goes
       // (the last round's, as the server takes it down): look again.
       int found = 1;
@@ -295,7 +275,7 @@ TEST_F(RealWindow, MouseTurningRecordsTheTurnKeys) {
   const fs::path level = walledArena(dir);
   ASSERT_FALSE(level.empty());
   const fs::path keys = dir / "keys.txt";
-  game = spawn({COGSTORM_BINARY, "--no-settings", "--data", level.string(), "--mute", "--record", keys.string(), "--ticks", "150",
+  game = spawnProgram({COGSTORM_BINARY, "--no-settings", "--data", level.string(), "--mute", "--record", keys.string(), "--ticks", "150",
                 "--trace", (dir / "window.jsonl").string()},
                {"DISPLAY=" + display, "SDL_VIDEODRIVER=x11", "ASAN_OPTIONS=detect_leaks=0"});
   ASSERT_EQ(xdotool({"search", "--sync", "--onlyvisible", "--name", "^Cogstorm!"}), 0);
@@ -320,7 +300,7 @@ TEST_F(RealWindow, MouseTurningRecordsTheTurnKeys) {
   EXPECT_EQ(codes, (std::vector<int>{39, 39, 39, 39, 39, 39, 37, 37, 37, 32}));
   // And it replays headless to the window's trace.
   const int devNull = ::open("/dev/null", O_WRONLY);
-  EXPECT_EQ(waitExit(spawn({COGSTORM_BINARY, "--data", level.string(), "--headless", "--ticks", "150", "--input",
+  EXPECT_EQ(waitExit(spawnProgram({COGSTORM_BINARY, "--data", level.string(), "--headless", "--ticks", "150", "--input",
                             keys.string(), "--trace", (dir / "headless.jsonl").string()},
                            {}, devNull)),
             0);
