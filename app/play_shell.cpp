@@ -292,7 +292,8 @@ void PlayShell::frame() {
 
 std::string PlayShell::title(const GameStatus& status) const {
   if (options_.classic) return "Cogstorm!";
-  return windowTitle(status, paused());
+  // The held mouse says how to get it back, as a held pointer should.
+  return windowTitle(status, paused()) + (mouseCaptured_ ? " - Esc frees the mouse" : "");
 }
 
 Overlay PlayShell::overlay(const GameStatus& status, const Viewport& viewport) const {

@@ -184,9 +184,11 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
       // when it changes.
       std::string title;
       const auto present = [&] {
+        // The mouse is held before the title says so: what reads the title
+        // then finds the motion going to the game.
+        window->captureMouse(shell.wantsMouse());
         const std::string now = shell.title(statusOf(*game));
         if (now != title) window->setTitle(title = now);
-        window->captureMouse(shell.wantsMouse());
         if (shell.paused() && shell.takeRedraw()) overlayDevice.presentKept();
       };
       WindowHooks hooks;

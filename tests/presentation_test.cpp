@@ -282,7 +282,10 @@ TEST(PlayShell, MouseMotionTurnsOneKeyPerThreeDegrees) {
   options.mouseDegreesPerPixel = 0.1f;
   PlayShell shell(options);
   EXPECT_TRUE(shell.mouseMoved(300).empty()) << "not captured yet";
+  GameStatus status;
+  status.robotsLeft = 7;
   shell.clickFires();
+  EXPECT_EQ(shell.title(status), "Cogstorm! - 7 robots left - Esc frees the mouse");
   EXPECT_EQ(shell.mouseMoved(29).size(), 0u);                           // 2.9 degrees
   EXPECT_EQ(shell.mouseMoved(1), (std::vector<uint32_t>{39}));          // 3.0
   EXPECT_EQ(shell.mouseMoved(-61), (std::vector<uint32_t>{37, 37}));    // -6.1
@@ -290,6 +293,7 @@ TEST(PlayShell, MouseMotionTurnsOneKeyPerThreeDegrees) {
   shell.signal(WindowSignal::Pause);
   EXPECT_TRUE(shell.mouseMoved(300).empty());
   EXPECT_FALSE(shell.wantsMouse()) << "pausing lets the mouse go";
+  EXPECT_EQ(shell.title(status), "Cogstorm! - 7 robots left - paused");
 }
 
 TEST(PlayShell, TitleAndStatusLineSayTheState) {
