@@ -178,7 +178,10 @@ int runCogstorm(int argc, char** argv) {
 
   if (presentation.classic) sound.feedbackSounds = false;
   std::string error;
-  if (glInfo) return printGlInfo(run.draw.renderer, std::cout, std::cerr);
+  // Every surface the game opens asks for its samples: the memo spares
+  // asking a GL that is known not to grant them.
+  run.draw.sampleMemoPath = defaultSampleMemoPath();
+  if (glInfo) return printGlInfo(run.draw, std::cout, std::cerr);
   if (!series.second.empty() && series.first < 1) {
     std::cerr << "cogstorm: --screenshot-every needs at least 1 tick between pictures\n";
     return 2;
@@ -301,7 +304,6 @@ int runCogstorm(int argc, char** argv) {
   windowed.mouseTurning = file.mouseTurning;
   windowed.mouseSensitivity = file.mouseSensitivity;
   windowed.firstStart = session.firstStart;
-  windowed.sampleMemoPath = defaultSampleMemoPath();
   std::optional<PlayerState> atExit;
   windowed.playerAtExit = &atExit;
   const int status = runWindowed(windowed, std::cerr);

@@ -13,6 +13,7 @@ struct DrawOptions {
   std::string timedemoPath;   // key script played unpaced and timed; empty: none
   RendererChoice renderer = RendererChoice::Auto;  // which GL device draws
   AspectMode aspect = AspectMode::Keep;            // how the picture fits a frame of another shape
+  std::string sampleMemoPath;  // the GLs known not to grant the game's samples; empty: ask every time
 };
 
 }  // namespace cog

@@ -10,6 +10,7 @@
 #include "game/game.h"
 #include "app/feedback_sounds.h"
 #include "app/overlay_device.h"
+#include "app/sample_memo.h"
 #include "app/sound_recording.h"
 #include "app/timedemo.h"
 #include "app/trace.h"
@@ -51,6 +52,7 @@ int runHeadless(const HeadlessOptions& options, std::ostream& err) {
   int64_t tick = 0;
   std::string shotError;
   if (options.drawsWithGl()) {
+    GlSampleMemo memo = readSampleMemo(options.draw.sampleMemoPath);
     drawing = makeOffscreenDrawing(
         options.draw.renderer, options.frameWidth, options.frameHeight,
         options.draw.smooth ? TextureFilter::Smooth : TextureFilter::Point,
@@ -60,7 +62,8 @@ int runHeadless(const HeadlessOptions& options, std::ostream& err) {
           if (shotError.empty() && shots.wants(tick))
             shots.write(tick, surface.width(), surface.height(), surface.readPixels(), shotError);
         },
-        error);
+        error, &memo);
+    if (memo.learned) writeSampleMemo(options.draw.sampleMemoPath, memo);
     if (!drawing) {
       err << "cogstorm: " << error << '\n';
       return 1;

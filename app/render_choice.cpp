@@ -4,6 +4,8 @@
 #include <ostream>
 #include <vector>
 
+#include "app/draw_options.h"
+#include "app/sample_memo.h"
 #include "platform/gl_attributes.h"
 #include "render/gl/gl_device.h"
 #include "render/shader/shader_device.h"
@@ -58,9 +60,10 @@ MadeDevice makeDevice(RendererChoice c, std::function<void()> present, TextureFi
 }
 
 std::unique_ptr<OffscreenDrawing> tryOne(RendererChoice c, int width, int height, TextureFilter filter,
-                                         const std::function<void()>& beforeSwap, std::string& problem) {
+                                         const std::function<void()>& beforeSwap, std::string& problem,
+                                         GlSampleMemo* memo) {
   auto drawing = std::make_unique<OffscreenDrawing>();
-  drawing->surface = OffscreenGl::create(width, height, kGameGlSamples, problem, profileOf(c));
+  drawing->surface = OffscreenGl::create(width, height, kGameGlSamples, problem, profileOf(c), memo);
   if (!drawing->surface) return nullptr;
   OffscreenGl* surface = drawing->surface.get();
   auto present = [surface, beforeSwap] {
@@ -79,7 +82,7 @@ std::unique_ptr<OffscreenDrawing> tryOne(RendererChoice c, int width, int height
 
 std::unique_ptr<OffscreenDrawing> makeOffscreenDrawing(RendererChoice choice, int width, int height,
                                                        TextureFilter filter, std::function<void()> beforeSwap,
-                                                       std::string& error) {
+                                                       std::string& error, GlSampleMemo* memo) {
   const std::vector<RendererChoice> tries =
       choice == RendererChoice::Auto
           ? std::vector<RendererChoice>{RendererChoice::Gl, RendererChoice::Gles, RendererChoice::Compat}
@@ -87,7 +90,7 @@ std::unique_ptr<OffscreenDrawing> makeOffscreenDrawing(RendererChoice choice, in
   std::string lacks;
   for (RendererChoice c : tries) {
     std::string problem;
-    if (auto drawing = tryOne(c, width, height, filter, beforeSwap, problem)) return drawing;
+    if (auto drawing = tryOne(c, width, height, filter, beforeSwap, problem, memo)) return drawing;
     lacks += std::string(lacks.empty() ? "" : "; ") + rendererName(c) + ": " + problem;
   }
   error = "no OpenGL device could be made on this machine (" + lacks + ")";
@@ -146,9 +149,12 @@ std::unique_ptr<WindowDrawing> makeWindowDrawing(RendererChoice choice, const Wi
   return nullptr;
 }
 
-int printGlInfo(RendererChoice choice, std::ostream& out, std::ostream& err) {
+int printGlInfo(const DrawOptions& draw, std::ostream& out, std::ostream& err) {
   std::string error;
-  std::unique_ptr<OffscreenDrawing> drawing = makeOffscreenDrawing(choice, 64, 64, TextureFilter::Point, nullptr, error);
+  GlSampleMemo memo = readSampleMemo(draw.sampleMemoPath);
+  std::unique_ptr<OffscreenDrawing> drawing =
+      makeOffscreenDrawing(draw.renderer, 64, 64, TextureFilter::Point, nullptr, error, &memo);
+  if (memo.learned) writeSampleMemo(draw.sampleMemoPath, memo);
   if (!drawing) {
     err << "cogstorm: " << error << '\n';
     return 1;

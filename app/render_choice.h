@@ -32,10 +32,11 @@ struct OffscreenDrawing {
 
 // Makes a width x height surface and a device for `choice`; `present` is
 // called when a frame is done, before the buffers are swapped. Null with
-// `error` saying what each try lacked and which option to try.
+// `error` saying what each try lacked and which option to try. With a
+// memo, a GL it names is not asked for samples (see openGameGlWindow).
 std::unique_ptr<OffscreenDrawing> makeOffscreenDrawing(RendererChoice choice, int width, int height,
                                                        TextureFilter filter, std::function<void()> beforeSwap,
-                                                       std::string& error);
+                                                       std::string& error, GlSampleMemo* memo = nullptr);
 
 // The game's window and the device drawing in it. The device goes first,
 // while the window's context lives.
@@ -58,8 +59,10 @@ struct WindowDrawing {
 std::unique_ptr<WindowDrawing> makeWindowDrawing(RendererChoice choice, const WindowRequest& request,
                                                  TextureFilter filter, std::string& error);
 
-// --gl-info: prints the device chosen and its context; 0, or 1 with one
-// message when nothing can be made.
-int printGlInfo(RendererChoice choice, std::ostream& out, std::ostream& err);
+struct DrawOptions;
+
+// --gl-info: prints the device `draw.renderer` chooses and its context; 0,
+// or 1 with one message when nothing can be made.
+int printGlInfo(const DrawOptions& draw, std::ostream& out, std::ostream& err);
 
 }  // namespace cog

@@ -33,7 +33,7 @@ GlSampleMemo readSampleMemo(const std::string& path) {
 bool writeSampleMemo(const std::string& path, const GlSampleMemo& memo) {
   if (path.empty()) return false;
   std::string text =
-      "# The GLs on this machine that do not give Cogstorm's window 2 samples per pixel\n"
+      "# The GLs on this machine that do not give Cogstorm 2 samples per pixel\n"
       "# exactly; the game opens them without multisampling at once. Delete to ask again.\n";
   // The newest last; the oldest go when there are too many.
   const size_t from = memo.inexact.size() > kSampleMemoLines ? memo.inexact.size() - kSampleMemoLines : 0;

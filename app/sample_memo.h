@@ -1,9 +1,10 @@
 #pragma once
-// The GLs that did not grant the window's samples exactly, kept between
-// runs in $XDG_CACHE_HOME/cogstorm/gl-samples.txt (else ~/.cache/...), one
-// per line, so a start on such a GL opens its plain window at once. A
-// cache: a missing, unreadable or odd file is as good as an empty one, and
-// deleting it only makes the next start ask again.
+// The GLs that did not grant the game's samples exactly, kept between runs
+// in $XDG_CACHE_HOME/cogstorm/gl-samples.txt (else ~/.cache/...), one per
+// line, so a start on such a GL (the window, a headless run's surface,
+// --gl-info) opens it plain at once. A cache: a missing, unreadable or odd
+// file is as good as an empty one, and deleting it only makes the next
+// start ask again.
 
 #include <cstddef>
 #include <string>

@@ -78,7 +78,7 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
   request.width = player.windowWidth;
   request.height = player.windowHeight;
   request.fullscreen = player.fullscreen;
-  GlSampleMemo sampleMemo = readSampleMemo(options.sampleMemoPath);
+  GlSampleMemo sampleMemo = readSampleMemo(draw.sampleMemoPath);
   request.sampleMemo = &sampleMemo;
   std::unique_ptr<WindowDrawing> drawing =
       makeWindowDrawing(draw.renderer, request, draw.smooth ? TextureFilter::Smooth : TextureFilter::Point, error);
@@ -97,7 +97,7 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
     if (error.rfind("cannot open a window", 0) != 0) showMessageBox("Cogstorm!", error);
     return 1;
   }
-  if (sampleMemo.learned) writeSampleMemo(options.sampleMemoPath, sampleMemo);
+  if (sampleMemo.learned) writeSampleMemo(draw.sampleMemoPath, sampleMemo);
   GameWindow* window = drawing->window.get();
   RenderDevice& renderDevice = *drawing->device;
   int status = 0;

@@ -33,7 +33,6 @@ struct WindowedOptions {
   bool mouseTurning = true;
   double mouseSensitivity = 1.0;
   bool firstStart = false;  // no settings file existed before this run
-  std::string sampleMemoPath;  // the GLs known not to grant the window's samples; empty: ask every time
   // Shows a short line on the picture for a moment ("music volume 70%");
   // unset: nothing is shown.
   std::function<void(const std::string&)> notice;

@@ -39,6 +39,30 @@ TEST(RendererChoice, GlInfoNamesTheDeviceAndContextEachChoiceMakes) {
   }
 }
 
+// Headless drawing and --gl-info keep the samples memo as the window does:
+// a GL that does not grant the game's 2 samples exactly is written down
+// (llvmpipe grants 4), and the next run, opening it plain at once, says
+// and draws the same.
+TEST(RendererChoice, HeadlessDrawingAndGlInfoKeepTheSampleMemo) {
+  TempDir dir;
+  const std::string shot = (dir.path() / "shot.png").string();
+  for (const std::string& args : {std::string("--gl-info"), "--headless --ticks 1 --screenshot " + shot}) {
+    const fs::path cache = dir.path() / "cache";
+    fs::remove_all(cache);
+    const std::string env = "SDL_VIDEODRIVER=offscreen XDG_CACHE_HOME='" + cache.string() + "' ";
+    const RunResult first = runProgram(args, env);
+    const std::string firstShot = readFile(shot);
+    const RunResult again = runProgram(args, env);
+    ASSERT_EQ(first.exitCode, 0) << args << "\n" << first.output;
+    EXPECT_EQ(again.exitCode, 0) << args << "\n" << again.output;
+    EXPECT_EQ(again.output, first.output) << args;
+    EXPECT_EQ(readFile(shot), firstShot) << args;
+    const std::string memo = readFile((cache / "cogstorm" / "gl-samples.txt").string());
+    const bool inexact = runProgram("--gl-info", "SDL_VIDEODRIVER=offscreen ").output.find("samples: 2\n") == std::string::npos;
+    EXPECT_EQ(memo.find(" / ") != std::string::npos, inexact) << args << "\n" << memo;
+  }
+}
+
 TEST(RendererChoice, EveryChoicePlaysInTheWindowWithTheHeadlessTrace) {
   TempDir dir;
   const std::string level = std::string(COGSTORM_TEST_DATA) + "/levels/arena";
