@@ -74,6 +74,8 @@ class GlDevice : public RenderDevice {
   // How many draws were left out because no pixel could pass their stencil
   // test (the mirror out of sight).
   uint64_t stencilCulledDraws() const { return stencilCulledDraws_; }
+  // How many draws reached GL.
+  uint64_t drawsMade() const { return drawsMade_; }
 
   // RenderDevice.
   std::unique_ptr<VertexBuffer> CreateVertexBuffer(const void* data, uint32_t lengthBytes, uint32_t fvf,
@@ -175,6 +177,7 @@ class GlDevice : public RenderDevice {
   uint32_t nextBufferId_ = 1;
   uint64_t skippedDraws_ = 0;
   uint64_t stencilCulledDraws_ = 0;
+  uint64_t drawsMade_ = 0;
 
   StencilBounds stencilBounds_;
   // The kept frame (KeepFrame) and the framebuffer that copies into it.

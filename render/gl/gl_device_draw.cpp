@@ -268,6 +268,7 @@ void GlDevice::DrawPrimitive(PrimitiveType type, uint32_t startVertex, uint32_t 
   applyTransforms();
   applyStream();
   glDrawArrays(mode, static_cast<GLint>(startVertex), static_cast<GLsizei>(vertices));
+  ++drawsMade_;
 }
 
 }  // namespace cog

@@ -62,6 +62,7 @@ class ShaderDevice : public RenderDevice {
 
   uint64_t skippedDraws() const { return skippedDraws_; }
   uint64_t stencilCulledDraws() const { return stencilCulledDraws_; }
+  uint64_t drawsMade() const { return drawsMade_; }  // that reached GL
   // Program variants compiled so far (none after the first frames).
   uint64_t programsCompiled() const;
 
@@ -145,7 +146,7 @@ class ShaderDevice : public RenderDevice {
   uint32_t whiteTexture_ = 0;
   int maxTextureSize_ = 0;
   uint32_t nextTextureId_ = 1, nextBufferId_ = 1;
-  uint64_t skippedDraws_ = 0, stencilCulledDraws_ = 0;
+  uint64_t skippedDraws_ = 0, stencilCulledDraws_ = 0, drawsMade_ = 0;
   std::string programError_;
 
   StencilBounds stencilBounds_;

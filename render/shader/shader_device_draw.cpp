@@ -223,6 +223,7 @@ void ShaderDevice::DrawPrimitive(PrimitiveType type, uint32_t startVertex, uint3
   applyStream();
   glDrawArrays(type == PrimitiveType::TriangleStrip ? GL_TRIANGLE_STRIP : GL_TRIANGLES, static_cast<GLint>(startVertex),
                static_cast<GLsizei>(vertices));
+  ++drawsMade_;
 }
 
 }  // namespace cog
