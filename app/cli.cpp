@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -66,6 +67,30 @@ std::string absolute(const std::string& path) {
   return ec ? path : abs.string();
 }
 
+// An option taking one of the words in `names`, in any case: its value
+// becomes the word's number (as the option's enum reads it). The numbers
+// themselves are taken too, as they always were. Anything else is refused
+// with the words it takes.
+template <typename Enum>
+CLI::Validator oneOf(const std::map<std::string, Enum>& names) {
+  std::string list;
+  for (const auto& [word, value] : names) list += (list.empty() ? "" : ", ") + word;
+  return CLI::Validator(
+      [names, list](std::string& value) -> std::string {
+        std::string lower;
+        for (char c : value) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        for (const auto& [word, number] : names) {
+          const std::string digits = std::to_string(static_cast<int>(number));
+          if (lower == word || value == digits) {
+            value = digits;
+            return {};
+          }
+        }
+        return "\"" + value + "\" is not one of " + list;
+      },
+      "", "one of");
+}
+
 }  // namespace
 
 int runCogstorm(int argc, char** argv) {
@@ -96,7 +121,7 @@ int runCogstorm(int argc, char** argv) {
             int64_t n = 0;
             return readTickCount(text, n);
           },
-          "N"));
+          ""));
   app.add_option("--input", run.inputPath,
                  "Key script: lines \"TICK CODE\", pressed just before that tick (in the window: at its pace)")
       ->type_name("FILE");
@@ -122,7 +147,7 @@ int runCogstorm(int argc, char** argv) {
                  "Which OpenGL draws: gl (shaders, GL 3.3 core), gles (shaders, OpenGL ES 3.0), compat "
                  "(fixed function, GL compatibility); auto tries them in that order")
       ->type_name("auto|gl|gles|compat")
-      ->transform(CLI::CheckedTransformer(renderers, CLI::ignore_case));
+      ->transform(oneOf(renderers));
   bool glInfo = false;
   app.add_flag("--gl-info", glInfo, "Print the OpenGL device --renderer chooses and its context, then exit");
   SoundOptions& sound = run.sound;
@@ -143,7 +168,7 @@ int runCogstorm(int argc, char** argv) {
   const std::map<std::string, Card> cards{{"howto", Card::HowToPlay}, {"paused", Card::Paused}};
   app.add_option("--card", run.card, "Headless: draw the how-to-play or the paused card on the pictures")
       ->type_name("howto|paused")
-      ->transform(CLI::CheckedTransformer(cards, CLI::ignore_case));
+      ->transform(oneOf(cards));
   app.footer("\n" + howToPlayHelpText());
   std::string windowSize;
   app.add_option("--window", windowSize,

@@ -77,6 +77,7 @@ TEST_F(DrawingRun, BadPictureOptionsFailWithAMessage) {
       {"--headless --timedemo " + keys + " --input " + keys, 2, "--input"},
       {"--headless --timedemo " + (dir / "none.keys").string(), 1, "none.keys"},
       {"--headless --ticks 1 --screenshot " + (dir / "no/such/a.png").string(), 1, "no/such/a.png"},
+      {"--headless --ticks 1 --card menu", 2, "--card: \"menu\" is not one of howto, paused"},
   };
   for (const Case& c : cases) {
     const RunResult run = runProgram(kArena + c.args);

@@ -30,7 +30,8 @@ TEST(RendererChoice, GlInfoNamesTheDeviceAndContextEachChoiceMakes) {
       {"--gl-info --renderer gl", 0, {"renderer: gl", "Core Profile"}},
       {"--gl-info --renderer gles", 0, {"renderer: gles", "shader device (OpenGL ES 3.0)", "version: OpenGL ES 3"}},
       {"--gl-info --renderer compat", 0, {"renderer: compat", "fixed-function device", "Compatibility Profile"}},
-      {"--gl-info --renderer vulkan", 2, {"--renderer"}},
+      {"--gl-info --renderer GLES", 0, {"renderer: gles"}},
+      {"--gl-info --renderer vulkan", 2, {"--renderer: \"vulkan\" is not one of auto, compat, gl, gles"}},
   };
   for (const Case& c : cases) {
     const RunResult run = runProgram(c.args, "SDL_VIDEODRIVER=offscreen ");
