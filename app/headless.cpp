@@ -10,7 +10,6 @@
 #include "game/game.h"
 #include "app/feedback_sounds.h"
 #include "app/overlay_device.h"
-#include "app/sample_memo.h"
 #include "app/sound_recording.h"
 #include "app/timedemo.h"
 #include "app/trace.h"
@@ -52,7 +51,6 @@ int runHeadless(const HeadlessOptions& options, std::ostream& err) {
   int64_t tick = 0;
   std::string shotError;
   if (options.drawsWithGl()) {
-    GlSampleMemo memo = readSampleMemo(options.draw.sampleMemoPath);
     drawing = makeOffscreenDrawing(
         options.draw.renderer, options.frameWidth, options.frameHeight,
         options.draw.smooth ? TextureFilter::Smooth : TextureFilter::Point,
@@ -62,8 +60,7 @@ int runHeadless(const HeadlessOptions& options, std::ostream& err) {
           if (shotError.empty() && shots.wants(tick))
             shots.write(tick, surface.width(), surface.height(), surface.readPixels(), shotError);
         },
-        error, &memo);
-    if (memo.learned) writeSampleMemo(options.draw.sampleMemoPath, memo);
+        error, options.draw.sampleMemoPath);
     if (!drawing) {
       err << "cogstorm: " << error << '\n';
       return 1;

@@ -29,6 +29,24 @@ GlProfile profileOf(RendererChoice c) {
   return GlProfile::Compatibility;
 }
 
+// The GL sample memo at `path` while surfaces are made: read first, kept
+// afterwards when the tries learnt something; none for no path (every try
+// asks).
+class MemoFile {
+ public:
+  explicit MemoFile(std::string path) : path_(std::move(path)), memo_(readSampleMemo(path_)) {}
+  ~MemoFile() {
+    if (memo_.learned) writeSampleMemo(path_, memo_);
+  }
+  MemoFile(const MemoFile&) = delete;
+  MemoFile& operator=(const MemoFile&) = delete;
+  GlSampleMemo* get() { return path_.empty() ? nullptr : &memo_; }
+
+ private:
+  std::string path_;
+  GlSampleMemo memo_;
+};
+
 // The device for `c` on the current context, its name, and a window's
 // hooks into it; `problem` says what the context lacks for it.
 struct MadeDevice {
@@ -82,7 +100,8 @@ std::unique_ptr<OffscreenDrawing> tryOne(RendererChoice c, int width, int height
 
 std::unique_ptr<OffscreenDrawing> makeOffscreenDrawing(RendererChoice choice, int width, int height,
                                                        TextureFilter filter, std::function<void()> beforeSwap,
-                                                       std::string& error, GlSampleMemo* memo) {
+                                                       std::string& error, const std::string& sampleMemoPath) {
+  MemoFile memo(sampleMemoPath);
   const std::vector<RendererChoice> tries =
       choice == RendererChoice::Auto
           ? std::vector<RendererChoice>{RendererChoice::Gl, RendererChoice::Gles, RendererChoice::Compat}
@@ -90,7 +109,7 @@ std::unique_ptr<OffscreenDrawing> makeOffscreenDrawing(RendererChoice choice, in
   std::string lacks;
   for (RendererChoice c : tries) {
     std::string problem;
-    if (auto drawing = tryOne(c, width, height, filter, beforeSwap, problem, memo)) return drawing;
+    if (auto drawing = tryOne(c, width, height, filter, beforeSwap, problem, memo.get())) return drawing;
     lacks += std::string(lacks.empty() ? "" : "; ") + rendererName(c) + ": " + problem;
   }
   error = "no OpenGL device could be made on this machine (" + lacks + ")";
@@ -123,8 +142,10 @@ std::unique_ptr<WindowDrawing> tryWindow(RendererChoice c, WindowRequest request
 
 }  // namespace
 
-std::unique_ptr<WindowDrawing> makeWindowDrawing(RendererChoice choice, const WindowRequest& request,
-                                                 TextureFilter filter, std::string& error) {
+std::unique_ptr<WindowDrawing> makeWindowDrawing(RendererChoice choice, WindowRequest request, TextureFilter filter,
+                                                 std::string& error, const std::string& sampleMemoPath) {
+  MemoFile memo(sampleMemoPath);
+  request.sampleMemo = memo.get();
   const std::vector<RendererChoice> tries =
       choice == RendererChoice::Auto
           ? std::vector<RendererChoice>{RendererChoice::Gl, RendererChoice::Gles, RendererChoice::Compat}
@@ -151,10 +172,8 @@ std::unique_ptr<WindowDrawing> makeWindowDrawing(RendererChoice choice, const Wi
 
 int printGlInfo(const DrawOptions& draw, std::ostream& out, std::ostream& err) {
   std::string error;
-  GlSampleMemo memo = readSampleMemo(draw.sampleMemoPath);
   std::unique_ptr<OffscreenDrawing> drawing =
-      makeOffscreenDrawing(draw.renderer, 64, 64, TextureFilter::Point, nullptr, error, &memo);
-  if (memo.learned) writeSampleMemo(draw.sampleMemoPath, memo);
+      makeOffscreenDrawing(draw.renderer, 64, 64, TextureFilter::Point, nullptr, error, draw.sampleMemoPath);
   if (!drawing) {
     err << "cogstorm: " << error << '\n';
     return 1;

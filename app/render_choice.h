@@ -32,11 +32,12 @@ struct OffscreenDrawing {
 
 // Makes a width x height surface and a device for `choice`; `present` is
 // called when a frame is done, before the buffers are swapped. Null with
-// `error` saying what each try lacked and which option to try. With a
-// memo, a GL it names is not asked for samples (see openGameGlWindow).
+// `error` saying what each try lacked and which option to try. With the
+// path of the GL sample memo (app/sample_memo.h), a GL it names is not
+// asked for samples, and what the tries learn is kept there.
 std::unique_ptr<OffscreenDrawing> makeOffscreenDrawing(RendererChoice choice, int width, int height,
                                                        TextureFilter filter, std::function<void()> beforeSwap,
-                                                       std::string& error, GlSampleMemo* memo = nullptr);
+                                                       std::string& error, const std::string& sampleMemoPath = {});
 
 // The game's window and the device drawing in it. The device goes first,
 // while the window's context lives.
@@ -56,8 +57,9 @@ struct WindowDrawing {
 // in it, trying in auto's order; a frame is presented by swapping the
 // window's buffers. Null with `error` saying what each try lacked (or only
 // why no window can be opened at all, when that is the same for every try).
-std::unique_ptr<WindowDrawing> makeWindowDrawing(RendererChoice choice, const WindowRequest& request,
-                                                 TextureFilter filter, std::string& error);
+// The sample memo as makeOffscreenDrawing's.
+std::unique_ptr<WindowDrawing> makeWindowDrawing(RendererChoice choice, WindowRequest request, TextureFilter filter,
+                                                 std::string& error, const std::string& sampleMemoPath = {});
 
 struct DrawOptions;
 

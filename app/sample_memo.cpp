@@ -1,4 +1,4 @@
-// The window's sample memo on disk: read leniently, written whole through a temporary file.
+// The GL sample memo on disk: read leniently, written whole through a temporary file.
 #include "app/sample_memo.h"
 
 #include <vector>

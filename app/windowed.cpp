@@ -24,7 +24,6 @@
 #include "platform/image_prefetch.h"
 #include "platform/window.h"
 #include "app/render_choice.h"
-#include "app/sample_memo.h"
 #include "render/picture_layout.h"
 
 namespace cog {
@@ -78,10 +77,9 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
   request.width = player.windowWidth;
   request.height = player.windowHeight;
   request.fullscreen = player.fullscreen;
-  GlSampleMemo sampleMemo = readSampleMemo(draw.sampleMemoPath);
-  request.sampleMemo = &sampleMemo;
   std::unique_ptr<WindowDrawing> drawing =
-      makeWindowDrawing(draw.renderer, request, draw.smooth ? TextureFilter::Smooth : TextureFilter::Point, error);
+      makeWindowDrawing(draw.renderer, request, draw.smooth ? TextureFilter::Smooth : TextureFilter::Point, error,
+                        draw.sampleMemoPath);
 
   // What the sound said comes first, as it started first.
   soundStart.join();
@@ -97,7 +95,6 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
     if (error.rfind("cannot open a window", 0) != 0) showMessageBox("Cogstorm!", error);
     return 1;
   }
-  if (sampleMemo.learned) writeSampleMemo(draw.sampleMemoPath, sampleMemo);
   GameWindow* window = drawing->window.get();
   RenderDevice& renderDevice = *drawing->device;
   int status = 0;
