@@ -12,6 +12,10 @@
 // sound (OpenAL Soft's null device, so FluidSynth and the SoundFont load
 // as with a sound card), 0 for --mute. Mesa's own shader cache is kept warm.
 // COGSTORM_BENCH_BINARY names another build's cogstorm to time instead.
+//
+// BM_BareWindowFirstFrame launches bare_window the same way: the game's
+// window and device drawing one triangle, no level, no sound. It is the
+// floor of this machine's GL; the game's start is measured against it.
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -41,14 +45,12 @@ struct Launch {
   int exitCode = -1;
 };
 
-Launch launchOnce(const std::string& renderer, bool sound, const fs::path& dir) {
+Launch launchOnce(const std::string& binary, const std::string& renderer, bool sound, const fs::path& dir) {
   const fs::path fifo = dir / "trace.pipe";
   fs::remove(fifo);
   Launch out;
   if (mkfifo(fifo.c_str(), 0600) != 0) return out;
-  const char* other = std::getenv("COGSTORM_BENCH_BINARY");
-  std::vector<std::string> args{other != nullptr && other[0] != '\0' ? other : COGSTORM_BINARY,
-                                "--no-settings", "--ticks", "1", "--renderer", renderer, "--trace", fifo.string()};
+  std::vector<std::string> args{binary, "--no-settings", "--ticks", "1", "--renderer", renderer, "--trace", fifo.string()};
   if (!sound) args.emplace_back("--mute");
   std::vector<std::string> env;
   for (char** e = environ; *e != nullptr; ++e) env.emplace_back(*e);
@@ -84,38 +86,55 @@ Launch launchOnce(const std::string& renderer, bool sound, const fs::path& dir) 
   return out;
 }
 
-void BM_WindowStartToFirstFrame(benchmark::State& state) {
-  const char* display = std::getenv("DISPLAY");
-  if (display == nullptr || display[0] == '\0') {
-    state.SkipWithError("no DISPLAY: start an X server (Xvfb :99 &) and set DISPLAY=:99");
-    return;
-  }
-  const std::string renderer = state.range(0) == 0 ? "gl" : "compat";
-  const bool keepMemo = state.range(1) != 0;
-  const bool sound = state.range(2) != 0;
+std::string gameBinary() {
+  const char* other = std::getenv("COGSTORM_BENCH_BINARY");
+  return other != nullptr && other[0] != '\0' ? other : COGSTORM_BINARY;
+}
+
+// Times `binary` to its first frame `state`'s iterations over, reporting
+// the peak resident memory; the label starts with the renderer's name.
+void timeFirstFrames(benchmark::State& state, const std::string& binary, const std::string& renderer, bool keepMemo,
+                     bool sound, const std::string& label) {
   const fs::path dir = fs::temp_directory_path() / ("cogstorm_window_start_" + std::to_string(getpid()));
   fs::create_directories(dir);
   const fs::path memo = dir / "cache" / "cogstorm" / "gl-samples.txt";
   // One unmeasured start: Mesa's shader cache and, when kept, the memo.
-  if (launchOnce(renderer, sound, dir).exitCode != 0) {
-    state.SkipWithError("the game did not start in a window here");
+  if (launchOnce(binary, renderer, sound, dir).exitCode != 0) {
+    state.SkipWithError("the program did not start in a window here");
     fs::remove_all(dir);
     return;
   }
   double peak = 0;
   for (auto _ : state) {
     if (!keepMemo) fs::remove(memo);
-    const Launch run = launchOnce(renderer, sound, dir);
+    const Launch run = launchOnce(binary, renderer, sound, dir);
     if (run.exitCode != 0 || run.firstFrameMs < 0) {
-      state.SkipWithError("the game stopped before its first frame");
+      state.SkipWithError("the program stopped before its first frame");
       break;
     }
     state.SetIterationTime(run.firstFrameMs / 1000.0);
     peak = std::max(peak, run.peakMiB);
   }
   state.counters["peakMiB"] = peak;
-  state.SetLabel(renderer + (keepMemo ? ", memo kept" : ", GL asked every start") + (sound ? ", sound" : ", muted"));
+  state.SetLabel(renderer + label);
   fs::remove_all(dir);
+}
+
+bool haveDisplay(benchmark::State& state) {
+  const char* display = std::getenv("DISPLAY");
+  if (display == nullptr || display[0] == '\0') {
+    state.SkipWithError("no DISPLAY: start an X server (Xvfb :99 &) and set DISPLAY=:99");
+    return false;
+  }
+  return true;
+}
+
+void BM_WindowStartToFirstFrame(benchmark::State& state) {
+  if (!haveDisplay(state)) return;
+  const bool keepMemo = state.range(1) != 0;
+  const bool sound = state.range(2) != 0;
+  timeFirstFrames(state, gameBinary(), state.range(0) == 0 ? "gl" : "compat", keepMemo, sound,
+                  std::string(keepMemo ? ", memo kept" : ", GL asked every start") + (sound ? ", sound" : ", muted"));
 }
 BENCHMARK(BM_WindowStartToFirstFrame)
     ->Args({0, 1, 0})
@@ -125,6 +144,13 @@ BENCHMARK(BM_WindowStartToFirstFrame)
     ->Iterations(8)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
+
+void BM_BareWindowFirstFrame(benchmark::State& state) {
+  if (!haveDisplay(state)) return;
+  timeFirstFrames(state, BARE_WINDOW_BINARY, state.range(0) == 0 ? "gl" : "compat", true, false,
+                  ", memo kept: the window and device, one triangle");
+}
+BENCHMARK(BM_BareWindowFirstFrame)->Arg(0)->Arg(1)->Iterations(8)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace cog
