@@ -56,9 +56,8 @@ OverlayMesh buildOverlayMesh(const Overlay& overlay, const Viewport& viewport) {
     if (count > 0) mesh.parts.push_back({first, count, colour, kept});
   };
   if (overlay.keptFrame != nullptr) {
-    // The frame's rows are bottom first: the top of the screen is v = 1.
-    addQuad(mesh.vertices, 0, 0, static_cast<float>(viewport.width), static_cast<float>(viewport.height), 0, 1, 1,
-            0);
+    addQuad(mesh.vertices, 0, 0, static_cast<float>(viewport.width), static_cast<float>(viewport.height), 0, 0, 1,
+            1);
     part(0, ColorValue{0, 0, 0, 1}, true);
   }
   for (const OverlayBox& box : overlay.boxes) {

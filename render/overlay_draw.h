@@ -28,7 +28,7 @@ struct OverlayText {
 
 struct Overlay {
   // Drawn first over the whole viewport: a frame the device kept
-  // (RenderDevice::KeepFrame), its rows bottom first.
+  // (RenderDevice::KeepFrame), its rows top first like every texture's.
   const Texture* keptFrame = nullptr;
   std::vector<OverlayBox> boxes;   // then these, in order
   std::vector<OverlayText> texts;  // then these

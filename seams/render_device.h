@@ -214,7 +214,8 @@ class RenderDevice {
   virtual void DrawPrimitive(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount) = 0;
 
   // Presentation's, never the game's: copies the frame drawn so far into a
-  // texture of the back buffer's size, its rows bottom first, so that a
+  // texture of the back buffer's size, its rows top first (v = 0 is the
+  // top of the frame, as in every texture), so that a
   // game standing still (paused) can show its last picture again: drawing
   // the game's frame moves its models on, so it cannot simply be redrawn.
   // The texture stays the device's and holds the frame until the next

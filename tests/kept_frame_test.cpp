@@ -1,12 +1,13 @@
 // A paused window shows its last frame again: each GL device keeps the
 // frame drawn so far (a multisampled back buffer resolved on the way), and
 // the overlay draws it back upright under a card, with the game's states
-// untouched by it.
+// untouched by it. Each device on a plain and on a multisampled surface.
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include "app/overlay_device.h"
 #include "platform/gl_attributes.h"
@@ -19,21 +20,23 @@ namespace {
 
 enum class Which { Compat, Core, Es };
 
-class KeptFrame : public ::testing::TestWithParam<Which> {};
+class KeptFrame : public ::testing::TestWithParam<std::tuple<Which, int>> {};
 
 TEST_P(KeptFrame, ThePausedPictureIsTheLastFrameUpright) {
   constexpr int kSize = 64;
+  const auto [which, samples] = GetParam();
   GlTestContext context;
   std::string error;
   const GlProfile profile =
-      GetParam() == Which::Compat ? GlProfile::Compatibility : (GetParam() == Which::Core ? GlProfile::Core33 : GlProfile::Es30);
-  ASSERT_TRUE(context.create(error, kSize, profile)) << error;
+      which == Which::Compat ? GlProfile::Compatibility : (which == Which::Core ? GlProfile::Core33 : GlProfile::Es30);
+  ASSERT_TRUE(context.create(error, kSize, profile, samples)) << error;
+  if (context.surface().samples() != samples) GTEST_SKIP() << "this GL does not grant " << samples << " samples";
   const auto swap = [&context] { context.swap(); };
   std::unique_ptr<RenderDevice> device;
-  if (GetParam() == Which::Compat)
+  if (which == Which::Compat)
     device = std::make_unique<GlDevice>(swap);
   else
-    device = std::make_unique<ShaderDevice>(GetParam() == Which::Core ? GlDialect::Gl33Core : GlDialect::Gles30,
+    device = std::make_unique<ShaderDevice>(which == Which::Core ? GlDialect::Gl33Core : GlDialect::Gles30,
                                             glProcAddress, swap);
   OverlayDevice overlay(*device);
   overlay.setKeepFrames(true);
@@ -67,9 +70,14 @@ TEST_P(KeptFrame, ThePausedPictureIsTheLastFrameUpright) {
   EXPECT_TRUE(overlay.problem().empty()) << overlay.problem();
 }
 
-INSTANTIATE_TEST_SUITE_P(Devices, KeptFrame, ::testing::Values(Which::Compat, Which::Core, Which::Es),
+// Plain, and with 4 samples (llvmpipe grants 4 when asked for 4).
+INSTANTIATE_TEST_SUITE_P(Devices, KeptFrame,
+                         ::testing::Combine(::testing::Values(Which::Compat, Which::Core, Which::Es),
+                                            ::testing::Values(0, 4)),
                          [](const auto& info) {
-                           return info.param == Which::Compat ? "Compat" : (info.param == Which::Core ? "Core" : "Es");
+                           const Which which = std::get<0>(info.param);
+                           return std::string(which == Which::Compat ? "Compat" : (which == Which::Core ? "Core" : "Es")) +
+                                  (std::get<1>(info.param) > 0 ? "Multisampled" : "");
                          });
 
 }  // namespace

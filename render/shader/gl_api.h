@@ -30,6 +30,23 @@ inline bool loadGlFunctions(GlDialect dialect, GlProcLoader getProc) {
 #endif
 }
 
+// The formats of a texture the window's frame is copied into: desktop GL
+// is given the window's own byte order (BGRA) and left to choose the layout,
+// so it can take the window's rows as they are; OpenGL ES has only RGBA.
+inline void frameTextureFormats(GlDialect dialect, GLint& internalFormat, GLenum& format) {
+#if defined(COG_GL_NO_LOADER)
+  (void)dialect;
+#else
+  if (dialect == GlDialect::Gl33Core) {
+    internalFormat = GL_RGBA;
+    format = GL_BGRA;
+    return;
+  }
+#endif
+  internalFormat = GL_RGBA8;
+  format = GL_RGBA;
+}
+
 // GL 3.3 has the double-precision forms, OpenGL ES only the float ones.
 inline void setDepthRange(GlDialect dialect, float nearZ, float farZ) {
 #if defined(COG_GL_NO_LOADER)

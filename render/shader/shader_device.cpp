@@ -87,6 +87,7 @@ ShaderDevice::~ShaderDevice() {
   if (whiteTexture_ != 0) glDeleteTextures(1, &whiteTexture_);
   if (vertexArray_ != 0) glDeleteVertexArrays(1, &vertexArray_);
   if (keptFramebuffer_ != 0) glDeleteFramebuffers(1, &keptFramebuffer_);
+  if (resolvedFramebuffer_ != 0) glDeleteFramebuffers(1, &resolvedFramebuffer_);
 }
 
 uint64_t ShaderDevice::programsCompiled() const { return programs_ ? programs_->compiled() : 0; }
@@ -274,39 +275,61 @@ void ShaderDevice::SetViewport(const Viewport& viewport) {
 
 Viewport ShaderDevice::GetViewport() const { return viewport_; }
 
+// A texture of the back buffer's size with the framebuffer that draws into it.
+std::unique_ptr<DeviceTexture> ShaderDevice::makeFrameTexture(GLsizei width, GLsizei height, uint32_t& framebuffer) {
+  GLuint name = 0;
+  glActiveTexture(GL_TEXTURE0);
+  glGenTextures(1, &name);
+  glBindTexture(GL_TEXTURE_2D, name);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  GLint internalFormat = GL_RGBA8;
+  GLenum format = GL_RGBA;
+  frameTextureFormats(dialect_, internalFormat, format);
+  glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, format, GL_UNSIGNED_BYTE, nullptr);
+  appliedStageTexture_[0] = ~0u;
+  if (framebuffer == 0) glGenFramebuffers(1, &framebuffer);
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer);
+  glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, name, 0);
+  return std::make_unique<DeviceTexture>(registry_, name, nextTextureId_++, width, height);
+}
+
 const Texture* ShaderDevice::KeepFrame() {
   const GLsizei width = static_cast<GLsizei>(backBufferWidth_);
   const GLsizei height = static_cast<GLsizei>(backBufferHeight_);
   if (width <= 0 || height <= 0) return nullptr;
   while (glGetError() != GL_NO_ERROR) {
   }
-  GLint drawn = 0, read = 0;
+  GLint drawn = 0, read = 0, sampleBuffers = 0;
   glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawn);
   glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &read);
+  glGetIntegerv(GL_SAMPLE_BUFFERS, &sampleBuffers);
   if (!keptFrame_ || keptFrame_->width() != width || keptFrame_->height() != height) {
     keptFrame_.reset();
-    GLuint name = 0;
-    glActiveTexture(GL_TEXTURE0);
-    glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    appliedStageTexture_[0] = ~0u;
-    if (keptFramebuffer_ == 0) glGenFramebuffers(1, &keptFramebuffer_);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, keptFramebuffer_);
-    glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, name, 0);
-    keptFrame_ = std::make_unique<DeviceTexture>(registry_, name, nextTextureId_++, width, height);
+    resolvedFrame_.reset();
+    keptFrame_ = makeFrameTexture(width, height, keptFramebuffer_);
   }
-  // The copy (a multisampled back buffer is resolved on the way) is cut by
-  // the scissor like a draw: none.
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(drawn));
-  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, keptFramebuffer_);
+  // The copies are cut by the scissor like a draw: none.
   if (scissor_.on()) glDisable(GL_SCISSOR_TEST);
   scissor_.turnedOff();
-  glBlitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  GLuint source = static_cast<GLuint>(drawn);
+  if (sampleBuffers > 0) {
+    // A multisampled back buffer is resolved first, as it is: a resolving
+    // copy may not turn the rows over.
+    if (!resolvedFrame_) resolvedFrame_ = makeFrameTexture(width, height, resolvedFramebuffer_);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, source);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, resolvedFramebuffer_);
+    glBlitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    source = resolvedFramebuffer_;
+  }
+  // Rows top first, as every texture's: the copy turns the frame over,
+  // which is also the window's own row order, so the GL may copy rows as
+  // they are.
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, source);
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, keptFramebuffer_);
+  glBlitFramebuffer(0, 0, width, height, 0, height, width, 0, GL_COLOR_BUFFER_BIT, GL_NEAREST);
   const GLenum status = glGetError();
   glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(read));
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(drawn));

@@ -150,9 +150,11 @@ class ShaderDevice : public RenderDevice {
   std::string programError_;
 
   StencilBounds stencilBounds_;
-  // The kept frame (KeepFrame) and the framebuffer that copies into it.
-  std::unique_ptr<DeviceTexture> keptFrame_;
-  uint32_t keptFramebuffer_ = 0;
+  // The kept frame (KeepFrame) and the framebuffer that copies into it;
+  // a multisampled frame is resolved into the second pair on the way.
+  std::unique_ptr<DeviceTexture> makeFrameTexture(int width, int height, uint32_t& framebuffer);
+  std::unique_ptr<DeviceTexture> keptFrame_, resolvedFrame_;
+  uint32_t keptFramebuffer_ = 0, resolvedFramebuffer_ = 0;
   ScissorTracker scissor_;
 };
 

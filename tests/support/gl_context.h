@@ -18,9 +18,11 @@ class GlTestContext {
   static constexpr int kSize = 512;
 
   // Creates the surface and makes its context current. On failure returns
-  // false and `error` says which step failed and SDL's reason.
-  bool create(std::string& error, int size = kSize, GlProfile profile = GlProfile::Compatibility) {
-    surface_ = OffscreenGl::create(size, size, kGameGlSamples, error, profile);
+  // false and `error` says which step failed and SDL's reason. `samples`
+  // as the window asks: none unless the GL grants exactly that many.
+  bool create(std::string& error, int size = kSize, GlProfile profile = GlProfile::Compatibility,
+              int samples = kGameGlSamples) {
+    surface_ = OffscreenGl::create(size, size, samples, error, profile);
     return surface_ != nullptr;
   }
   bool ready() const { return surface_ != nullptr; }
