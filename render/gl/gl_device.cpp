@@ -295,8 +295,8 @@ void GlDevice::SetViewport(const Viewport& viewport) {
 Viewport GlDevice::GetViewport() const { return viewport_; }
 
 // A texture of the back buffer's size with the framebuffer that draws into
-// it. Given the window's own byte order (BGRA) and no size, the GL may lay
-// it out as the window is, and then copies the window's rows as they are.
+// it. Given BGRA (most windows' byte order) and no size, the GL may lay it
+// out as the window is, and then copies the window's rows as they are.
 std::unique_ptr<DeviceTexture> GlDevice::makeFrameTexture(GLsizei width, GLsizei height, uint32_t& framebuffer) {
   GLuint name = 0;
   glActiveTexture(GL_TEXTURE0);

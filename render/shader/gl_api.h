@@ -31,7 +31,7 @@ inline bool loadGlFunctions(GlDialect dialect, GlProcLoader getProc) {
 }
 
 // The formats of a texture the window's frame is copied into: desktop GL
-// is given the window's own byte order (BGRA) and left to choose the layout,
+// is given BGRA (most windows' byte order) and left to choose the layout,
 // so it can take the window's rows as they are; OpenGL ES has only RGBA.
 inline void frameTextureFormats(GlDialect dialect, GLint& internalFormat, GLenum& format) {
 #if defined(COG_GL_NO_LOADER)
