@@ -20,6 +20,7 @@
 #include "render/gl/gl_device.h"
 #include "render/picture_layout.h"
 #include "render/rec/recording_device.h"
+#include "platform/heap_policy.h"
 
 namespace cog {
 
@@ -141,6 +142,7 @@ int runHeadless(const HeadlessOptions& options, std::ostream& err) {
     timer.start();
     GameTick(*game);
     timer.stop();
+    if (tick == 1) keepFreedMemoryBetweenFrames();
     feedback.afterTick(*game);
     if (!shotError.empty()) error = shotError;
     if (!shotError.empty() || (trace.isOpen() && !trace.write(*game, tick, error))) {

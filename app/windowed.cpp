@@ -21,6 +21,7 @@
 #include "app/sound_start.h"
 #include "audio/rec/silent_engine.h"
 #include "audio/sound.h"
+#include "platform/heap_policy.h"
 #include "platform/image_prefetch.h"
 #include "platform/window.h"
 #include "app/render_choice.h"
@@ -168,6 +169,7 @@ int runWindowed(const WindowedOptions& options, std::ostream& err) {
         timer.start();
         GameTick(*game);
         timer.stop();
+        if (tick == 0) keepFreedMemoryBetweenFrames();
         feedback.afterTick(*game);
         ++tick;
         if (trace.isOpen() && !traceFailed && !trace.write(*game, tick, error)) {
