@@ -142,7 +142,7 @@ int runHeadless(const HeadlessOptions& options, std::ostream& err) {
     timer.start();
     GameTick(*game);
     timer.stop();
-    if (tick == 1) keepFreedMemoryBetweenFrames();
+    if (tick == 1 && placed) keepFreedMemoryBetweenFrames();  // GL frames only: see heap_policy.h
     feedback.afterTick(*game);
     if (!shotError.empty()) error = shotError;
     if (!shotError.empty() || (trace.isOpen() && !trace.write(*game, tick, error))) {

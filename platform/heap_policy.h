@@ -8,9 +8,10 @@
 namespace cog {
 
 // From now on, freed memory at the top of the heap is kept, up to a few
-// tens of megabytes, for the next frames. Runs call it after their first
-// frame, so that what the start frees before the first frame's peak still
-// goes back. Does nothing where the C library has no such setting.
+// tens of megabytes, for the next frames. Runs that draw with GL call it
+// after their first frame, so that what the start frees before the first
+// frame's peak still goes back; runs that draw nothing keep the default.
+// Does nothing where the C library has no such setting.
 void keepFreedMemoryBetweenFrames();
 
 }  // namespace cog
