@@ -15,6 +15,7 @@
 #include "app/render_choice.h"
 #include "app/sample_memo.h"
 #include "app/settings.h"
+#include "level/mesh_record.h"
 
 int main(int argc, char** argv) {
   using namespace cog;
@@ -45,13 +46,9 @@ int main(int argc, char** argv) {
 
   // One triangle in the game's vertex format, straight through the device's
   // default (identity) transforms.
-  struct Vertex {
-    float x, y, z, nx, ny, nz, u0, v0, u1, v1;
-  };
-  static_assert(sizeof(Vertex) == kMeshVertexStride);
-  const Vertex triangle[3] = {{-0.5f, -0.5f, 0.5f, 0, 0, -1, 0, 0, 0, 0},
-                              {0.0f, 0.5f, 0.5f, 0, 0, -1, 0, 0, 0, 0},
-                              {0.5f, -0.5f, 0.5f, 0, 0, -1, 0, 0, 0, 0}};
+  const MeshVertex triangle[3] = {{-0.5f, -0.5f, 0.5f, 0, 0, -1, 0, 0, 0, 0},
+                                  {0.0f, 0.5f, 0.5f, 0, 0, -1, 0, 0, 0, 0},
+                                  {0.5f, -0.5f, 0.5f, 0, 0, -1, 0, 0, 0, 0}};
   RenderDevice& device = *drawing->device;
   std::unique_ptr<VertexBuffer> buffer = device.CreateVertexBuffer(triangle, sizeof triangle, kMeshFvf, error);
   if (!buffer) {
@@ -66,6 +63,5 @@ int main(int argc, char** argv) {
   device.EndScene();
   device.Present();
   if (!tracePath.empty()) std::ofstream(tracePath) << "frame\n";
-  buffer.reset();
   return 0;
 }
